@@ -1,0 +1,233 @@
+// The INI engine of both deliverables: reads the whole file on first use, answers every read and
+// write from memory, and writes the file back (through a temporary file) only when it changed.
+// Lines no operation touches are written back byte for byte.
+#pragma once
+
+#include "classlib/core/Classes.h"
+#include "classlib/core/IniFiles.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+using TIniCompareFunc = int (*)(const std::string& S1, const std::string& S2);
+using TIniUpperFunc = std::string (*)(const std::string& S);
+
+// Hash of a name: h := (h rotated left by 2 bits) xor byte, over every byte.
+uint32_t IniNameHash(const std::string& S);
+
+enum TIniLineKind : uint8_t {
+  ilkSection = 0,   // "[name]"
+  ilkUnparsed = 1,  // not yet parsed
+  ilkKey = 2,       // Text is the name, Value the value
+  ilkNoValue = 3,   // parsed, without "="; Text without its leading blanks
+  ilkComment = 4,   // first character ";"
+  ilkEmpty = 5
+};
+
+struct TIniLine {
+  TIniLineKind Kind = ilkEmpty;
+  uint32_t NameHash = 0;  // of the upper-cased name; kind ilkKey only
+  std::string Text;       // the whole line; the name for ilkKey; empty for ilkEmpty
+  std::string Value;      // ilkKey only
+};
+
+// A name prepared for lookups.
+struct TIniName {
+  const std::string* Name = nullptr;
+  std::string Upper;   // upper-cased with the index's upper-case function
+  uint32_t Hash = 0;   // IniNameHash of Upper
+  uint64_t Key = 0;    // a strong hash of Upper: the key of plain names in a section's key index
+  bool Plain = false;  // see TSectionItems::IsPlain
+};
+
+// One section header of the file, with the index of the key lines that lookups have passed.
+struct TSectionEntry {
+  uint32_t Hash = 0;  // of the upper-cased name
+  int BodyStart = 0;  // index of the line after the header
+  std::string Name;   // between the brackets, untrimmed
+  std::string Upper;
+  bool Plain = false;
+
+  // Lines [BodyStart, BodyStart + Parsed) have been passed by lookups, so none of them is
+  // unparsed. Their key lines are indexed by offset from BodyStart: plain names under the strong
+  // hash of their upper-cased form, the others under their NameHash. LastKey is the offset of the
+  // last key or no-value line among them, -1 when none.
+  int Parsed = 0;
+  int LastKey = -1;
+  std::unordered_multimap<uint64_t, int> PlainKeys;
+  std::unordered_multimap<uint32_t, int> OtherKeys;
+
+  void ResetKeys() {
+    Parsed = 0;
+    LastKey = -1;
+    PlainKeys.clear();
+    OtherKeys.clear();
+  }
+};
+
+// The section index: 256 buckets, each a chain of entries from the last section in the file to the
+// first (a new section joins its chain at the head). A chain is held as an array of slots that
+// carry what a lookup needs to pass over an entry without reading it.
+class TSectionItems : public TObject {
+public:
+  static constexpr int BucketCount = 256;
+
+  TSectionItems();
+  ~TSectionItems() override;
+  TSectionItems(const TSectionItems&) = delete;
+  TSectionItems& operator=(const TSectionItems&) = delete;
+
+  // ExactUpper: two names compare equal exactly when their upper-cased forms are equal (true of
+  // the ASCII functions).
+  void SetNameFunctions(TIniCompareFunc Compare, TIniUpperFunc Upper, bool ExactUpper);
+
+  // Whether the upper-cased form settles inequality: always with ExactUpper; with the locale
+  // functions for names of printable ASCII characters (no two such names of different upper-cased
+  // forms compare equal under the locale comparison; equal forms still need the comparison, as
+  // contractions such as Danish "aa" make case matter).
+  bool IsPlain(const std::string& S) const;
+  std::string UpperName(const std::string& S) const;  // the upper-case function, faster on ASCII
+  static uint64_t StrongHash(const std::string& Upper);
+  TIniName Prepare(const std::string& Name) const;
+  // Name (with its upper-cased form and plainness) compares equal to A.
+  bool Same(const TIniName& A, const std::string& Name, const std::string& Upper, bool Plain) const;
+  bool Same(const TIniName& A, const std::string& Name) const;
+
+  TSectionEntry* Add(const std::string& Name, int BodyStart);
+  // The first entry of the name's chain with the same hash and an equal name, or nullptr.
+  TSectionEntry* Find(const TIniName& Name) const;
+  void Remove(TSectionEntry* Entry);  // frees it
+  void Clear();
+  // Adds Delta to the BodyStart of every entry whose BodyStart is greater than Index.
+  void Shift(int Index, int Delta);
+  void ResetKeys();  // forgets every entry's key index
+  TSectionEntry* EntryAt(const std::string& Name, int BodyStart) const;  // the header Name before BodyStart
+  std::vector<const TSectionEntry*> Chain(int Bucket) const;             // from the head
+
+private:
+  struct TSlot {
+    uint32_t Hash;
+    bool Plain;
+    uint64_t Key;  // TIniName::Key of the entry's name
+    TSectionEntry* Entry;
+  };
+  // Each bucket in file order: its chain read from the back.
+  std::array<std::vector<TSlot>, BucketCount> FBuckets;
+  TIniCompareFunc FCompare;
+  TIniUpperFunc FUpper;
+  bool FExactUpper = false;
+  std::string FAsciiUpper;  // the upper-case function of every ASCII character, by code
+};
+
+// The lines of an INI file in file order, with the section index.
+class TIniItems : public TObject {
+public:
+  TIniItems();
+  ~TIniItems() override;
+  TIniItems(const TIniItems&) = delete;
+  TIniItems& operator=(const TIniItems&) = delete;
+
+  int Count() const { return static_cast<int>(FLines.size()); }
+  int Capacity() const { return static_cast<int>(FLines.capacity()); }
+  const TIniLine& Lines(int Index) const;  // EListError "List index out of bounds (%d)"
+  const TIniLine& operator[](int Index) const { return Lines(Index); }
+  TSectionItems& Sections() { return FSections; }
+  const TSectionEntry* LastSection() const { return FLastSection; }
+
+  void SetNameFunctions(TIniCompareFunc Compare, TIniUpperFunc Upper, bool ExactUpper);  // rehashes the lines
+
+  // Replaces a line's text: a key line keeps its kind with the new name, any other line is
+  // classified again.
+  virtual void PutText(int Index, const std::string& Text);
+  virtual void LoadFromFile(const std::string& FileName);  // read-only, denying others write access
+  virtual void LoadFromStream(TStream& Stream);            // from the position to the end
+  // Writes a temporary file beside FileName and moves it over FileName; on failure the
+  // temporary file is removed, FileName is left as it was and the error is raised.
+  virtual void SaveToFile(const std::string& FileName);
+  virtual void SaveToStream(TStream& Stream);  // the joined text in one write
+
+  void Clear();
+  void SetText(const std::string& Text);  // splits at CR, LF, CR LF (LF CR ends two lines)
+  std::string Text() const;               // every line followed by CR LF; key lines as name=value
+
+  // The body start of a section, or -1; Create adds a missing section at the end.
+  int FindSection(const std::string& Name, bool Create);
+  // The line of a key, or -1; Create adds a missing section and key line.
+  int FindKey(const std::string& Section, const std::string& Ident, bool Create);
+  void SetValue(int Index, const std::string& Value);  // of a key line
+  // Removes the section's header and the lines that belong to it; false when there is none.
+  bool EraseSection(const std::string& Name);
+  bool DeleteKey(const std::string& Section, const std::string& Ident);  // false when there is none
+  // The names of the section's keys in file order (parses the section).
+  void KeyNames(const std::string& Section, std::vector<std::string>& Names);
+  // The names of all sections in file order (parses every line).
+  void SectionNames(std::vector<std::string>& Names);
+
+private:
+  void Grow();
+  TSectionEntry* Classify(int Index, std::string Text);  // the new entry of a header
+  void Parse(TIniLine& Line, std::string* Upper) const;  // Upper: the key's upper-cased name
+  TSectionEntry* Lookup(const std::string& Name, bool Create);
+  TSectionEntry* AddSection(const std::string& Name);
+  void IndexKey(TSectionEntry* Section, int Offset, const TIniLine& Line, const std::string& Upper, bool Plain);
+  // Walks the section from its parsed mark on, parsing and indexing, up to the first key that
+  // matches Ident (its line) or the end of the section (-1). Without Ident, to the end.
+  int Advance(TSectionEntry* Section, const TIniName* Ident);
+  int FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool Create);
+
+  std::vector<TIniLine> FLines;
+  TSectionItems FSections;
+  TSectionEntry* FLastSection = nullptr;
+};
+
+class TCorvIniFile : public TCustomIniFile {
+public:
+  explicit TCorvIniFile(const std::string& FileName);
+  // Writes the file when modified; a failure is swallowed: callers whose write errors must reach
+  // the user call UpdateFile first.
+  ~TCorvIniFile() override;
+
+  std::string ReadString(const std::string& Section, const std::string& Ident,
+                         const std::string& Default) override;
+  // A value holding ";" outside double quotes is stored in double quotes, so that it reads back
+  // whole here and through the profile API (here not when it also holds a ";" inside double
+  // quotes of its own: no stored form keeps such a value whole for this reader).
+  void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) override;
+  void ReadSection(const std::string& Section, TStrings& Strings) override;
+  void ReadSections(TStrings& Strings) override;
+  void ReadSectionValues(const std::string& Section, TStrings& Strings) override;
+  void EraseSection(const std::string& Section) override;
+  void DeleteKey(const std::string& Section, const std::string& Ident) override;
+  void UpdateFile() override;
+
+  virtual void Clear();  // back to unloaded and unmodified
+  virtual int CompareLists(const TStrings& A, const TStrings& B) const;
+  virtual void Flush();  // writes the file when modified
+  virtual void Load();   // reads the file; a missing file or an empty name gives an empty INI
+
+  bool Loaded() const { return FLoaded; }
+  bool Modified() const { return FModified; }
+  TIniItems& Items() { return *FItems; }
+
+  bool InlineComments() const { return FInlineComments; }
+  void SetInlineComments(bool Value) { FInlineComments = Value; }
+  // True: locale comparisons (AnsiCompareText, AnsiUpperCase, AnsiCompareStr); False: ASCII ones.
+  bool UseLocale() const { return FUseLocale; }
+  void SetUseLocale(bool Value);
+
+private:
+  void EnsureLoaded() {
+    if (!FLoaded) Load();
+  }
+
+  TIniCompareFunc FValueCompare;
+  std::unique_ptr<TIniItems> FItems;
+  bool FInlineComments = true;
+  bool FLoaded = false;
+  bool FModified = false;
+  bool FUseLocale = true;
+};

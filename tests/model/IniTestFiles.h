@@ -1,0 +1,114 @@
+// Scratch folders and byte-exact file helpers for the INI tests.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh folder under the temporary path, removed with everything in it at the end.
+class TScratchDir {
+public:
+  TScratchDir() {
+    char Temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, Temp);
+    for (unsigned N = GetTickCount();; ++N) {
+      FPath = std::string(Temp) + "CorvIniTest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(N);
+      if (CreateDirectoryA(FPath.c_str(), nullptr)) break;
+      if (GetLastError() != ERROR_ALREADY_EXISTS) {
+        FPath.clear();
+        break;
+      }
+    }
+  }
+  ~TScratchDir() {
+    if (!FPath.empty()) RemoveTree(FPath);
+  }
+  TScratchDir(const TScratchDir&) = delete;
+  TScratchDir& operator=(const TScratchDir&) = delete;
+
+  bool Valid() const { return !FPath.empty(); }
+  const std::string& Path() const { return FPath; }
+  std::string File(const std::string& Name) const { return FPath + "\\" + Name; }
+
+  // The names in the folder, without "." and "..".
+  std::vector<std::string> Names() const {
+    std::vector<std::string> Result;
+    WIN32_FIND_DATAA Data;
+    HANDLE H = FindFirstFileA((FPath + "\\*").c_str(), &Data);
+    if (H == INVALID_HANDLE_VALUE) return Result;
+    do {
+      std::string Name = Data.cFileName;
+      if (Name != "." && Name != "..") Result.push_back(Name);
+    } while (FindNextFileA(H, &Data));
+    FindClose(H);
+    return Result;
+  }
+
+private:
+  static void RemoveTree(const std::string& Dir) {
+    WIN32_FIND_DATAA Data;
+    HANDLE H = FindFirstFileA((Dir + "\\*").c_str(), &Data);
+    if (H != INVALID_HANDLE_VALUE) {
+      do {
+        std::string Name = Data.cFileName;
+        if (Name == "." || Name == "..") continue;
+        std::string Full = Dir + "\\" + Name;
+        SetFileAttributesA(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(Full);
+        else
+          DeleteFileA(Full.c_str());
+      } while (FindNextFileA(H, &Data));
+      FindClose(H);
+    }
+    RemoveDirectoryA(Dir.c_str());
+  }
+
+  std::string FPath;
+};
+
+inline bool WriteBytes(const std::string& FileName, const std::string& Bytes) {
+  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (H == INVALID_HANDLE_VALUE) return false;
+  DWORD Written = 0;
+  BOOL Ok = Bytes.empty() || WriteFile(H, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr);
+  CloseHandle(H);
+  return Ok && Written == Bytes.size();
+}
+
+// The file's bytes; "<missing>" when it cannot be opened.
+inline std::string ReadBytes(const std::string& FileName) {
+  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (H == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string Result;
+  char Buffer[4096];
+  DWORD Read = 0;
+  while (ReadFile(H, Buffer, sizeof Buffer, &Read, nullptr) && Read > 0) Result.append(Buffer, Read);
+  CloseHandle(H);
+  return Result;
+}
+
+// Sets the last-write time to 2001-01-01 and answers it, 0 on failure.
+inline uint64_t SetOldWriteTime(const std::string& FileName) {
+  SYSTEMTIME St = {};
+  St.wYear = 2001;
+  St.wMonth = 1;
+  St.wDay = 1;
+  FILETIME Ft;
+  SystemTimeToFileTime(&St, &Ft);
+  HANDLE H = CreateFileA(FileName.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (H == INVALID_HANDLE_VALUE) return 0;
+  BOOL Ok = SetFileTime(H, nullptr, nullptr, &Ft);
+  CloseHandle(H);
+  return Ok ? (static_cast<uint64_t>(Ft.dwHighDateTime) << 32) | Ft.dwLowDateTime : 0;
+}
+
+inline uint64_t WriteTime(const std::string& FileName) {
+  WIN32_FILE_ATTRIBUTE_DATA Data;
+  if (!GetFileAttributesExA(FileName.c_str(), GetFileExInfoStandard, &Data)) return 0;
+  return (static_cast<uint64_t>(Data.ftLastWriteTime.dwHighDateTime) << 32) | Data.ftLastWriteTime.dwLowDateTime;
+}

@@ -1,0 +1,240 @@
+// Hermetic registry fixture: each test gets its own scratch key
+// HKCU\Software\CorvaneTests\<suite>_<test>_<pid> with the subkeys "HKCU" and "HKCR", to which
+// HKEY_CURRENT_USER and HKEY_CLASSES_ROOT are redirected (RegOverridePredefKey) for the test.
+// Helpers work on the wide calls, so that they see exactly what is stored.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace regtest {
+
+// The system's text for Code, trailing blanks, line breaks and "." cut.
+inline std::string SystemText(DWORD Code) {
+  char* Buffer = nullptr;
+  DWORD Len = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, Code, 0, reinterpret_cast<LPSTR>(&Buffer), 0, nullptr);
+  std::string Result = Buffer != nullptr ? std::string(Buffer, Len) : std::string();
+  if (Buffer != nullptr) LocalFree(Buffer);
+  while (!Result.empty() && (static_cast<unsigned char>(Result.back()) <= ' ' || Result.back() == '.'))
+    Result.pop_back();
+  return Result;
+}
+
+inline std::wstring Widen(const std::string& S) {
+  std::wstring Result(S.size(), L'\0');
+  int Len = MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), Result.data(),
+                                static_cast<int>(Result.size()));
+  Result.resize(static_cast<size_t>(Len > 0 ? Len : 0));
+  return Result;
+}
+
+inline std::string Narrow(const std::wstring& S) {
+  if (S.empty()) return std::string();
+  int Len = WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
+  std::string Result(static_cast<size_t>(Len), '\0');
+  WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), Result.data(), Len, nullptr, nullptr);
+  return Result;
+}
+
+// Whether S survives no round trip through the ANSI code page.
+inline bool OutsideCodePage(const std::wstring& S) { return Widen(Narrow(S)) != S; }
+
+inline std::vector<BYTE> Bytes(const void* Data, size_t Size) {
+  const BYTE* P = static_cast<const BYTE*>(Data);
+  return std::vector<BYTE>(P, P + Size);
+}
+// The bytes of a wide text with its terminator.
+inline std::vector<BYTE> WideSz(const std::wstring& S) { return Bytes(S.c_str(), (S.size() + 1) * sizeof(wchar_t)); }
+
+inline HKEY CreateKeyW(HKEY Parent, const std::wstring& Name, DWORD Options = REG_OPTION_NON_VOLATILE) {
+  HKEY Key = nullptr;
+  LONG R = RegCreateKeyExW(Parent, Name.c_str(), 0, nullptr, Options, KEY_ALL_ACCESS, nullptr, &Key, nullptr);
+  EXPECT_EQ(R, ERROR_SUCCESS) << "creating key";
+  return Key;
+}
+
+inline void MakeKeyW(HKEY Parent, const std::wstring& Name, DWORD Options = REG_OPTION_NON_VOLATILE) {
+  HKEY Key = CreateKeyW(Parent, Name, Options);
+  if (Key != nullptr) RegCloseKey(Key);
+}
+
+inline void SetValueW(HKEY Parent, const std::wstring& SubKey, const std::wstring& Name, DWORD Type,
+                      const std::vector<BYTE>& Data) {
+  HKEY Key = CreateKeyW(Parent, SubKey);
+  ASSERT_NE(Key, nullptr);
+  EXPECT_EQ(RegSetValueExW(Key, Name.c_str(), 0, Type, Data.data(), static_cast<DWORD>(Data.size())), ERROR_SUCCESS);
+  RegCloseKey(Key);
+}
+
+inline bool KeyPresentW(HKEY Parent, const std::wstring& Name) {
+  HKEY Key = nullptr;
+  LONG R = RegOpenKeyExW(Parent, Name.c_str(), 0, KEY_QUERY_VALUE, &Key);
+  if (R == ERROR_SUCCESS) RegCloseKey(Key);
+  return R == ERROR_SUCCESS || R == ERROR_ACCESS_DENIED;
+}
+
+// Type and bytes of one value; nullopt-like (false) when it cannot be read.
+inline bool QueryValueW(HKEY Parent, const std::wstring& SubKey, const std::wstring& Name, DWORD& Type,
+                        std::vector<BYTE>& Data) {
+  HKEY Key = nullptr;
+  if (RegOpenKeyExW(Parent, SubKey.c_str(), 0, KEY_QUERY_VALUE, &Key) != ERROR_SUCCESS) return false;
+  DWORD Size = 0;
+  bool Ok = RegQueryValueExW(Key, Name.c_str(), nullptr, &Type, nullptr, &Size) == ERROR_SUCCESS;
+  if (Ok) {
+    Data.assign(Size, 0);
+    Ok = RegQueryValueExW(Key, Name.c_str(), nullptr, &Type, Data.data(), &Size) == ERROR_SUCCESS;
+    Data.resize(Size);
+  }
+  RegCloseKey(Key);
+  return Ok;
+}
+
+// Everything below a key, read through the wide calls: values in the registry's order, subkeys by name.
+struct TKeyDump {
+  struct TValue {
+    std::wstring Name;
+    DWORD Type;
+    std::vector<BYTE> Data;
+    bool operator==(const TValue&) const = default;
+  };
+  std::vector<TValue> Values;
+  std::map<std::wstring, TKeyDump> SubKeys;
+  bool operator==(const TKeyDump&) const = default;
+};
+
+inline bool DumpKeyW(HKEY Key, TKeyDump& Dump) {
+  Dump = TKeyDump();
+  std::vector<wchar_t> Name(16384);
+  for (DWORD I = 0;; ++I) {
+    DWORD NameLen = static_cast<DWORD>(Name.size());
+    DWORD Type = 0, Size = 0;
+    LONG R = RegEnumValueW(Key, I, Name.data(), &NameLen, nullptr, &Type, nullptr, &Size);
+    if (R == ERROR_NO_MORE_ITEMS) break;
+    if (R != ERROR_SUCCESS) return false;
+    TKeyDump::TValue V{std::wstring(Name.data(), NameLen), Type, std::vector<BYTE>(Size)};
+    if (RegQueryValueExW(Key, V.Name.c_str(), nullptr, &V.Type, V.Data.data(), &Size) != ERROR_SUCCESS) return false;
+    V.Data.resize(Size);
+    Dump.Values.push_back(std::move(V));
+  }
+  std::vector<std::wstring> Names;
+  for (DWORD I = 0;; ++I) {
+    DWORD NameLen = static_cast<DWORD>(Name.size());
+    LONG R = RegEnumKeyExW(Key, I, Name.data(), &NameLen, nullptr, nullptr, nullptr, nullptr);
+    if (R == ERROR_NO_MORE_ITEMS) break;
+    if (R != ERROR_SUCCESS) return false;
+    Names.emplace_back(Name.data(), NameLen);
+  }
+  for (const std::wstring& N : Names) {
+    HKEY Sub = nullptr;
+    if (RegOpenKeyExW(Key, N.c_str(), 0, KEY_READ, &Sub) != ERROR_SUCCESS) return false;
+    bool Ok = DumpKeyW(Sub, Dump.SubKeys[N]);
+    RegCloseKey(Sub);
+    if (!Ok) return false;
+  }
+  return true;
+}
+
+inline TKeyDump DumpW(HKEY Parent, const std::wstring& SubKey) {
+  TKeyDump Dump;
+  HKEY Key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(Parent, SubKey.c_str(), 0, KEY_READ, &Key), ERROR_SUCCESS) << "opening dumped key";
+  if (Key != nullptr) {
+    EXPECT_TRUE(DumpKeyW(Key, Dump)) << "reading dumped key";
+    RegCloseKey(Key);
+  }
+  return Dump;
+}
+
+class TRegistryFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const ::testing::TestInfo* Info = ::testing::UnitTest::GetInstance()->current_test_info();
+    FBasePath = std::string("Software\\CorvaneTests\\") + Info->test_suite_name() + "_" + Info->name() + "_" +
+                std::to_string(GetCurrentProcessId());
+    for (char& C : FBasePath)
+      if (C == '/') C = '_';
+    // A leftover of an earlier run with the same process id goes first.
+    RegDeleteTreeA(HKEY_CURRENT_USER, FBasePath.c_str());
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, FBasePath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &FBase, nullptr), ERROR_SUCCESS);
+    User = CreateKeyW(FBase, L"HKCU");
+    Classes = CreateKeyW(FBase, L"HKCR");
+    ASSERT_NE(User, nullptr);
+    ASSERT_NE(Classes, nullptr);
+    HMODULE Advapi = GetModuleHandleA("advapi32.dll");
+    ASSERT_NE(Advapi, nullptr);
+    FOverride = reinterpret_cast<TOverride>(reinterpret_cast<void*>(GetProcAddress(Advapi, "RegOverridePredefKey")));
+    ASSERT_NE(FOverride, nullptr);
+    ASSERT_EQ(FOverride(HKEY_CURRENT_USER, User), ERROR_SUCCESS);
+    FUserOverridden = true;
+    ASSERT_EQ(FOverride(HKEY_CLASSES_ROOT, Classes), ERROR_SUCCESS);
+    FClassesOverridden = true;
+  }
+
+  void TearDown() override {
+    for (auto It = FLocked.rbegin(); It != FLocked.rend(); ++It) {
+      EXPECT_EQ(RegSetKeySecurity(It->first, DACL_SECURITY_INFORMATION, It->second.data()), ERROR_SUCCESS)
+          << "restoring a key's access";
+      RegCloseKey(It->first);
+    }
+    FLocked.clear();
+    if (FClassesOverridden) FOverride(HKEY_CLASSES_ROOT, nullptr);
+    if (FUserOverridden) FOverride(HKEY_CURRENT_USER, nullptr);
+    if (User != nullptr) RegCloseKey(User);
+    if (Classes != nullptr) RegCloseKey(Classes);
+    if (FBase != nullptr) {
+      RegCloseKey(FBase);
+      EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, FBasePath.c_str()), ERROR_SUCCESS);
+      RegDeleteKeyA(HKEY_CURRENT_USER, FBasePath.c_str());
+      RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\CorvaneTests");  // fails while other tests use it
+    }
+  }
+
+  // Replaces the DACL of Parent\Name by one that allows everyone only Allowed (0: nothing); the
+  // old DACL comes back in TearDown.
+  void LockKey(HKEY Parent, const std::wstring& Name, DWORD Allowed) {
+    HKEY Key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(Parent, Name.c_str(), 0, KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL, &Key), ERROR_SUCCESS);
+    DWORD Size = 0;
+    RegGetKeySecurity(Key, DACL_SECURITY_INFORMATION, nullptr, &Size);
+    std::vector<BYTE> Old(Size);
+    ASSERT_EQ(RegGetKeySecurity(Key, DACL_SECURITY_INFORMATION, Old.data(), &Size), ERROR_SUCCESS);
+    FLocked.emplace_back(Key, std::move(Old));
+
+    BYTE SidBuffer[SECURITY_MAX_SID_SIZE];
+    DWORD SidSize = sizeof(SidBuffer);
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, SidBuffer, &SidSize));
+    std::vector<BYTE> AclBuffer(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SidSize);
+    PACL Acl = reinterpret_cast<PACL>(AclBuffer.data());
+    ASSERT_TRUE(InitializeAcl(Acl, static_cast<DWORD>(AclBuffer.size()), ACL_REVISION));
+    if (Allowed != 0) {
+      ASSERT_TRUE(AddAccessAllowedAce(Acl, ACL_REVISION, Allowed, SidBuffer));
+    }
+    SECURITY_DESCRIPTOR Sd;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&Sd, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&Sd, TRUE, Acl, FALSE));
+    ASSERT_EQ(RegSetKeySecurity(Key, DACL_SECURITY_INFORMATION, &Sd), ERROR_SUCCESS);
+  }
+
+  // The scratch keys that stand for HKEY_CURRENT_USER and HKEY_CLASSES_ROOT.
+  HKEY User = nullptr;
+  HKEY Classes = nullptr;
+
+private:
+  using TOverride = LONG(WINAPI*)(HKEY, HKEY);
+  std::string FBasePath;
+  HKEY FBase = nullptr;
+  TOverride FOverride = nullptr;
+  bool FUserOverridden = false, FClassesOverridden = false;
+  std::vector<std::pair<HKEY, std::vector<BYTE>>> FLocked;
+};
+
+}  // namespace regtest
