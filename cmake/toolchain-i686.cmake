@@ -1,16 +1,3 @@
-# Cross-build for i686 Windows with mingw-w64 (posix threads), runtime linked statically.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for i686 Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER /usr/bin/${TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER /usr/bin/${TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER /usr/bin/${TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

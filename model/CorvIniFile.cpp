@@ -30,7 +30,7 @@ size_t FindInlineComment(const std::string& Value) {
 }
 
 void SetStrings(TStrings& Strings, const std::vector<std::string>& Lines) {
-  TStringsUpdate Update(Strings);
+  TUpdateScope<TStrings> Update(Strings);
   Strings.Clear();
   for (const std::string& S : Lines) Strings.Add(S);
 }

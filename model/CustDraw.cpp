@@ -5,11 +5,7 @@
 
 #include <windows.h>
 
-TColor ResolveColor(TColor C, TColor Default) {
-  if (C == clDefault) return Default;
-  if (C < 0) return static_cast<TColor>(GetSysColor(C & 0xFF));
-  return C;
-}
+TColor ResolveColor(TColor C, TColor Default) { return C == clDefault ? Default : ColorToRGB(C); }
 
 std::string CustDrawColorToStr(TColor C) { return "$" + IntToHex(static_cast<int>(C), 1); }
 
@@ -64,8 +60,8 @@ void TCustomDrawnMenuInfo::DoModified() {
 }
 
 void TCustomDrawnMenuInfo::Load() {
-  BeginUpdate();
-  try {
+  {
+    auto Update = UpdateScope(*this);
     TCorvIniFile Ini(FFileName);
     const std::string S = SectionName;
     auto Bool = [&](const char* Key, const char* Default) { return CustDrawStrToBool(Ini.ReadString(S, Key, Default)); };
@@ -91,11 +87,7 @@ void TCustomDrawnMenuInfo::Load() {
     SetFrameShadowColor(Color("FrameShadowColor"));
     SetFrameBorderColor(Color("FrameBorderColor"));
     SetFrameAll(Bool("FrameAll", "False"));
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
   Changed();
   SetModified(false);
 }

@@ -4,18 +4,10 @@
 #pragma once
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/Graphics.h"
 
 #include <cstdint>
 #include <string>
-
-#ifndef CORVANE_TCOLOR_DEFINED
-#define CORVANE_TCOLOR_DEFINED
-// $00BBGGRR for an RGB colour; a negative value names the system colour of its low byte
-// ($FF0000nn, $800000nn); clDefault is the default colour of the place where it is used.
-using TColor = int32_t;
-constexpr TColor clDefault = 0x20000000;
-constexpr TColor clNone = 0x1FFFFFFF;
-#endif
 
 // C as a COLORREF: Default when C is clDefault, the current system colour of C's low byte when C
 // is negative, else C itself. Default is returned as given.

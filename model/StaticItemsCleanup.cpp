@@ -74,14 +74,8 @@ void TStaticItems::SetDeleted(int Index, bool Value) {
 }
 
 void TStaticItems::DeleteAll() {
-  FOwner->BeginUpdate();
-  try {
-    for (int I = 0; I < GetCount(); ++I) SetDeleted(I, true);
-  } catch (...) {
-    FOwner->EndUpdate();
-    throw;
-  }
-  FOwner->EndUpdate();
+  auto Update = UpdateScope(*FOwner);
+  for (int I = 0; I < GetCount(); ++I) SetDeleted(I, true);
 }
 
 void TStaticItems::ScanVerbs(TRegistry& Registry, const std::string& Path, int& Index, bool StoredDisabled) {
@@ -207,14 +201,10 @@ void TStaticItemsCleanup::Reset() {
 }
 
 void TStaticItemsCleanup::Apply() {
-  BeginUpdate();
-  try {
+  {
+    auto Update = UpdateScope(*this);
     for (int I = 0; I < FCache.Count(); ++I) static_cast<TStaticItems*>(FCache.Objects(I))->Apply();
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
   FModified = false;
 }
 

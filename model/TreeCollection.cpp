@@ -208,15 +208,9 @@ bool TTreeItem::Focus() {
 
 void TTreeItem::Assign(TPersistent* Source) {
   if (auto* Item = dynamic_cast<TTreeItem*>(Source)) {
-    BeginUpdate();
-    try {
-      FItems->Assign(Item->FItems);
-      SetExpanded(Item->Expanded());
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    auto Update = UpdateScope(*this);
+    FItems->Assign(Item->FItems);
+    SetExpanded(Item->Expanded());
     return;
   }
   TCollectionItem::Assign(Source);
@@ -319,15 +313,9 @@ bool TTreeItems::FindPosition(TTreeItem* Item, int& Index) {
 
 void TTreeItems::Sort() {
   if (Count() < 2) return;
-  BeginUpdate();
-  try {
-    QuickSortIndexes(
-        0, Count() - 1, [this](int I, int J) { return Compare(I, J); }, [this](int I, int J) { Exchange(I, J); });
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto Update = UpdateScope(*this);
+  QuickSortIndexes(
+      0, Count() - 1, [this](int I, int J) { return Compare(I, J); }, [this](int I, int J) { Exchange(I, J); });
 }
 
 void TTreeItems::Exchange(int Index1, int Index2) {
@@ -461,15 +449,9 @@ namespace {
 void ExpandItems(TTreeItems* Items) {
   for (int I = 0; I < Items->Count(); ++I) {
     TTreeItem* Item = Items->GetItem(I);
-    Items->BeginUpdate();
-    try {
-      Item->SetExpanded(true);
-      ExpandItems(Item->Items());
-    } catch (...) {
-      Items->EndUpdate();
-      throw;
-    }
-    Items->EndUpdate();
+    auto Update = UpdateScope(*Items);
+    Item->SetExpanded(true);
+    ExpandItems(Item->Items());
   }
 }
 

@@ -311,48 +311,30 @@ std::string TStrings::Text() const {
 }
 
 void TStrings::SetText(const std::string& Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    const size_t N = Value.size();
-    size_t P = 0;
-    while (P < N) {
-      const size_t Start = P;
-      while (P < N && Value[P] != '\r' && Value[P] != '\n') ++P;
-      Add(Value.substr(Start, P - Start));
-      if (P < N && Value[P] == '\r') ++P;
-      if (P < N && Value[P] == '\n') ++P;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  auto Update = UpdateScope(*this);
+  Clear();
+  const size_t N = Value.size();
+  size_t P = 0;
+  while (P < N) {
+    const size_t Start = P;
+    while (P < N && Value[P] != '\r' && Value[P] != '\n') ++P;
+    Add(Value.substr(Start, P - Start));
+    if (P < N && Value[P] == '\r') ++P;
+    if (P < N && Value[P] == '\n') ++P;
   }
-  EndUpdate();
 }
 
 void TStrings::AddStrings(const TStrings& Strings) {
-  BeginUpdate();
-  try {
-    for (int I = 0; I < Strings.Count(); ++I) AddObject(Strings.Get(I), Strings.Objects(I));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto Update = UpdateScope(*this);
+  for (int I = 0; I < Strings.Count(); ++I) AddObject(Strings.Get(I), Strings.Objects(I));
 }
 
 void TStrings::Assign(TPersistent* Source) {
   if (auto* Strings = dynamic_cast<TStrings*>(Source)) {
     if (Strings == this) return;
-    BeginUpdate();
-    try {
-      Clear();
-      AddStrings(*Strings);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    auto Update = UpdateScope(*this);
+    Clear();
+    AddStrings(*Strings);
     return;
   }
   TPersistent::Assign(Source);

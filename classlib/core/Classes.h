@@ -4,6 +4,7 @@
 #include "classlib/core/SysUtils.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <type_traits>
@@ -36,6 +37,37 @@ protected:
 };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// Holds an update bracket (BeginUpdate ... EndUpdate) of Target for the scope. When the scope is
+// left by an exception, a failing EndUpdate is dropped so that the first exception goes on.
+template <class T>
+class TUpdateScope {
+public:
+  explicit TUpdateScope(T& Target) : FTarget(Target), FUncaught(std::uncaught_exceptions()) {
+    FTarget.BeginUpdate();
+  }
+  ~TUpdateScope() noexcept(false) {
+    if (std::uncaught_exceptions() > FUncaught) {
+      try {
+        FTarget.EndUpdate();
+      } catch (...) {
+      }
+    } else {
+      FTarget.EndUpdate();
+    }
+  }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+  T& FTarget;
+  int FUncaught;
+};
+
+template <class T>
+TUpdateScope<T> UpdateScope(T& Target) {
+  return TUpdateScope<T>(Target);
+}
 
 class EListError : public Exception {
 public:

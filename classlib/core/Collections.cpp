@@ -102,14 +102,8 @@ void TCollection::Delete(int Index) {
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) delete FItems.back();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto Update = UpdateScope(*this);
+  while (!FItems.empty()) delete FItems.back();
 }
 
 void TCollection::BeginUpdate() { ++FUpdateCount; }
@@ -139,15 +133,9 @@ TCollectionItem* TCollection::FindItemID(int ID) const {
 void TCollection::Assign(TPersistent* Source) {
   if (auto* Other = dynamic_cast<TCollection*>(Source)) {
     if (Other == this) return;
-    BeginUpdate();
-    try {
-      Clear();
-      for (int I = 0; I < Other->Count(); ++I) Add()->Assign(Other->Items(I));
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    auto Update = UpdateScope(*this);
+    Clear();
+    for (int I = 0; I < Other->Count(); ++I) Add()->Assign(Other->Items(I));
     return;
   }
   TPersistent::Assign(Source);

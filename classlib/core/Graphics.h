@@ -12,14 +12,11 @@
 // ---------------------------------------------------------------------------------------------
 // Colours
 
-#ifndef CORVANE_TCOLOR_DEFINED
-#define CORVANE_TCOLOR_DEFINED
 // $00BBGGRR for an RGB colour; a negative value names the system colour of its low byte
 // ($FF0000nn, $800000nn); clDefault is the default colour of the place where it is used.
 using TColor = int32_t;
 constexpr TColor clDefault = 0x20000000;
 constexpr TColor clNone = 0x1FFFFFFF;
-#endif
 
 constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000);
 

@@ -90,7 +90,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
 }
 
 void TIniFile::ReadSection(const std::string& Section, TStrings& Strings) {
-  TStringsUpdate Update(Strings);
+  TUpdateScope<TStrings> Update(Strings);
   Strings.Clear();
   std::vector<char> Buffer;
   GetWithGrowingBuffer(Buffer, 2, [&](char* Buf, DWORD Size) {
@@ -100,7 +100,7 @@ void TIniFile::ReadSection(const std::string& Section, TStrings& Strings) {
 }
 
 void TIniFile::ReadSections(TStrings& Strings) {
-  TStringsUpdate Update(Strings);
+  TUpdateScope<TStrings> Update(Strings);
   Strings.Clear();
   std::vector<char> Buffer;
   GetWithGrowingBuffer(Buffer, 2, [&](char* Buf, DWORD Size) {
@@ -112,7 +112,7 @@ void TIniFile::ReadSections(TStrings& Strings) {
 void TIniFile::ReadSectionValues(const std::string& Section, TStrings& Strings) {
   TStringList Keys;
   ReadSection(Section, Keys);
-  TStringsUpdate Update(Strings);
+  TUpdateScope<TStrings> Update(Strings);
   Strings.Clear();
   for (int I = 0; I < Keys.Count(); ++I) {
     std::string Name = Keys[I];

@@ -7,18 +7,6 @@
 
 #include <string>
 
-// BeginUpdate on construction, EndUpdate on destruction.
-class TStringsUpdate {
-public:
-  explicit TStringsUpdate(TStrings& Strings) : FStrings(Strings) { FStrings.BeginUpdate(); }
-  ~TStringsUpdate() { FStrings.EndUpdate(); }
-  TStringsUpdate(const TStringsUpdate&) = delete;
-  TStringsUpdate& operator=(const TStringsUpdate&) = delete;
-
-private:
-  TStrings& FStrings;
-};
-
 class EIniFileException : public Exception {
 public:
   using Exception::Exception;

@@ -12,16 +12,6 @@ namespace {
 // form of a name can take two bytes per character).
 constexpr DWORD MaxNameBuffer = 65536;
 
-class TUpdateGuard {
-public:
-  explicit TUpdateGuard(TStrings& Strings) : FStrings(Strings) { FStrings.BeginUpdate(); }
-  ~TUpdateGuard() { FStrings.EndUpdate(); }
-  TUpdateGuard(const TUpdateGuard&) = delete;
-  TUpdateGuard& operator=(const TUpdateGuard&) = delete;
-
-private:
-  TStrings& FStrings;
-};
 
 // Enumerates names with Enum(Index, Buffer, Length) into Add(Name, Length), growing the buffer on
 // ERROR_MORE_DATA. Stops at the first other failure (ERROR_NO_MORE_ITEMS at the end).
@@ -195,7 +185,7 @@ bool TRegistry::HasSubKeys() {
 }
 
 void TRegistry::GetKeyNames(TStrings& Strings) {
-  TUpdateGuard Guard(Strings);
+  TUpdateScope<TStrings> Guard(Strings);
   Strings.Clear();
   TRegKeyInfo Info;
   if (!GetKeyInfo(Info)) return;
@@ -205,7 +195,7 @@ void TRegistry::GetKeyNames(TStrings& Strings) {
 }
 
 void TRegistry::GetValueNames(TStrings& Strings) {
-  TUpdateGuard Guard(Strings);
+  TUpdateScope<TStrings> Guard(Strings);
   Strings.Clear();
   TRegKeyInfo Info;
   if (!GetKeyInfo(Info)) return;
