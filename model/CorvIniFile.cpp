@@ -296,13 +296,28 @@ void TIniItems::SetText(const std::string& Text) {
   FLines.shrink_to_fit();
 }
 
+namespace {
+
+// A parsed line whose normalised text would load as a header or a comment (" [A]", " ;x=1"):
+// it keeps one leading blank, so that a rewrite never changes the file's structure.
+bool ReadsBackAsOther(const TIniLine& Line) {
+  if ((Line.Kind != ilkKey && Line.Kind != ilkNoValue) || Line.Text.empty()) return false;
+  if (Line.Text[0] == ';') return true;
+  if (Line.Text[0] != '[') return false;
+  const char Last = Line.Kind == ilkNoValue ? Line.Text.back() : Line.Value.empty() ? '=' : Line.Value.back();
+  return Last == ']';
+}
+
+}  // namespace
+
 std::string TIniItems::Text() const {
   size_t Size = 0;
   for (const TIniLine& Line : FLines)
-    Size += Line.Text.size() + 2 + (Line.Kind == ilkKey ? Line.Value.size() + 1 : 0);
+    Size += Line.Text.size() + 3 + (Line.Kind == ilkKey ? Line.Value.size() + 1 : 0);
   std::string Result;
   Result.reserve(Size);
   for (const TIniLine& Line : FLines) {
+    if (ReadsBackAsOther(Line)) Result += ' ';
     Result += Line.Text;
     if (Line.Kind == ilkKey) {
       Result += '=';

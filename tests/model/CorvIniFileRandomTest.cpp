@@ -232,7 +232,12 @@ public:
   std::string Text() const {
     std::string R;
     for (const RefLine& L : Lines_) {
-      R += L.Kind == 2 ? L.Text + "=" + L.Value : L.Text;
+      std::string Line = L.Kind == 2 ? L.Text + "=" + L.Value : L.Text;
+      // A parsed line that would load as a header or a comment keeps one leading blank.
+      if ((L.Kind == 2 || L.Kind == 3) && !Line.empty() &&
+          (Line[0] == ';' || (Line[0] == '[' && Line.back() == ']')))
+        Line = " " + Line;
+      R += Line;
       R += "\r\n";
     }
     return R;
@@ -658,7 +663,10 @@ private:
   RefIni Model_;
   CaseNames Names_;
   std::vector<std::string> Log_;
-  std::map<std::string, std::pair<std::pair<std::string, std::string>, std::string>> Written_;
+  struct WrittenValue {
+    std::string Section, Ident, Value;
+  };
+  std::map<std::string, WrittenValue> Written_;   // by PlainKey: the last plain value written
   int Reloads_ = 0;
 
   void Log(const std::string& S) { Log_.push_back(S); }
@@ -687,13 +695,13 @@ private:
       return false;
     };
     if (Names_.Odd || !IsPlain(PlainSections, S) || !IsPlain(PlainIdents, I)) return;
-    if (IsPlainValue(V)) Written_[PlainKey(S, I)] = {{S, I}, V};
+    if (IsPlainValue(V)) Written_[PlainKey(S, I)] = {S, I, V};
     else Written_.erase(PlainKey(S, I));
   }
 
   void ForgetSection(const std::string& S) {
     for (auto It = Written_.begin(); It != Written_.end();)
-      It = SameText(It->second.first.first, S) ? Written_.erase(It) : std::next(It);
+      It = SameText(It->second.Section, S) ? Written_.erase(It) : std::next(It);
   }
 
   bool Step(TCorvIniFile& Ini, bool& OnlyReads) {
@@ -788,9 +796,9 @@ private:
     if (Written_.empty()) return true;
     TCorvIniFile Ini(FileName_);
     for (const auto& W : Written_) {
-      const std::string& S = W.second.first.first;
-      const std::string& I = W.second.first.second;
-      const std::string& V = W.second.second;
+      const std::string& S = W.second.Section;
+      const std::string& I = W.second.Ident;
+      const std::string& V = W.second.Value;
       std::string Got = Ini.ReadString(S, I, "<missing>");
       ++Reloads_;
       if (AnsiCompareStr(Got, V) != 0)

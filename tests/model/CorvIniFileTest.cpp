@@ -159,6 +159,10 @@ const TIniCase Cases[] = {
      "[A]\r\n  novalue \r\n \t \r\nx=1\r\n",
      {R("A", "x", "1"), E("Z")},
      "[A]\r\nnovalue \r\n \t \r\nx=1\r\n"},
+    {"a passed line that would load as a header or a comment keeps one blank",
+     "[A]\r\n   [B]\r\n  ;y = 1\r\n  [k] = v]\r\n  [k] =\r\n",
+     {R("A", ";y", "1"), R("A", "[k]", "v]"), W("A", "n", "2", 1)},
+     "[A]\r\n [B]\r\n ;y=1\r\n [k]=v]\r\n[k]=\r\nn=2\r\n"},
     {"a section header needs '[' first and ']' last",
      "[A]\r\n [B]\r\n;x\r\n ;y=1\r\n[\r\n]\r\n[]\r\nk=e\r\n",
      {R("B", "x", Missing), R("A", ";y", "1"), R("", "k", "e")},
@@ -600,7 +604,8 @@ TEST(IniItemsTest, KindsBeforeAndAfterParsing) {
   EXPECT_EQ(Items[4].Text, "novalue");
   EXPECT_EQ(Items[5].Text, "[B]");
   EXPECT_EQ(Items[6].Text, "y");
-  EXPECT_EQ(Items.Text(), "[A]\r\nx=1\r\n; c\r\n\r\nnovalue\r\n[B]\r\ny=2\r\n");
+  // " [B]" stays a plain line when the file is loaded again.
+  EXPECT_EQ(Items.Text(), "[A]\r\nx=1\r\n; c\r\n\r\nnovalue\r\n [B]\r\ny=2\r\n");
 }
 
 TEST(IniItemsTest, LineIndexOutOfBounds) {
