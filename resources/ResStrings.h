@@ -9,3 +9,6 @@
 #include "strings/Utils.h"
 #include "strings/Controls.h"
 #include "strings/Graphics.h"
+#include "strings/FileTypes.h"
+#include "strings/MenuItems.h"
+#include "strings/DynamicMenu.h"
