@@ -2,12 +2,14 @@
 // states and logging; the class factory and its registry entries.
 #include "shellext/ContextM.h"
 
+#include "shellext/IniSnapshot.h"
 #include "classlib/core/Registry.h"
 #include "model/CorvIniFile.h"
 
 #include <shellapi.h>
 
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -163,17 +165,11 @@ std::string CorvIniFileName() {
 
 std::vector<std::string> ReadFileClasses(TCustomIniFile& Ini) {
   std::vector<std::string> Result;
-  const int Count = Ini.ReadInteger(DynamicSection, "Count", 0);
+  std::unordered_set<std::string> Seen;
+  const int Count = DynamicItemsBound(Ini, Ini.ReadInteger(DynamicSection, "Count", 0));
   for (int I = 1; I <= Count; ++I) {
     const std::string Class = Ini.ReadString(DynamicSection, "FileType" + IntToStr(I), "");
-    if (Class.empty()) continue;
-    bool Known = false;
-    for (const std::string& C : Result)
-      if (C == Class) {
-        Known = true;
-        break;
-      }
-    if (!Known) Result.push_back(Class);
+    if (!Class.empty() && Seen.insert(Class).second) Result.push_back(Class);
   }
   return Result;
 }
@@ -203,16 +199,13 @@ std::string TMenuHelper::ClipboardFormatName(UINT Format) {
 // TCorvMenu: creation and destruction
 
 TCorvMenu::TCorvMenu() {
-  const std::string IniFileName = CorvIniFileName();
-  bool Logging;
-  {
-    TCorvIniFile Ini(IniFileName);
-    Logging = TextToBool(Ini.ReadString("Debug Options", "DebugLogging", "False"));
-  }
+  const std::shared_ptr<TIniSnapshot> Ini = TIniSnapshot::Open(CorvIniFileName());
+  const bool Logging = TextToBool(
+      Ini->Read([](TCorvIniFile& File) { return File.ReadString("Debug Options", "DebugLogging", "False"); }));
   FDebug = std::make_unique<TFileDebug>(ExtractFilePath(RegisteredLibraryPath()) + "Vellisk.log", false);
   FDebug->SetCaption("Corvane");
   if (Logging) FDebug->OpenLog();
-  FCustomDraw = std::make_unique<TCustomDrawnMenuInfo>(IniFileName);
+  FCustomDraw = Ini->Settings();
 }
 
 TCorvMenu::~TCorvMenu() {
@@ -389,11 +382,7 @@ STDMETHODIMP TCorvMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pd
           }
         }
 
-        std::vector<std::string> Classes;
-        {
-          TCorvIniFile Ini(CorvIniFileName());
-          Classes = ReadFileClasses(Ini);
-        }
+        const std::vector<std::string> Classes = TIniSnapshot::Open(CorvIniFileName())->Kinds().Classes;
         LogWriteFmt("SEIInitialize: classes enumerated: keys=\"%s\"", {Join(Classes, ";")});
         DetectClass(hkeyProgID, Classes);
         FBusy = false;
@@ -476,7 +465,13 @@ STDMETHODIMP TCorvMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmd
         CreateXMenu();
         LogWrite("QueryContextMenu: ready to insert menu items");
         UINT Identifier = idCmdFirst;
-        InsertXMenu(hmenu, indexMenu, Identifier);
+        // Only identifiers that the shell permits and that InvokeCommand can answer (offsets up
+        // to 255) are handed out.
+        if (idCmdLast >= idCmdFirst && idCmdFirst < 0xFFFFFFFFu) {
+          UINT Last = idCmdLast - idCmdFirst > 255 ? idCmdFirst + 255 : idCmdLast;
+          if (Last == 0xFFFFFFFFu) Last = 0xFFFFFFFEu;  // the counter ends one past the last
+          InsertXMenu(hmenu, indexMenu, Identifier, Last);
+        }
         FidMaxCmd = Identifier - idCmdFirst;
         FidFirstCmd = idCmdFirst;
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, FidMaxCmd);
@@ -492,13 +487,39 @@ STDMETHODIMP TCorvMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pRese
       },
       [&]() -> HRESULT {
         if (FBusy) return E_FAIL;
-        if (uType != GCS_HELPTEXTA) return S_OK;
+        switch (uType) {
+          case GCS_HELPTEXTA:
+          case GCS_HELPTEXTW:
+            break;
+          case GCS_VALIDATEA:
+          case GCS_VALIDATEW:
+            return FidMaxCmd != 0 && CommandAccepted(idCmd) ? S_OK : S_FALSE;
+          case GCS_VERBA:
+          case GCS_VERBW:
+          case GCS_VERBICONW:
+            return E_NOTIMPL;  // the items have no verbs
+          default:
+            return E_INVALIDARG;
+        }
         if (FidMaxCmd == 0 || !CommandAccepted(idCmd)) return E_INVALIDARG;
+        if (pszName == nullptr || cchMax == 0) return E_INVALIDARG;
         TXMenu* Node = GetXItemForID(FXMenu, static_cast<UINT>(idCmd) + FidFirstCmd);
         std::string Hint = XItemHint(Node);
-        if (pszName != nullptr && cchMax > 0) {
+        if (uType == GCS_HELPTEXTA) {
           if (Hint.size() > cchMax - 1) Hint.resize(cchMax - 1);
           std::memcpy(pszName, Hint.c_str(), Hint.size() + 1);
+        } else {
+          WCHAR* Wide = reinterpret_cast<WCHAR*>(pszName);
+          int Len = 0;
+          if (!Hint.empty()) {
+            const int Needed = MultiByteToWideChar(CP_ACP, 0, Hint.data(), static_cast<int>(Hint.size()), nullptr, 0);
+            std::wstring Text(static_cast<size_t>(Needed > 0 ? Needed : 0), L'\0');
+            if (Needed > 0)
+              MultiByteToWideChar(CP_ACP, 0, Hint.data(), static_cast<int>(Hint.size()), Text.data(), Needed);
+            Len = static_cast<int>(Text.size() > cchMax - 1 ? cchMax - 1 : Text.size());
+            std::memcpy(Wide, Text.data(), static_cast<size_t>(Len) * sizeof(WCHAR));
+          }
+          Wide[Len] = L'\0';
         }
         LogWriteFmt("GetCommandString: returning help string, p=%p, pszName=\"%s\"",
                     {static_cast<const void*>(Node), Hint});

@@ -7,6 +7,7 @@
 #include "shellext/Debug.h"
 
 #include "classlib/core/IniFiles.h"
+#include "classlib/core/PngImage.h"
 #include "model/CustDraw.h"
 
 #include <windows.h>
@@ -27,6 +28,12 @@ std::string CorvIniFileName();
 // once (exact comparison), in the order of first appearance.
 std::vector<std::string> ReadFileClasses(TCustomIniFile& Ini);
 
+// An item's parameters with every "%1" (any case) replaced by the argument list, ready for a
+// command line: a list that is already quoted takes the place of a quoted "%1" whole, without a
+// second pair of quotes, and backslashes before a closing quote are doubled so that the quote is
+// not read as escaped.
+std::string ReplaceArgumentList(const std::string& FileArgs, const std::string& ArgumentList);
+
 // A path of the file system for an absolute item identifier list; false when it has none.
 // Paths of any length are answered whole.
 bool PathFromIDList(PCIDLIST_ABSOLUTE Pidl, std::string& Path);
@@ -37,9 +44,55 @@ public:
   TMenuHelper() = delete;
   // The registered name of a clipboard format; empty for the predefined formats.
   static std::string ClipboardFormatName(UINT Format);
+  // The icon's own colour and mask bitmaps, and a new Width x Height bitmap compatible with the
+  // colour bitmap showing the icon on white (for a menu's check-mark area). False, with all
+  // three nullptr, when the icon has no bitmaps.
+  static bool IconToBitmaps(HICON Icon, int Width, int Height, HBITMAP& CheckBitmap, HBITMAP& ColorBitmap,
+                            HBITMAP& MaskBitmap);
+  // Loads the PNG file into Image and draws it, scaled, into a new Width x Height
+  // screen-compatible bitmap filled white first. Raises when the file cannot be read; Image and
+  // CheckBitmap are then empty.
+  static void LoadPngBitmap(const std::string& FileName, int Width, int Height, std::unique_ptr<TPNGObject>& Image,
+                            HBITMAP& CheckBitmap);
 };
 
-struct TXMenu;  // a node of the item tree (ContextMBuild.cpp)
+// One item of section "Dynamic Items" as the menu needs it.
+struct TXItemData {
+  bool Separator = false;
+  std::string FilePath;
+  std::string FileArgs = "\"%1\"";
+  std::string MenuKind;
+  std::string MenuHint;
+  std::string IconFile;
+  int IconIndx = -1;  // -1: no icon
+};
+
+// A node of the item tree: a plain item, a separator, or a submenu (a node with children).
+struct TXMenu {
+  TXMenu() = default;
+  ~TXMenu();  // deletes its bitmaps and a popup menu that no menu took
+  TXMenu(const TXMenu&) = delete;
+  TXMenu& operator=(const TXMenu&) = delete;
+
+  TXMenu* FirstChild = nullptr;
+  HMENU PopupMenu = nullptr;  // made at insertion for a submenu
+  bool OwnsPopup = false;     // PopupMenu not (yet) inserted into a menu
+  std::string Name;
+  TXItemData Data;
+  bool HasIdentifier = false;
+  UINT Identifier = 0;  // given at insertion
+  int Index = 0;        // the item's number in the section
+  int Level = 0;        // 0 at the top
+  HBITMAP CheckBitmap = nullptr;
+  HBITMAP ColorBitmap = nullptr;
+  HBITMAP MaskBitmap = nullptr;
+  std::unique_ptr<TPNGObject> Image;  // of a ".png" icon
+  TXMenu* Next = nullptr;
+  TXMenu* LastChild = nullptr;  // for appending
+
+  bool HasChildren() const { return FirstChild != nullptr; }
+  bool HasIcon() const { return Image != nullptr || CheckBitmap != nullptr; }
+};
 
 class TCorvMenu : public TComObject, public IContextMenu3, public IShellExtInit {
 public:
@@ -90,7 +143,7 @@ private:
   int FCheckMarkWidth = 0;
   int FCheckMarkHeight = 0;
   std::unique_ptr<TFileDebug> FDebug;
-  std::unique_ptr<TCustomDrawnMenuInfo> FCustomDraw;
+  std::shared_ptr<const TCustomDrawnMenuInfo> FCustomDraw;  // shared by the objects of one INI snapshot
   UINT FClipboardFormat = 0;
 
   // The log.
@@ -120,15 +173,28 @@ private:
   void CreateXMenu();  // rebuilds FXMenu for FXMenuKind
   void ClearXMenu();   // frees FXMenu with its bitmaps, images and submenus
   // Inserts the top-level nodes into Menu from Position on with identifiers from Identifier on,
-  // which ends one past the last identifier taken.
-  void InsertXMenu(HMENU Menu, UINT Position, UINT& Identifier);
+  // which ends one past the last identifier taken. No identifier beyond LastIdentifier is taken:
+  // insertion stops before the node that would need it.
+  void InsertXMenu(HMENU Menu, UINT Position, UINT& Identifier, UINT LastIdentifier);
   TXMenu* GetXItemForID(TXMenu* Node, UINT Identifier);  // nullptr when no node has it
   static std::string XItemHint(const TXMenu* Node);     // "" for nullptr
   void DoMeasureItem(MEASUREITEMSTRUCT& Item);
   void DoDrawItem(const DRAWITEMSTRUCT& Item);
   // Starts the application of the plain item with the identifier (FArgumentList built): S_OK,
-  // also when the start failed and was reported; E_FAIL for no item or a submenu.
+  // also when the start failed and was reported; E_FAIL for no item, a submenu or a separator.
   HRESULT ExecuteXItem(UINT Identifier, const CMINVOKECOMMANDINFO& Info);
+
+  // Reads item Index of section "Dynamic Items" into Name, Parent and Data; FileName for the log.
+  void LoadXItem(TCustomIniFile& Ini, const std::string& FileName, int Index, std::string& Name, int& Parent,
+                 TXItemData& Data);
+  void LoadXIcon(TXMenu& Node);  // the node's bitmaps or image, at check-mark size
+  // The icon at Index of the file, small or large; nullptr when there is none.
+  HICON RetrieveIcon(const std::string& FileName, int Index, bool SmallIcon);
+  // false: LastIdentifier reached, nothing more may be inserted.
+  bool InsertXItem(HMENU Menu, TXMenu* Node, UINT& Position, UINT& Identifier, UINT LastIdentifier);
+  bool OwnerDrawn(const TXMenu& Node) const;
+  // Starts Arguments (the whole command line) with CommandLine as the module: 0, or the error.
+  DWORD ProcessExecute(const std::string& CommandLine, const std::string& Arguments, int Show);
 };
 
 class TContextMenuFactory : public TComObjectFactory {

@@ -350,7 +350,8 @@ TEST_F(MenuObject, LogHoldsTheCallsAsATree) {
     TComPtr<IShellExtInit> Init = Create();
     ASSERT_TRUE(Init);
     ASSERT_EQ(Init->Initialize(nullptr, Data, Key), S_OK);
-    ASSERT_EQ(Init.As<IContextMenu>()->QueryContextMenu(Menu, 3, 10, 20, CMF_EXPLORE), S_OK);
+    // One item of the class: one identifier.
+    ASSERT_EQ(Init.As<IContextMenu>()->QueryContextMenu(Menu, 3, 10, 20, CMF_EXPLORE), MAKE_HRESULT(0, 0, 1));
   }
   DestroyMenu(Menu);
   ReadLog();
@@ -370,18 +371,23 @@ TEST_F(MenuObject, LogHoldsTheCallsAsATree) {
                                 ", hKeyProgID=" + std::to_string(reinterpret_cast<uintptr_t>(Key)) + ")";
   const std::string QueryEntry = "Call to QueryContextMenu(Menu=" + std::to_string(reinterpret_cast<uintptr_t>(Menu)) +
                                  ", indexMenu=3, idCmdFirst=10, idCmdLast=20, uFlags=4={CMF_EXPLORE })";
-  // Entry and exit lines at level 0, everything between them at level 1.
+  // Entry and exit lines at level 0, everything between them deeper: Initialize's steps at level 1,
+  // QueryContextMenu's own steps at level 1 with the building's calls below them.
   const int InitAt = Log.Find(InitEntry), InitExit = Log.Find("SEIInitialize: EXITING, Result=0");
-  const int QueryAt = Log.Find(QueryEntry), QueryExit = Log.Find("QueryContextMenu: EXITING, Result=0");
+  const int QueryAt = Log.Find(QueryEntry), QueryExit = Log.Find("QueryContextMenu: EXITING, Result=1");
   ASSERT_EQ(InitAt, 1);
   ASSERT_GT(InitExit, InitAt + 1);
   ASSERT_EQ(QueryAt, InitExit + 1);
   ASSERT_GT(QueryExit, QueryAt + 1);
   for (int I : {InitAt, InitExit, QueryAt, QueryExit}) EXPECT_EQ(Lines[static_cast<size_t>(I)].Level, 0) << I;
   for (int I = InitAt + 1; I < InitExit; ++I) EXPECT_EQ(Lines[static_cast<size_t>(I)].Level, 1) << Log.RawLines()[I];
-  for (int I = QueryAt + 1; I < QueryExit; ++I) EXPECT_EQ(Lines[static_cast<size_t>(I)].Level, 1) << Log.RawLines()[I];
+  for (int I = QueryAt + 1; I < QueryExit; ++I) EXPECT_GE(Lines[static_cast<size_t>(I)].Level, 1) << Log.RawLines()[I];
   EXPECT_EQ(Lines[static_cast<size_t>(QueryAt + 1)].Text, ArgumentLine(1, "C:\\x.txt"));
-  EXPECT_EQ(Lines[static_cast<size_t>(QueryAt + 2)].Text, "QueryContextMenu: ready to insert menu items");
+  EXPECT_EQ(Lines[static_cast<size_t>(QueryAt + 1)].Level, 1);
+  EXPECT_EQ(Lines[static_cast<size_t>(QueryAt + 2)].Text, "Call to CreateXMenu");
+  EXPECT_EQ(Lines[static_cast<size_t>(QueryAt + 2)].Level, 1);
+  EXPECT_EQ(LevelOf("CreateXMenu: EXITING"), 1);
+  EXPECT_EQ(LevelOf("QueryContextMenu: ready to insert menu items"), 1);
   EXPECT_EQ(static_cast<size_t>(QueryExit) + 3, Lines.size());
   EXPECT_EQ(Lines[static_cast<size_t>(QueryExit + 1)].Text, "TCorvMenu.Destroy called");
   EXPECT_EQ(Lines[static_cast<size_t>(QueryExit + 1)].Level, 0);
@@ -425,7 +431,8 @@ TEST_F(MenuObject, EmptyTreeAnswers) {
   char Buffer[16] = "untouched";
   EXPECT_EQ(Menu3->GetCommandString(0, GCS_HELPTEXTA, nullptr, Buffer, sizeof(Buffer)), E_INVALIDARG);
   EXPECT_EQ(Menu3->GetCommandString(256, GCS_HELPTEXTA, nullptr, Buffer, sizeof(Buffer)), E_INVALIDARG);
-  EXPECT_EQ(Menu3->GetCommandString(0, GCS_VERBA, nullptr, Buffer, sizeof(Buffer)), S_OK);
+  EXPECT_EQ(Menu3->GetCommandString(0, GCS_VERBA, nullptr, Buffer, sizeof(Buffer)), E_NOTIMPL);
+  EXPECT_EQ(Menu3->GetCommandString(0, GCS_VALIDATEA, nullptr, Buffer, sizeof(Buffer)), S_FALSE);
   EXPECT_STREQ(Buffer, "untouched");
 
   CMINVOKECOMMANDINFO Info{};
@@ -476,10 +483,12 @@ TEST_F(MenuObject, EmptyTreeAnswers) {
   } Nested[] = {{0, Measure2},
                 {1, "Call to HandleMenuMsg(uMsg=" + std::to_string(WM_MEASUREITEM) + ", wParam=0, lParam=" +
                         std::to_string(reinterpret_cast<intptr_t>(&Measure)) + "), IContextMenu2 recognized"},
+                {2, "Call to GetXItemForID(XMenu=" + PointerText(nullptr) + ", ID=105)"},
+                {2, "GetXItemForID: EXITING, Result=" + PointerText(nullptr)},
                 {2, "DoMeasureItem: item not found, itemID=105"},
                 {1, "HandleMenuMsg: EXITING, Result=0"},
                 {0, "HandleMenuMsg2: EXITING, Result=0"}};
-  for (size_t I = 0; I < 5; ++I) {
+  for (size_t I = 0; I < std::size(Nested); ++I) {
     const size_t Line = static_cast<size_t>(At) + I;
     ASSERT_LT(Line, Log.Lines().size());
     EXPECT_EQ(Log.Lines()[Line].Text, Nested[I].Text);
