@@ -2,6 +2,7 @@
 
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
+#include "resources/strings/Graphics.h"
 #include "resources/strings/Registry.h"
 #include "resources/strings/RegistryEx.h"
 
@@ -192,4 +193,23 @@ void TRegistryEx::CopyRegistryKey(TRegistry& Source, TRegistry& Dest, const std:
   ReopenCurrentKey(Dest, DstPath, Dst);
 
   CopyKeyContents(Src.Get(), SrcPath, Info, Dst.Get(), DstPath, Source.Access(), Dest.Access());
+}
+
+void RecreateImageList(TCustomImageList* ImageList) {
+  if (!ImageList) return;
+  const UINT Flags = ILC_MASK | ColorDepthFlags(ImageList->ColorDepth());
+  HIMAGELIST New =
+      ImageList_Create(ImageList->Width(), ImageList->Height(), Flags, ImageList->AllocBy(), ImageList->AllocBy());
+  if (!New) return;
+  TCustomImageList Saved(ImageList->Width(), ImageList->Height());
+  try {
+    Saved.SetColorDepth(ImageList->ColorDepth());
+    Saved.AddImages(*ImageList);
+  } catch (...) {
+    ImageList_Destroy(New);
+    throw;
+  }
+  ImageList->SetHandle(New);
+  if (!ImageList->HandleAllocated()) throw EInvalidOperation(LoadResString(SInvalidImageList));
+  ImageList->AddImages(Saved);
 }

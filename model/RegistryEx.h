@@ -2,6 +2,7 @@
 // operation, the full key path and the system's reason when the underlying call fails.
 #pragma once
 
+#include "classlib/core/ImgList.h"
 #include "classlib/core/Registry.h"
 
 #include <windows.h>
@@ -38,3 +39,8 @@ public:
   // (when there is one) and "\" and Key (when Key is not empty).
   static std::string FullKeyPath(const TRegistry& Registry, const std::string& Key);
 };
+
+// Gives ImageList a new platform list of the same width, height, growth step and colour depth,
+// with a mask, holding the same images. A failed creation leaves the list unchanged; a list left
+// without a handle raises "Invalid ImageList". Nothing happens for no list.
+void RecreateImageList(TCustomImageList* ImageList);

@@ -307,3 +307,71 @@ TEST_F(RegistryExTest, CopyStopsAtAnUnreadableSubkey) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 16 x 16 icon of one opaque colour.
+HICON SolidIcon(COLORREF Color) {
+  BITMAPV5HEADER Header = {};
+  Header.bV5Size = sizeof(Header);
+  Header.bV5Width = 16;
+  Header.bV5Height = -16;
+  Header.bV5Planes = 1;
+  Header.bV5BitCount = 32;
+  Header.bV5Compression = BI_RGB;
+  void* Bits = nullptr;
+  HDC Screen = GetDC(nullptr);
+  HBITMAP ColorBitmap =
+      CreateDIBSection(Screen, reinterpret_cast<BITMAPINFO*>(&Header), DIB_RGB_COLORS, &Bits, nullptr, 0);
+  ReleaseDC(nullptr, Screen);
+  auto* Pixels = static_cast<DWORD*>(Bits);
+  for (int I = 0; I < 16 * 16; ++I)
+    Pixels[I] = 0xFF000000 | (GetRValue(Color) << 16) | (GetGValue(Color) << 8) | GetBValue(Color);
+  HBITMAP Mask = CreateBitmap(16, 16, 1, 1, nullptr);
+  ICONINFO Info = {TRUE, 0, 0, Mask, ColorBitmap};
+  HICON Icon = CreateIconIndirect(&Info);
+  DeleteObject(ColorBitmap);
+  DeleteObject(Mask);
+  return Icon;
+}
+
+COLORREF DrawnCentre(TCustomImageList& List, int Index) {
+  HDC Screen = GetDC(nullptr);
+  HDC DC = CreateCompatibleDC(Screen);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, 16, 16);
+  ReleaseDC(nullptr, Screen);
+  HGDIOBJ Old = SelectObject(DC, Bitmap);
+  List.Draw(DC, 0, 0, Index);
+  const COLORREF Result = GetPixel(DC, 8, 8);
+  SelectObject(DC, Old);
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+  return Result;
+}
+
+}  // namespace
+
+TEST(RecreateImageList, NewHandleWithTheSameImages) {
+  RecreateImageList(nullptr);  // no list: nothing
+
+  TCustomImageList List(16, 16);
+  const COLORREF Colors[] = {RGB(200, 0, 0), RGB(0, 0, 200), RGB(0, 150, 0)};
+  for (COLORREF C : Colors) {
+    HICON Icon = SolidIcon(C);
+    ASSERT_GE(List.AddIcon(Icon), 0);
+    DestroyIcon(Icon);
+  }
+  const HIMAGELIST Before = List.Handle();
+  RecreateImageList(&List);
+  ASSERT_TRUE(List.HandleAllocated());
+  EXPECT_NE(List.Handle(), Before);
+  ASSERT_EQ(List.Count(), 3);
+  EXPECT_EQ(List.Width(), 16);
+  EXPECT_EQ(List.Height(), 16);
+  for (int I = 0; I < 3; ++I) EXPECT_EQ(DrawnCentre(List, I), Colors[I]) << I;
+
+  TCustomImageList Empty(32, 32);
+  RecreateImageList(&Empty);
+  EXPECT_TRUE(Empty.HandleAllocated());
+  EXPECT_EQ(Empty.Count(), 0);
+}
