@@ -11,22 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "classlib/core/SysUtils.h"
 #include "model/FileTypes.h"
 #include "model/SortedCollection.h"
+#include "tests/support/Registry.h"
 
 namespace {
-
-double Now() {
-  static const double Frequency = [] {
-    LARGE_INTEGER F;
-    QueryPerformanceFrequency(&F);
-    return static_cast<double>(F.QuadPart);
-  }();
-  LARGE_INTEGER C;
-  QueryPerformanceCounter(&C);
-  return static_cast<double>(C.QuadPart) / Frequency;
-}
 
 constexpr double RatioGoal = 3.0;    // scan time / bare loop time
 constexpr double ScalingGoal = 1.5;  // time per type at the largest size / at the smallest
@@ -35,14 +26,6 @@ constexpr double ScalingGoal = 1.5;  // time per type at the largest size / at t
 // of its rounds.
 constexpr int Rounds = 2;
 constexpr int Sizes[] = {2000, 10000, 50000};
-
-using TOverride = LONG(WINAPI*)(HKEY, HKEY);
-
-TOverride OverrideProc() {
-  static const TOverride Proc = reinterpret_cast<TOverride>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
-  return Proc;
-}
 
 // A scratch key under HKEY_CURRENT_USER with Types file types, to stand for HKEY_CLASSES_ROOT.
 class TScratchClasses {
@@ -100,7 +83,10 @@ public:
   }
 
   // Redirects HKEY_CLASSES_ROOT here.
-  bool Activate() const { return OverrideProc() != nullptr && OverrideProc()(HKEY_CLASSES_ROOT, FKey) == ERROR_SUCCESS; }
+  bool Activate() const {
+    const TRegOverridePredefKey Override = RegOverridePredefKeyProc();
+    return Override != nullptr && Override(HKEY_CLASSES_ROOT, FKey) == ERROR_SUCCESS;
+  }
 
 private:
   int FTypes;
@@ -190,7 +176,7 @@ void MeasureOnce(TFigures& F) {
 }
 
 int Run() {
-  if (OverrideProc() == nullptr) {
+  if (RegOverridePredefKeyProc() == nullptr) {
     std::printf("filetype_bench: RegOverridePredefKey is missing\n");
     return 0;
   }
@@ -217,7 +203,7 @@ int Run() {
     for (size_t I = 0; I < Fixtures.size(); ++I) {
       if (!Fixtures[I]->Activate()) {
         std::printf("filetype_bench: cannot redirect HKEY_CLASSES_ROOT\n");
-        OverrideProc()(HKEY_CLASSES_ROOT, nullptr);
+        RegOverridePredefKeyProc()(HKEY_CLASSES_ROOT, nullptr);
         return 0;
       }
       MeasureOnce(All[I]);
@@ -225,7 +211,7 @@ int Run() {
     std::printf("  round %d of %d: %.1f s\n", Round + 1, Rounds, Now() - R0);
     std::fflush(stdout);
   }
-  OverrideProc()(HKEY_CLASSES_ROOT, nullptr);
+  RegOverridePredefKeyProc()(HKEY_CLASSES_ROOT, nullptr);
 
   std::printf("\nFile-type scan (TFileTypes::Refresh, no icons) against a bare registry loop; best of %d rounds\n",
               Rounds);

@@ -13,23 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "classlib/core/SysUtils.h"
 #include "model/CorvIniFile.h"
 
 namespace {
-
-// ---- timing --------------------------------------------------------------------------------
-
-double Now() {
-  static const double Frequency = [] {
-    LARGE_INTEGER F;
-    QueryPerformanceFrequency(&F);
-    return static_cast<double>(F.QuadPart);
-  }();
-  LARGE_INTEGER C;
-  QueryPerformanceCounter(&C);
-  return static_cast<double>(C.QuadPart) / Frequency;
-}
 
 constexpr double ProfileBudget = 20.0;        // seconds for one profile-API measurement
 constexpr double ProfileTotalBudget = 150.0;  // seconds for all of them together
@@ -49,31 +37,6 @@ enum class Shape { Sections, OneSection };
 const char* ShapeName(Shape S) { return S == Shape::Sections ? "A" : "B"; }
 
 std::string Folder;
-
-std::string MakeFolder() {
-  char Path[MAX_PATH];
-  DWORD N = GetTempPathA(MAX_PATH, Path);
-  for (int I = 0; I < 1000; ++I) {
-    std::string D = std::string(Path, N) + "CorvIniBench" + std::to_string(GetCurrentProcessId()) + "_" +
-                    std::to_string(I);
-    if (CreateDirectoryA(D.c_str(), nullptr)) return D + "\\";
-  }
-  return "";
-}
-
-void RemoveFolder() {
-  if (Folder.empty()) return;
-  WIN32_FIND_DATAA F;
-  HANDLE H = FindFirstFileA((Folder + "*").c_str(), &F);
-  if (H != INVALID_HANDLE_VALUE) {
-    do {
-      std::string N = F.cFileName;
-      if (N != "." && N != "..") DeleteFileA((Folder + N).c_str());
-    } while (FindNextFileA(H, &F));
-    FindClose(H);
-  }
-  RemoveDirectoryA(Folder.c_str());
-}
 
 bool WriteBytes(const std::string& Name, const std::string& Bytes) {
   HANDLE H = CreateFileA(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -499,7 +462,7 @@ void Run() {
 }  // namespace
 
 int main() {
-  Folder = MakeFolder();
+  Folder = MakeFolder("CorvIniBench");
   if (Folder.empty()) {
     std::printf("ini_bench: cannot create a temporary folder\n");
     return 0;
@@ -512,6 +475,6 @@ int main() {
     std::printf("ini_bench: stopped by an unknown exception\n");
   }
   std::fflush(stdout);
-  RemoveFolder();
+  RemoveFolder(Folder);
   return 0;
 }

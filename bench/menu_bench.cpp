@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "classlib/core/IniFiles.h"
 #include "classlib/core/SysUtils.h"
 #include "model/CorvIniFile.h"
@@ -20,46 +21,10 @@
 
 namespace {
 
-double Now() {
-  static const double Frequency = [] {
-    LARGE_INTEGER F;
-    QueryPerformanceFrequency(&F);
-    return static_cast<double>(F.QuadPart);
-  }();
-  LARGE_INTEGER C;
-  QueryPerformanceCounter(&C);
-  return static_cast<double>(C.QuadPart) / Frequency;
-}
-
 constexpr int TypeCount = 50;
 constexpr int EngineRepeats = 3;             // engine figures are the best of this many runs
 constexpr double ProfileBudget = 240.0;      // seconds that one profile-API load may be expected to take
 const char* const Section = "Dynamic Items";
-
-std::string MakeFolder() {
-  char Path[MAX_PATH];
-  DWORD N = GetTempPathA(MAX_PATH, Path);
-  for (int I = 0; I < 1000; ++I) {
-    std::string D = std::string(Path, N) + "CorvMenuBench" + std::to_string(GetCurrentProcessId()) + "_" +
-                    std::to_string(I);
-    if (CreateDirectoryA(D.c_str(), nullptr)) return D + "\\";
-  }
-  return "";
-}
-
-void RemoveFolder(const std::string& Folder) {
-  if (Folder.empty()) return;
-  WIN32_FIND_DATAA F;
-  HANDLE H = FindFirstFileA((Folder + "*").c_str(), &F);
-  if (H != INVALID_HANDLE_VALUE) {
-    do {
-      std::string N = F.cFileName;
-      if (N != "." && N != "..") DeleteFileA((Folder + N).c_str());
-    } while (FindNextFileA(H, &F));
-    FindClose(H);
-  }
-  RemoveDirectoryA(Folder.c_str());
-}
 
 long long FileSize(const std::string& Name) {
   WIN32_FILE_ATTRIBUTE_DATA Data;
@@ -213,7 +178,7 @@ std::string Ms(double Seconds) {
 }  // namespace
 
 int main() {
-  const std::string Folder = MakeFolder();
+  const std::string Folder = MakeFolder("CorvMenuBench");
   if (Folder.empty()) {
     std::printf("menu_bench: no temporary folder\n");
     return 0;

@@ -6,6 +6,8 @@
 // and the goal checks; always exits with 0 (a report, not a test).
 #include "tests/shellext/ShellHost.h"
 
+#include "bench/BenchSupport.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -19,17 +21,6 @@ namespace {
 
 constexpr int Classes = 20;
 constexpr int Runs = 20;
-
-double Now() {
-  static const double Frequency = [] {
-    LARGE_INTEGER F;
-    QueryPerformanceFrequency(&F);
-    return static_cast<double>(F.QuadPart);
-  }();
-  LARGE_INTEGER C;
-  QueryPerformanceCounter(&C);
-  return static_cast<double>(C.QuadPart) / Frequency;
-}
 
 double Median(std::vector<double> Values) {
   std::sort(Values.begin(), Values.end());

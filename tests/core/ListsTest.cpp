@@ -1,6 +1,8 @@
 // TList, TStrings and TStringList.
 #include "classlib/core/Classes.h"
 
+#include "tests/support/Expect.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,16 +35,6 @@ protected:
     Log.push_back(std::string(Names[Action]) + " " + std::to_string(reinterpret_cast<intptr_t>(Ptr)));
   }
 };
-
-template <class E, class F>
-std::string MessageOf(F&& Call) {
-  try {
-    Call();
-  } catch (const E& Ex) {
-    return Ex.Message();
-  }
-  return "<no exception>";
-}
 
 }  // namespace
 

@@ -11,23 +11,13 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/Registry.h"
 #include "tests/registry/RegistryFixture.h"
+#include "tests/support/Expect.h"
 
 using namespace regtest;
 
 namespace {
 
 class RegistryTest : public TRegistryFixture {};
-
-// The message of the ERegistryException that Call raises; "" when it raises none.
-template <class F>
-std::string RegistryErrorOf(F Call) {
-  try {
-    Call();
-  } catch (const ERegistryException& E) {
-    return E.Message();
-  }
-  return std::string();
-}
 
 std::vector<std::string> Lines(const TStrings& S) {
   std::vector<std::string> Result;
@@ -148,7 +138,7 @@ TEST_F(RegistryTest, OpenKeyReadOnlyNarrowsAccess) {
     EXPECT_EQ(Reg.CurrentPath(), Narrow(C.Name));
     EXPECT_EQ(Reg.ReadString("v"), "text");
     // The key allows no writing.
-    EXPECT_EQ(RegistryErrorOf([&] { Reg.WriteString("w", "x"); }), "Failed to set data for 'w'");
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { Reg.WriteString("w", "x"); }), "Failed to set data for 'w'");
   }
   TRegistry Reg;
   EXPECT_FALSE(Reg.OpenKeyReadOnly("\\Missing"));
@@ -167,7 +157,7 @@ TEST_F(RegistryTest, CreateKeyCreatesWithoutOpening) {
 
   // A non-volatile key cannot go below a volatile one.
   MakeKeyW(User, L"Volatile", REG_OPTION_VOLATILE);
-  EXPECT_EQ(RegistryErrorOf([&] { Reg.CreateKey("\\Volatile\\Child"); }), "Failed to create key \\Volatile\\Child");
+  EXPECT_EQ(MessageOf<ERegistryException>([&] { Reg.CreateKey("\\Volatile\\Child"); }), "Failed to create key \\Volatile\\Child");
   EXPECT_EQ(Reg.LastError(), ERROR_CHILD_MUST_BE_VOLATILE);
   EXPECT_FALSE(KeyPresentW(User, L"Volatile\\Child"));
 }
@@ -296,7 +286,7 @@ TEST_F(RegistryTest, TypedValuesRoundTrip) {
   EXPECT_EQ(Reg.GetDataType("none"), rdUnknown);
   EXPECT_EQ(Reg.ReadString("none"), "");
   EXPECT_EQ(Reg.ReadBinaryData("none", Buffer, sizeof(Buffer)), 0);
-  EXPECT_EQ(RegistryErrorOf([&] { Reg.ReadInteger("none"); }), "Failed to get data for 'none'");
+  EXPECT_EQ(MessageOf<ERegistryException>([&] { Reg.ReadInteger("none"); }), "Failed to get data for 'none'");
   EXPECT_EQ(Reg.LastError(), ERROR_FILE_NOT_FOUND);
 
   // Deleting.
@@ -334,7 +324,7 @@ TEST_F(RegistryTest, ReadsOfTheWrongTypeRaise) {
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.What);
-    EXPECT_EQ(RegistryErrorOf(C.Call), C.Message);
+    EXPECT_EQ(MessageOf<ERegistryException>(C.Call), C.Message);
   }
   EXPECT_EQ(Reg.ReadInteger("dword"), 7);
 }
@@ -392,7 +382,7 @@ TEST_F(RegistryTest, KeyAndValueNamesInRegistryOrder) {
   Reg.GetKeyNames(List);
   EXPECT_EQ(List.Count(), 0);
   EXPECT_FALSE(Reg.HasSubKeys());
-  EXPECT_EQ(RegistryErrorOf([&] { Reg.WriteInteger("n", 1); }), "Failed to set data for 'n'");
+  EXPECT_EQ(MessageOf<ERegistryException>([&] { Reg.WriteInteger("n", 1); }), "Failed to set data for 'n'");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Streams: file streams with their open modes and errors, memory and string streams.
 #include "classlib/core/Classes.h"
 
-#include "TempDir.h"
+#include "tests/support/Expect.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +29,6 @@ std::string OpenFailure(const std::string& Name, DWORD Access, DWORD Share, DWOR
     return "<opened>";
   }
   return SysErrorMessage(Error);
-}
-
-template <class E, class F>
-std::string MessageOf(F&& Call) {
-  try {
-    Call();
-  } catch (const E& Ex) {
-    return Ex.Message();
-  }
-  return "<no exception>";
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Integer parsing, trimming, comparisons, system error texts and file names.
 #include "classlib/core/SysUtils.h"
 
-#include "TempDir.h"
+#include "tests/support/SystemText.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -217,17 +218,6 @@ TEST(SysUtils, AnsiCase) {
   EXPECT_EQ(AnsiLowerCase("XYZ"), "xyz");
   EXPECT_EQ(AnsiUpperCase(""), "");
 }
-
-namespace {
-std::string SystemText(DWORD Code) {
-  char Buffer[1024] = {};
-  DWORD Len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, Code, 0, Buffer,
-                             sizeof(Buffer), nullptr);
-  std::string S(Buffer, Len);
-  while (!S.empty() && (static_cast<unsigned char>(S.back()) <= 32 || S.back() == '.')) S.pop_back();
-  return S;
-}
-}  // namespace
 
 TEST(SysUtils, SysErrorMessage) {
   for (DWORD Code : {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_INVALID_PARAMETER}) {

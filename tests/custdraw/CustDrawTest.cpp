@@ -2,7 +2,7 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/core/SysUtils.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -12,20 +12,12 @@
 #include "model/FileTypeList.h"
 #include "model/FileTypes.h"
 #include "tests/filetypes/FileTypesFixture.h"
+#include "tests/support/Expect.h"
 
 using namespace fttest;
 using TTrace = std::vector<std::string>;
 
 namespace {
-
-std::string CaughtMessage(const std::function<void()>& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "<nothing raised>";
-}
 
 TFileType* AddType(TFileTypes& Model, const std::string& Name, const std::string& Description) {
   TFileType* T = Model.Add();
@@ -69,9 +61,9 @@ TEST(FileTypeLinkTest, SetFileTypeChecksTheModel) {
   TFileType* Foreign = AddType(Other, "Foreign", "foreign");
   TFileTypeLink Link;
   const std::string Message = "FileTypes property not set or item does not belong to FileTypes";
-  EXPECT_EQ(CaughtMessage([&] { Link.SetFileType(Mine); }), Message);
+  EXPECT_EQ(MessageOf([&] { Link.SetFileType(Mine); }), Message);
   Link.SetFileTypes(&Model);
-  EXPECT_EQ(CaughtMessage([&] { Link.SetFileType(Foreign); }), Message);
+  EXPECT_EQ(MessageOf([&] { Link.SetFileType(Foreign); }), Message);
   EXPECT_EQ(Link.FileType(), nullptr);
   Link.SetFileType(Mine);
   EXPECT_EQ(Link.FileType(), Mine);

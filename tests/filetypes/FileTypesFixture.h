@@ -15,7 +15,7 @@
 
 #include "model/FileTypeList.h"
 #include "model/FileTypes.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/registry/RegistryFixture.h"
 
 namespace fttest {

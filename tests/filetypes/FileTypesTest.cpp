@@ -10,19 +10,11 @@
 #include "classlib/core/SysUtils.h"
 #include "model/FileTypes.h"
 #include "tests/filetypes/FileTypesFixture.h"
+#include "tests/support/Expect.h"
 
 using namespace fttest;
 
 namespace {
-
-std::string CaughtMessage(const std::function<void()>& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "<nothing raised>";
-}
 
 // ---------------------------------------------------------------------------------------------
 // The scan
@@ -258,7 +250,7 @@ TEST_F(FileTypesScanTest, RootThatCannotBeOpenedRaisesAndALaterRescanWorks) {
   Link.SetFileType(Model.FindByName("Kept"));
   Record(Link, "L", Trace);
   Model.Root = Missing;
-  EXPECT_EQ(CaughtMessage([&] { Model.Refresh(Errors); }),
+  EXPECT_EQ(MessageOf([&] { Model.Refresh(Errors); }),
             "Registry operation error (details: opening read-only 80000050\\; reason: " +
                 regtest::SystemText(static_cast<DWORD>(Code)) + ")");
   EXPECT_EQ(Model.UpdateCount(), 0);

@@ -3,7 +3,7 @@
 
 #include "classlib/core/ResStrings.h"
 #include "resources/strings/Graphics.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/graphics/GraphicsTestUtils.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Helpers of the graphics tests: a 32-bit memory surface to draw on, PNG files written with libpng.
+// Helpers of the graphics tests: colours, PNG files written with libpng; the memory surface to draw on.
 #pragma once
 
 #include <windows.h>
@@ -12,53 +12,7 @@
 #include <string>
 #include <vector>
 
-// A top-down 32-bit DIB selected into a memory DC.
-class TSurface {
-public:
-  TSurface(int Width, int Height, COLORREF Fill) : FWidth(Width), FHeight(Height) {
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    Info.bmiHeader.biWidth = Width;
-    Info.bmiHeader.biHeight = -Height;
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    void* Bits = nullptr;
-    FBitmap = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-    FBits = static_cast<uint32_t*>(Bits);
-    FDC = CreateCompatibleDC(nullptr);
-    FOld = SelectObject(FDC, FBitmap);
-    FillAll(Fill);
-  }
-  ~TSurface() {
-    SelectObject(FDC, FOld);
-    DeleteDC(FDC);
-    DeleteObject(FBitmap);
-  }
-  TSurface(const TSurface&) = delete;
-  TSurface& operator=(const TSurface&) = delete;
-
-  HDC DC() const { return FDC; }
-  void FillAll(COLORREF Color) {
-    HBRUSH Brush = CreateSolidBrush(Color);
-    RECT R{0, 0, FWidth, FHeight};
-    FillRect(FDC, &R, Brush);
-    DeleteObject(Brush);
-  }
-  // The pixel as a COLORREF.
-  COLORREF At(int X, int Y) const {
-    GdiFlush();
-    const uint32_t P = FBits[Y * FWidth + X];
-    return RGB((P >> 16) & 0xFF, (P >> 8) & 0xFF, P & 0xFF);
-  }
-
-private:
-  int FWidth, FHeight;
-  HBITMAP FBitmap = nullptr;
-  uint32_t* FBits = nullptr;
-  HDC FDC = nullptr;
-  HGDIOBJ FOld = nullptr;
-};
+#include "tests/support/Pixels.h"
 
 inline std::string ColorText(COLORREF C) {
   char Buffer[16];

@@ -4,6 +4,7 @@
 #include "classlib/core/ResStrings.h"
 #include "resources/strings/Graphics.h"
 #include "tests/graphics/GraphicsTestUtils.h"
+#include "tests/support/Expect.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +13,6 @@
 namespace {
 
 constexpr COLORREF Back = RGB(10, 20, 30);
-
-template <class F>
-std::string InvalidOperationOf(F&& Call) {
-  try {
-    Call();
-  } catch (const EInvalidOperation& E) {
-    return E.Message();
-  }
-  return "<no exception>";
-}
 
 // A 16 x 16 bitmap of Fill with a Square-coloured square from (4, 4) to (12, 12).
 void MakeSquare(TBitmap& B, TColor Fill, TColor Square) {
@@ -162,11 +153,11 @@ TEST(ImageList, DeleteClearAndIndexErrors) {
   EXPECT_EQ(ColorText(DrawnAt(List, 0, 1, 1)), ColorText(RGB(0, 0, 255)));
 
   const std::string IndexError = LoadResString(SImageIndexError);
-  EXPECT_EQ(InvalidOperationOf([&] { List.Delete(2); }), IndexError);
-  EXPECT_EQ(InvalidOperationOf([&] { List.Delete(-2); }), IndexError);
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.Delete(2); }), IndexError);
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.Delete(-2); }), IndexError);
   TIcon Icon;
-  EXPECT_EQ(InvalidOperationOf([&] { List.GetIcon(5, Icon); }), IndexError);
-  EXPECT_EQ(InvalidOperationOf([&] { List.Replace(7, Red, nullptr); }), IndexError);
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.GetIcon(5, Icon); }), IndexError);
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.Replace(7, Red, nullptr); }), IndexError);
 
   List.Clear();
   EXPECT_EQ(List.Count(), 0);
@@ -244,7 +235,7 @@ TEST(ImageList, SettingsThatEmptyTheList) {
   List.Add(Red, nullptr);
   List.SetMasked(false);
   EXPECT_EQ(List.Count(), 0);
-  EXPECT_EQ(InvalidOperationOf([&] { List.SetSize(0, 16); }), LoadResString(SInvalidImageSize));
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.SetSize(0, 16); }), LoadResString(SInvalidImageSize));
   EXPECT_EQ(List.Width(), 24);
 }
 
@@ -277,9 +268,9 @@ TEST(ImageList, InvalidImageListWhenNoHandleCanBeMade) {
     GTEST_SKIP() << "the system made a " << Huge << " x " << Huge << " image list";
   }
   TImageList List(Huge, Huge);
-  EXPECT_EQ(InvalidOperationOf([&] { List.Handle(); }), LoadResString(SInvalidImageList));
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.Handle(); }), LoadResString(SInvalidImageList));
   TBitmap B(2, 2);
-  EXPECT_EQ(InvalidOperationOf([&] { List.Add(B, nullptr); }), LoadResString(SInvalidImageList));
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] { List.Add(B, nullptr); }), LoadResString(SInvalidImageList));
   EXPECT_FALSE(List.HandleAllocated());
 }
 

@@ -3,7 +3,7 @@
 
 #include "classlib/core/ResStrings.h"
 #include "resources/strings/Graphics.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/graphics/GraphicsTestUtils.h"
 
 #include <gtest/gtest.h>
@@ -301,7 +301,7 @@ TEST_F(PngDraw, BlendsEachPixelByItsAlpha) {
 
 TEST_F(PngDraw, StretchesIntoTheRectangle) {
   TSurface Surface(14, 6, RGB(0, 0, 0));
-  Surface.FillAll(Back);
+  Surface.Fill(Back);
   Png.Draw(Surface.DC(), RECT{1, 1, 13, 5});  // each source pixel becomes 4 x 4
   EXPECT_EQ(Surface.At(0, 0), Back);             // outside the rectangle
   EXPECT_EQ(Surface.At(13, 5), Back);

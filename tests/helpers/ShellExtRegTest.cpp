@@ -11,6 +11,7 @@
 #include "model/ShellExtReg.h"
 #include "model/Utils.h"
 #include "tests/registry/RegistryFixture.h"
+#include "tests/support/Expect.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ std::string Calls() {
   std::string Result(Size, '\0');
   Result.resize(GetEnvironmentVariableA(CallsVariable, Result.data(), Size));
   return Result;
-}
-
-// The message of what Call raises.
-template <class F>
-std::string Raised(F Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "(nothing raised)";
 }
 
 class RegisterServerTest : public ::testing::Test {
@@ -85,7 +75,7 @@ TEST_F(RegisterServerTest, Failures) {
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Message);
     SetEnvironmentVariableA(CallsVariable, nullptr);
-    EXPECT_EQ(Raised([&] { RegisterServer(C.File, C.Action); }), C.Message);
+    EXPECT_EQ(MessageOf([&] { RegisterServer(C.File, C.Action); }), C.Message);
     EXPECT_EQ(Calls(), C.Calls);
     EXPECT_EQ(GetModuleHandleA(C.File.c_str()), nullptr);  // not left loaded
   }

@@ -10,6 +10,7 @@
 #include "classlib/core/SysUtils.h"
 #include "model/StaticItemsCleanup.h"
 #include "tests/registry/RegistryFixture.h"
+#include "tests/support/Expect.h"
 
 using namespace regtest;
 
@@ -89,16 +90,6 @@ protected:
   TKeyDump AllClasses() { return DumpW(Classes, L""); }
   TKeyDump AllUser() { return DumpW(User, L""); }
 };
-
-template <class F>
-std::string Raised(F Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "(nothing raised)";
-}
 
 TEST_F(StaticItemsCleanupTest, ListsVerbsOfType) {
   TStaticItemsCleanup Cleanup;
@@ -314,7 +305,7 @@ TEST_F(StaticItemsCleanupTest, UpdatesAndDeleteAll) {
   TStaticItems* Items = Cleanup.GetStaticItems("\\txtfile\\shell");
   int Changes = 0;
   Cleanup.OnChange = [&](TObject*) { ++Changes; };
-  EXPECT_EQ(Raised([&] { Cleanup.EndUpdate(); }), "EndUpdate without BeginUpdate in StaticItemsCleanup");
+  EXPECT_EQ(MessageOf([&] { Cleanup.EndUpdate(); }), "EndUpdate without BeginUpdate in StaticItemsCleanup");
   EXPECT_EQ(Cleanup.UpdateCount(), 0);
 
   Cleanup.BeginUpdate();
@@ -356,7 +347,7 @@ TEST_F(StaticItemsCleanupTest, FailedApplyKeepsOpenMarks) {
   int Changes = 0;
   Cleanup.OnChange = [&](TObject*) { ++Changes; };
 
-  const std::string Message = Raised([&] { Cleanup.Apply(); });
+  const std::string Message = MessageOf([&] { Cleanup.Apply(); });
   EXPECT_EQ(Message.rfind("Registry operation error (details: ", 0), 0u) << Message;
   EXPECT_NE(Message.find("HKEY_CURRENT_USER\\Software\\Corvane\\DisabledItems\\Static\\bfile\\shell\\stuck"),
             std::string::npos)
@@ -394,7 +385,7 @@ TEST_F(StaticItemsCleanupTest, FailedDeletionKeepsItsMark) {
   ASSERT_EQ(Items->GetCount(), 1);
   LockKey(Classes, L"cfile\\shell\\locked", KEY_READ);
   Items->SetDeleted(0, true);
-  const std::string Message = Raised([&] { Cleanup.Apply(); });
+  const std::string Message = MessageOf([&] { Cleanup.Apply(); });
   EXPECT_EQ(Message.rfind("Registry operation error (details: ", 0), 0u) << Message;
   EXPECT_TRUE(KeyPresentW(Classes, L"cfile\\shell\\locked"));
   ASSERT_EQ(Items->GetCount(), 1);

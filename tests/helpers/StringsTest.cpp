@@ -11,7 +11,7 @@
 #include "controls/VCLUtils.h"
 #include "controls/rxStrUtils.h"
 #include "model/Utils.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "model/CorvIniFile.h"
 #include "model/DynamicMenu.h"
 #include "model/FileTypes.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/filetypes/FileTypesFixture.h"
 #include "tests/menus/MenuTestUtils.h"
 
@@ -619,8 +619,8 @@ TEST_F(DynamicMenuTest, WithoutFileTypesLoadAndSaveRaiseAndChangeNothing) {
   for (TFileTypes* List : {static_cast<TFileTypes*>(nullptr), &Empty}) {
     Menu->SetFileTypes(List);
     TCorvIniFile Ini(FileName);
-    EXPECT_EQ(CaughtMessage([&] { Menu->LoadFromIni(Ini, Section); }), "FileTypes property not set or empty");
-    EXPECT_EQ(CaughtMessage([&] { Menu->SaveToIni(Ini, Section); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { Menu->LoadFromIni(Ini, Section); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { Menu->SaveToIni(Ini, Section); }), "FileTypes property not set or empty");
     EXPECT_FALSE(Ini.Modified());
   }
   Menu->SetFileTypes(&Types);
@@ -710,7 +710,7 @@ TEST_F(DynamicMenuTest, IconIndexLoadsTheIconOrKeepsTheOldIndex) {
 }
 
 TEST_F(DynamicMenuTest, ExtractItemIconRaisesForAMissingFileAndReturnsTheAskedSize) {
-  EXPECT_EQ(CaughtMessage([&] { TDynamicMenuItem::ExtractItemIcon(Dir.File("nothing.ico"), 0, true); }),
+  EXPECT_EQ(MessageOf([&] { TDynamicMenuItem::ExtractItemIcon(Dir.File("nothing.ico"), 0, true); }),
             "Error extracting icon from file");
   for (bool Small : {true, false}) {
     HICON Large = nullptr, SmallIcon = nullptr;
@@ -743,13 +743,13 @@ TEST_F(DynamicMenuTest, TheFactoryRefusesChildrenOfPlainItems) {
   TDynamicMenuItem* Plain = CategoryItems(*Menu, Text)->AddItem();
   TDynamicMenuItems* Below = Plain->GetItems();
   ASSERT_NE(Below, nullptr);
-  EXPECT_EQ(CaughtMessage([&] { Below->AddItem(); }), "Can not add subitem for an menu item");
-  EXPECT_EQ(CaughtMessage([&] { Below->AddSubMenu(); }), "Can not add subitem for an menu item");
+  EXPECT_EQ(MessageOf([&] { Below->AddItem(); }), "Can not add subitem for an menu item");
+  EXPECT_EQ(MessageOf([&] { Below->AddSubMenu(); }), "Can not add subitem for an menu item");
   EXPECT_FALSE(Below->SubMenu());
   EXPECT_EQ(Below->Count(), 0);
   // A separator is a plain item too.
   Plain->SetIsSeparator(true);
-  EXPECT_EQ(CaughtMessage([&] { Below->AddItem(); }), "Can not add subitem for an menu item");
+  EXPECT_EQ(MessageOf([&] { Below->AddItem(); }), "Can not add subitem for an menu item");
 }
 
 TEST_F(DynamicMenuTest, CopyingASubmenuCopiesItsChildrenAndAPlainItemNone) {

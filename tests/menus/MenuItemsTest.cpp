@@ -104,9 +104,9 @@ TEST_F(MenuItemsTest, AdditionWithoutFileTypesRaisesAndLeavesNothing) {
   TFileTypes Empty(nullptr);
   for (TFileTypes* List : {static_cast<TFileTypes*>(nullptr), &Empty}) {
     TTestMenu Other(List);
-    EXPECT_EQ(CaughtMessage([&] { Other.GetItems()->AddItem(); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { Other.GetItems()->AddItem(); }), "FileTypes property not set or empty");
     EXPECT_EQ(Other.GetItems()->Count(), 0);
-    EXPECT_EQ(CaughtMessage([&] { Other.CheckFileTypes(); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { Other.CheckFileTypes(); }), "FileTypes property not set or empty");
   }
 }
 
@@ -356,7 +356,7 @@ TEST_F(MenuItemsTest, InvalidOperationsRaiseTheirTexts) {
   };
   for (const TCase& Case : Cases) {
     const std::string Before = DumpMenu(*Menu);
-    EXPECT_EQ(CaughtMessage(Case.Call), Case.Message) << Case.What;
+    EXPECT_EQ(MessageOf(Case.Call), Case.Message) << Case.What;
     // The new item was freed; nothing moved.
     EXPECT_EQ(DumpMenu(*Menu), Before) << Case.What;
   }
@@ -370,9 +370,9 @@ TEST(CategorizedCollectionTest, ValidatesTheTwoLevels) {
   TTreeItem* Node = Category->Items()->AddItem(TreeItemClass<TNodeItem>(), TreeItemsClass<TCategorizedCollectionItems>());
   EXPECT_EQ(Category->GetItems()->Count(), 1);
   EXPECT_EQ(static_cast<TNodeItem*>(Node)->GetCategorizedCollection(), &Tree);
-  EXPECT_EQ(CaughtMessage([&] { Root->AddItem(TreeItemClass<TTreeItem>(), TreeItemsClass<TTreeItems>()); }),
+  EXPECT_EQ(MessageOf([&] { Root->AddItem(TreeItemClass<TTreeItem>(), TreeItemsClass<TTreeItems>()); }),
             "Invalid tree item class");
-  EXPECT_EQ(CaughtMessage([&] {
+  EXPECT_EQ(MessageOf([&] {
               Root->AddItem(TreeItemClass<TNodeItem>(), TreeItemsClass<TCategorizedCollectionItems>());
             }),
             "Can not add an item to the top-level collection");
@@ -385,7 +385,7 @@ TEST(CategorizedCollectionTest, ValidatesTheTwoLevels) {
 TEST_F(MenuItemsTest, FocusingAnItemOfAnotherTreeRaises) {
   TTestMenu Other(&Types.Model);
   TCustomMenuItem* Foreign = Other.GetItems()->AddItem();
-  EXPECT_EQ(CaughtMessage([&] { Menu->SetFocused(Foreign); }), "Item must belong to collection to focus");
+  EXPECT_EQ(MessageOf([&] { Menu->SetFocused(Foreign); }), "Item must belong to collection to focus");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -443,7 +443,7 @@ TEST(StoreInfoTest, RecordsAndCopies) {
   EXPECT_FALSE(Info.Stored());
   EXPECT_EQ(Info.KeyPath(), "");
   TAdvStringList Other;
-  EXPECT_EQ(CaughtMessage([&] { Copy.Assign(&Other); }), "Cannot assign a TAdvStringList to a TStoreInfo");
+  EXPECT_EQ(MessageOf([&] { Copy.Assign(&Other); }), "Cannot assign a TAdvStringList to a TStoreInfo");
   EXPECT_TRUE(Copy.Stored());
 }
 

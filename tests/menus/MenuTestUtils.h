@@ -12,17 +12,9 @@
 
 #include "model/FileTypes.h"
 #include "model/MenuItems.h"
+#include "tests/support/Expect.h"
 
 namespace menutest {
-
-inline std::string CaughtMessage(const std::function<void()>& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "<nothing raised>";
-}
 
 inline TFileType* AddType(TFileTypes& Model, const std::string& Name, const std::string& Description) {
   TFileType* T = Model.Add();

@@ -14,7 +14,7 @@
 #include "model/FileTypes.h"
 #include "model/StaticMenu.h"
 #include "resources/strings/MenuItems.h"
-#include "tests/core/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/menus/MenuTestUtils.h"
 #include "tests/registry/RegistryFixture.h"
 
@@ -251,7 +251,7 @@ TEST_F(StaticMenuTest, RegistryFailureOnSaveLeavesTheSectionAndTheModifiedMark) 
   regtest::MakeKeyW(Classes, L"txtfile\\shell", REG_OPTION_VOLATILE);
   Add("Locked", "l.exe", Types.Text);
   TCorvIniFile Ini(IniName);
-  const std::string Message = CaughtMessage([&] { Menu->SaveToIni(Ini, Section); });
+  const std::string Message = MessageOf([&] { Menu->SaveToIni(Ini, Section); });
   EXPECT_EQ(Message.rfind("Registry operation error", 0), 0u) << Message;
   Ini.UpdateFile();
   EXPECT_EQ(ReadFileText(IniName), "[Static Items]\r\nCount=0\r\n");
@@ -263,9 +263,9 @@ TEST_F(StaticMenuTest, WithoutFileTypesNothingIsDone) {
   for (TFileTypes* List : {static_cast<TFileTypes*>(nullptr), &Empty}) {
     TStaticMenu M(List);
     TCorvIniFile Ini(IniName);
-    EXPECT_EQ(CaughtMessage([&] { M.SaveToIni(Ini, Section); }), "FileTypes property not set or empty");
-    EXPECT_EQ(CaughtMessage([&] { M.LoadFromIni(Ini, Section); }), "FileTypes property not set or empty");
-    EXPECT_EQ(CaughtMessage([&] { M.WriteRegistry(); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { M.SaveToIni(Ini, Section); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { M.LoadFromIni(Ini, Section); }), "FileTypes property not set or empty");
+    EXPECT_EQ(MessageOf([&] { M.WriteRegistry(); }), "FileTypes property not set or empty");
     EXPECT_FALSE(Ini.Modified());
   }
 }
@@ -345,7 +345,7 @@ TEST_F(StaticMenuTest, RegistryFailureOnLoadIsLoggedAndEveryItemLoads) {
 
 TEST_F(StaticMenuTest, StaticItemsDoNotNest) {
   TStaticMenuItem* A = Add("A", "a.exe", Types.Text);
-  EXPECT_EQ(CaughtMessage([&] { static_cast<TStaticMenuItems*>(A->Items())->AddItem(); }),
+  EXPECT_EQ(MessageOf([&] { static_cast<TStaticMenuItems*>(A->Items())->AddItem(); }),
             "Can not add subitem for an menu item");
   EXPECT_EQ(A->Items()->Count(), 0);
 }

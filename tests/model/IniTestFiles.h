@@ -5,69 +5,11 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-// A fresh folder under the temporary path, removed with everything in it at the end.
-class TScratchDir {
-public:
-  TScratchDir() {
-    char Temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, Temp);
-    for (unsigned N = GetTickCount();; ++N) {
-      FPath = std::string(Temp) + "CorvIniTest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(N);
-      if (CreateDirectoryA(FPath.c_str(), nullptr)) break;
-      if (GetLastError() != ERROR_ALREADY_EXISTS) {
-        FPath.clear();
-        break;
-      }
-    }
-  }
-  ~TScratchDir() {
-    if (!FPath.empty()) RemoveTree(FPath);
-  }
-  TScratchDir(const TScratchDir&) = delete;
-  TScratchDir& operator=(const TScratchDir&) = delete;
+#include "tests/support/TempDir.h"
 
-  bool Valid() const { return !FPath.empty(); }
-  const std::string& Path() const { return FPath; }
-  std::string File(const std::string& Name) const { return FPath + "\\" + Name; }
-
-  // The names in the folder, without "." and "..".
-  std::vector<std::string> Names() const {
-    std::vector<std::string> Result;
-    WIN32_FIND_DATAA Data;
-    HANDLE H = FindFirstFileA((FPath + "\\*").c_str(), &Data);
-    if (H == INVALID_HANDLE_VALUE) return Result;
-    do {
-      std::string Name = Data.cFileName;
-      if (Name != "." && Name != "..") Result.push_back(Name);
-    } while (FindNextFileA(H, &Data));
-    FindClose(H);
-    return Result;
-  }
-
-private:
-  static void RemoveTree(const std::string& Dir) {
-    WIN32_FIND_DATAA Data;
-    HANDLE H = FindFirstFileA((Dir + "\\*").c_str(), &Data);
-    if (H != INVALID_HANDLE_VALUE) {
-      do {
-        std::string Name = Data.cFileName;
-        if (Name == "." || Name == "..") continue;
-        std::string Full = Dir + "\\" + Name;
-        SetFileAttributesA(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(Full);
-        else
-          DeleteFileA(Full.c_str());
-      } while (FindNextFileA(H, &Data));
-      FindClose(H);
-    }
-    RemoveDirectoryA(Dir.c_str());
-  }
-
-  std::string FPath;
-};
+// The INI tests' scratch folder.
+using TScratchDir = TTempDir;
 
 inline bool WriteBytes(const std::string& FileName, const std::string& Bytes) {
   HANDLE H = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -14,19 +14,12 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/Registry.h"
+#include "tests/support/SystemText.h"
+
 namespace regtest {
 
-// The system's text for Code, trailing blanks, line breaks and "." cut.
-inline std::string SystemText(DWORD Code) {
-  char* Buffer = nullptr;
-  DWORD Len = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, Code, 0, reinterpret_cast<LPSTR>(&Buffer), 0, nullptr);
-  std::string Result = Buffer != nullptr ? std::string(Buffer, Len) : std::string();
-  if (Buffer != nullptr) LocalFree(Buffer);
-  while (!Result.empty() && (static_cast<unsigned char>(Result.back()) <= ' ' || Result.back() == '.'))
-    Result.pop_back();
-  return Result;
-}
+using ::SystemText;
 
 inline std::wstring Widen(const std::string& S) {
   std::wstring Result(S.size(), L'\0');
@@ -169,9 +162,7 @@ protected:
     Classes = CreateKeyW(FBase, L"HKCR");
     ASSERT_NE(User, nullptr);
     ASSERT_NE(Classes, nullptr);
-    HMODULE Advapi = GetModuleHandleA("advapi32.dll");
-    ASSERT_NE(Advapi, nullptr);
-    FOverride = reinterpret_cast<TOverride>(reinterpret_cast<void*>(GetProcAddress(Advapi, "RegOverridePredefKey")));
+    FOverride = RegOverridePredefKeyProc();
     ASSERT_NE(FOverride, nullptr);
     ASSERT_EQ(FOverride(HKEY_CURRENT_USER, User), ERROR_SUCCESS);
     FUserOverridden = true;
@@ -229,10 +220,9 @@ protected:
   HKEY Classes = nullptr;
 
 private:
-  using TOverride = LONG(WINAPI*)(HKEY, HKEY);
   std::string FBasePath;
   HKEY FBase = nullptr;
-  TOverride FOverride = nullptr;
+  TRegOverridePredefKey FOverride = nullptr;
   bool FUserOverridden = false, FClassesOverridden = false;
   std::vector<std::pair<HKEY, std::vector<BYTE>>> FLocked;
 };

@@ -122,7 +122,7 @@ TEST_F(MenuBuild, DefaultOnlyInsertsNothingAndKeepsTheIdentifiers) {
 // Which items are owner-drawn: custom drawing on, the level, FirstLevelDefault, and BackgroundFix
 // for the submenus of a folder background. System-drawn items carry their icon as check marks.
 TEST_F(MenuBuild, OwnerDrawChoice) {
-  TTempFolder Files;
+  TTempDir Files;
   const std::string Icon = Files.File("item.ico");
   const int Small = GetSystemMetrics(SM_CXSMICON);
   ASSERT_TRUE(WriteIco(Icon, HalfTransparent(Small, Small, 0x00FF00)));
@@ -202,7 +202,7 @@ TEST_F(MenuBuild, OwnerDrawChoice) {
 // Icons from icon files, programs and libraries, and PNG files: prepared at check-mark size on
 // white; files that give no icon leave the item without one.
 TEST_F(MenuBuild, LoadsIconsAtCheckMarkSize) {
-  TTempFolder Files;
+  TTempDir Files;
   const int Small = GetSystemMetrics(SM_CXSMICON);
   const int Width = GetSystemMetrics(SM_CXMENUCHECK), Height = GetSystemMetrics(SM_CYMENUCHECK);
   const COLORREF White = RGB(255, 255, 255), Red = RGB(255, 0, 0), Blue = RGB(0, 0, 255);

@@ -56,7 +56,7 @@ TEST(DebugFlags, MediumTypes) {
 }
 
 TEST(FileDebug, DisabledWritesNothing) {
-  TTempFolder Folder;
+  TTempDir Folder;
   const std::string Log = Folder.File("Vellisk.log");
   {
     TFileDebug Debug(Log, false);
@@ -68,7 +68,7 @@ TEST(FileDebug, DisabledWritesNothing) {
 }
 
 TEST(FileDebug, SessionLinesTimesAndIndents) {
-  TTempFolder Folder;
+  TTempDir Folder;
   const std::string Log = Folder.File("Vellisk.log");
   ASSERT_TRUE(WriteFileText(Log, "an older session\r\n"));
   TVelliskLog Reader;
@@ -111,7 +111,7 @@ TEST(FileDebug, SessionLinesTimesAndIndents) {
 }
 
 TEST(FileDebug, UncreatableFileTurnsLoggingOff) {
-  TTempFolder Folder;
+  TTempDir Folder;
   const std::string Log = Folder.File("missing folder\\Vellisk.log");
   TFileDebug Debug(Log, true);
   EXPECT_FALSE(Debug.Enabled());
@@ -120,7 +120,7 @@ TEST(FileDebug, UncreatableFileTurnsLoggingOff) {
 }
 
 TEST(FileDebug, EveryObjectRecreatesTheLog) {
-  TTempFolder Folder;
+  TTempDir Folder;
   const std::string Log = Folder.File("Vellisk.log");
   auto First = std::make_unique<TFileDebug>(Log, true);
   First->WriteLine("first object");

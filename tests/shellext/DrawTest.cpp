@@ -1,6 +1,7 @@
 // Owner-drawn items as the shell forwards WM_MEASUREITEM and WM_DRAWITEM: sizes for the configured
 // font and indent, and the painted background, text, icon column and icons on a memory DC.
 #include "tests/shellext/MenuFixture.h"
+#include "tests/support/Pixels.h"
 
 #include <cstdlib>
 #include <memory>
@@ -24,52 +25,6 @@ std::string ColorText(COLORREF C) {
   std::snprintf(Buffer, sizeof(Buffer), "$%X", static_cast<unsigned>(C));
   return Buffer;
 }
-
-// A 32-bit DIB section selected into a memory DC.
-class TSurface {
-public:
-  TSurface(int Width, int Height) : FWidth(Width), FHeight(Height), FDC(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof(Info.bmiHeader);
-    Info.bmiHeader.biWidth = Width;
-    Info.bmiHeader.biHeight = -Height;
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    void* Bits = nullptr;
-    FBitmap = CreateDIBSection(FDC, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-    Fill(RGB(1, 2, 3));
-  }
-  ~TSurface() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  TSurface(const TSurface&) = delete;
-  TSurface& operator=(const TSurface&) = delete;
-  HDC DC() const { return FDC; }
-  void Fill(COLORREF Color) {
-    HBRUSH Brush = CreateSolidBrush(Color);
-    RECT R{0, 0, FWidth, FHeight};
-    FillRect(FDC, &R, Brush);
-    DeleteObject(Brush);
-  }
-  COLORREF Pixel(int X, int Y) const { return GetPixel(FDC, X, Y); }
-  std::vector<COLORREF> Pixels() const {
-    GdiFlush();
-    std::vector<COLORREF> Result;
-    for (int Y = 0; Y < FHeight; ++Y)
-      for (int X = 0; X < FWidth; ++X) Result.push_back(GetPixel(FDC, X, Y));
-    return Result;
-  }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap = nullptr;
-  HGDIOBJ FOld = nullptr;
-};
 
 // The item font made as the settings describe it, selected into DC for the object's life.
 class TFontLike {
@@ -176,7 +131,7 @@ protected:
     EXPECT_EQ(Menu->HandleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&Item), &Result), S_OK);
   }
 
-  TTempFolder Files;
+  TTempDir Files;
   std::string Class;
   HKEY Key = nullptr;
   TComPtr<IContextMenu3> Menu;
@@ -235,8 +190,8 @@ TEST_F(MenuDraw, PaintsTheTextItemWithTheConfiguredColours) {
               Selected ? SelectedBack : NormalBack, "Same");
     EXPECT_EQ(Drawn.Pixels(), Expected.Pixels());
     const COLORREF Back = Selected ? SelectedBack : NormalBack;
-    EXPECT_EQ(Drawn.Pixel(0, 0), Back);
-    EXPECT_EQ(Drawn.Pixel(Width - 1, Height - 1), Back);
+    EXPECT_EQ(Drawn.At(0, 0), Back);
+    EXPECT_EQ(Drawn.At(Width - 1, Height - 1), Back);
     int TextPixels = 0;
     for (COLORREF P : Drawn.Pixels()) TextPixels += P != Back;
     EXPECT_GT(TextPixels, 0);
@@ -267,42 +222,42 @@ TEST_F(MenuDraw, PaintsTheIconColumnAndTheIcons) {
       SCOPED_TRACE("ico");
       TSurface S(Width, Height);
       Draw(First + 3, Selected, S, Rect);
-      EXPECT_EQ(S.Pixel(0, 0), Icon);
-      EXPECT_EQ(S.Pixel(Column - 1, Height - 1), Icon);
-      EXPECT_EQ(S.Pixel(Column, Height / 2), Back);
-      EXPECT_EQ(S.Pixel(Width - 1, 0), Back);
-      EXPECT_EQ(S.Pixel(Left + 1, Top + IconH / 2), Icon);  // transparent half
-      EXPECT_EQ(S.Pixel(Left + IconW - 2, Top + IconH / 2), Red);
+      EXPECT_EQ(S.At(0, 0), Icon);
+      EXPECT_EQ(S.At(Column - 1, Height - 1), Icon);
+      EXPECT_EQ(S.At(Column, Height / 2), Back);
+      EXPECT_EQ(S.At(Width - 1, 0), Back);
+      EXPECT_EQ(S.At(Left + 1, Top + IconH / 2), Icon);  // transparent half
+      EXPECT_EQ(S.At(Left + IconW - 2, Top + IconH / 2), Red);
     }
     {
       SCOPED_TRACE("monochrome ico");
       TSurface S(Width, Height);
       Draw(First + 5, Selected, S, Rect);
-      EXPECT_EQ(S.Pixel(0, 0), Icon);
-      EXPECT_EQ(S.Pixel(Left + 1, Top + IconH / 2), Icon);
-      EXPECT_EQ(S.Pixel(Left + IconW - 2, Top + IconH / 2), RGB(0, 0, 0));
+      EXPECT_EQ(S.At(0, 0), Icon);
+      EXPECT_EQ(S.At(Left + 1, Top + IconH / 2), Icon);
+      EXPECT_EQ(S.At(Left + IconW - 2, Top + IconH / 2), RGB(0, 0, 0));
     }
     {
       SCOPED_TRACE("png");
       TSurface S(Width, Height);
       Draw(First + 4, Selected, S, Rect);
-      EXPECT_EQ(S.Pixel(0, 0), Icon);
-      EXPECT_EQ(S.Pixel(Column, Height / 2), Back);
-      EXPECT_EQ(S.Pixel(Left + 1, Top + 1), Icon);
-      EXPECT_EQ(S.Pixel(Left + 1, Top + IconH - 2), Icon);
-      EXPECT_EQ(S.Pixel(Left + IconW - 2, Top + 1), Blue);
+      EXPECT_EQ(S.At(0, 0), Icon);
+      EXPECT_EQ(S.At(Column, Height / 2), Back);
+      EXPECT_EQ(S.At(Left + 1, Top + 1), Icon);
+      EXPECT_EQ(S.At(Left + 1, Top + IconH - 2), Icon);
+      EXPECT_EQ(S.At(Left + IconW - 2, Top + 1), Blue);
       // Half transparent: blue blended over the column colour.
       const COLORREF Blend = RGB((GetRValue(Icon) * 127) / 255, (GetGValue(Icon) * 127) / 255,
                                  (255 * 128 + GetBValue(Icon) * 127) / 255);
-      const COLORREF Got = S.Pixel(Left + IconW - 2, Top + IconH - 2);
+      const COLORREF Got = S.At(Left + IconW - 2, Top + IconH - 2);
       EXPECT_TRUE(Near(Got, Blend, 3)) << std::hex << Got << " " << Blend;
     }
     {
       SCOPED_TRACE("no icon");
       TSurface S(Width, Height);
       Draw(First, Selected, S, Rect);
-      EXPECT_EQ(S.Pixel(0, 0), Back);
-      EXPECT_EQ(S.Pixel(Left + 1, Top + 1), Back);
+      EXPECT_EQ(S.At(0, 0), Back);
+      EXPECT_EQ(S.At(Left + 1, Top + 1), Back);
     }
   }
 }
@@ -322,9 +277,9 @@ TEST_F(MenuDraw, DefaultAndSystemColours) {
     PaintText(Expected, Rect, "", 0, 40, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT), Back, "Same");
     EXPECT_EQ(Plain.Pixels(), Expected.Pixels());
     Draw(First + 3, Selected, Icon, Rect);
-    EXPECT_EQ(Icon.Pixel(0, 0), Back);  // the column in the background's colour
-    EXPECT_EQ(Icon.Pixel(Left + 1, Top + 2), Back);
-    EXPECT_EQ(Icon.Pixel(Width - 1, 0), Back);
+    EXPECT_EQ(Icon.At(0, 0), Back);  // the column in the background's colour
+    EXPECT_EQ(Icon.At(Left + 1, Top + 2), Back);
+    EXPECT_EQ(Icon.At(Width - 1, 0), Back);
   }
   // System colour 15 for the normal background, system colour 2 for the icon column.
   TMenuIni Ini;
@@ -341,8 +296,8 @@ TEST_F(MenuDraw, DefaultAndSystemColours) {
   TSurface S(Width, Height);
   DRAWITEMSTRUCT Item{ODT_MENU, 0, 1, ODA_DRAWENTIRE, 0, nullptr, S.DC(), Rect, 0};
   EXPECT_EQ(System->HandleMenuMsg(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&Item)), S_OK);
-  EXPECT_EQ(S.Pixel(Width - 1, 0), GetSysColor(15));
-  EXPECT_EQ(S.Pixel(0, 0), GetSysColor(2));
+  EXPECT_EQ(S.At(Width - 1, 0), GetSysColor(15));
+  EXPECT_EQ(S.At(0, 0), GetSysColor(2));
 }
 
 // Messages other than measuring and drawing are answered without effect; WM_MENUCHAR chooses no

@@ -52,7 +52,7 @@ protected:
 TEST_F(MainRoad, SavedMenuAppearsInTheShellAndStartsTheSavedApplication) {
   TRecorder Recorder;
   ASSERT_TRUE(Recorder.Copied());
-  TTempFolder Files;
+  TTempDir Files;
   const std::string File = Files.File("saved test.txt");
   ASSERT_TRUE(WriteFileText(File, "x"));
   std::string Class, Other;

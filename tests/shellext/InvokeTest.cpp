@@ -74,7 +74,7 @@ protected:
     return Record;
   }
 
-  TTempFolder Files{"vellisk_files"};
+  TTempDir Files{"vellisk_files"};
   TRecorder Recorder;
   std::string One, Two, Three, Class;
   HKEY Key = nullptr;
@@ -83,7 +83,7 @@ protected:
 
 TEST_F(MenuInvoke, SelectionsReachTheProgramWhole) {
   const std::string App = "\"" + Recorder.Path() + "\" ";
-  const std::string Folder = Files.Path().substr(0, Files.Path().size() - 1);
+  const std::string Folder = Files.Path();
   TTestDataObject* OneFile = new TTestDataObject();
   OneFile->Answer(CF_HDROP, S_OK, HDropData({One}));
   TTestDataObject* TwoFiles = new TTestDataObject();

@@ -170,7 +170,7 @@ SIZE BitmapSize(HBITMAP Bitmap) {
 // The recorder
 
 TRecorder::TRecorder() : FFolder("vellisk recorder") {
-  FCopied = !FFolder.Path().empty() &&
+  FCopied = FFolder.Valid() &&
             CopyFileA((ProgramFolder() + "vellisk_recorder.exe").c_str(), Path().c_str(), FALSE);
 }
 

@@ -81,7 +81,7 @@ public:
 
   bool Copied() const { return FCopied; }
   std::string Path() const { return FFolder.File("Vellisk Recorder.exe"); }
-  std::string Folder() const { return FFolder.Path(); }
+  std::string Folder() const { return FFolder.Folder(); }
   void Clear();  // removes the record of the last start
   // Waits up to Milliseconds for the record; false when none appears.
   bool Read(TRecord& Record, DWORD Milliseconds = 10000);
@@ -90,7 +90,7 @@ public:
   void WaitForEnd(DWORD Milliseconds = 10000);
 
 private:
-  TTempFolder FFolder;
+  TTempDir FFolder;
   bool FCopied = false;
   DWORD FLastProcess = 0;   // of the last record read, until waited for
   DWORD FEndedProcess = 0;  // the last one waited for

@@ -152,14 +152,14 @@ TEST_F(MenuObject, KeepsAMarkerKeyThatWasThereBefore) {
 
 // The renderings the object asks for, and the argument list it makes of the answer.
 TEST_F(MenuObject, FallsBackThroughTheThreeRenderings) {
-  TTempFolder Files;
+  TTempDir Files;
   const std::string One = Files.File("one.txt"), Two = Files.File("two words.txt");
   ASSERT_TRUE(WriteFileText(One, "1"));
   ASSERT_TRUE(WriteFileText(Two, "2"));
   ASSERT_EQ(One.find(' '), std::string::npos);
   const std::string LongName = Files.File(std::string(300, 'n') + ".txt");
   const std::string LongBlank = Files.File(std::string(150, 'b') + " " + std::string(150, 'b') + ".txt");
-  const std::string Folder = Files.Path().substr(0, Files.Path().size() - 1);
+  const std::string Folder = Files.Path();
   const UINT Drop = CF_HDROP, Name = FileNameFormat(), IDList = ShellIDListFormat();
   struct TCase {
     const char* Title;
@@ -338,7 +338,7 @@ TEST_F(MenuObject, UnreadableIniLeavesTheObjectBusy) {
 }
 
 TEST_F(MenuObject, LogHoldsTheCallsAsATree) {
-  TTempFolder Files;
+  TTempDir Files;
   const std::string Class = Classes.NewName("Tree");
   HKEY Key = Classes.Create(Class);
   ASSERT_NE(Key, nullptr);
@@ -497,8 +497,8 @@ TEST_F(MenuObject, EmptyTreeAnswers) {
 }
 
 TEST_F(MenuObject, FolderBackgroundGivesTheQuotedFolder) {
-  TTempFolder Folder;
-  const std::string Path = Folder.Path().substr(0, Folder.Path().size() - 1);
+  TTempDir Folder;
+  const std::string Path = Folder.Path();
   PIDLIST_ABSOLUTE Pidl = ILCreateFromPathA(Path.c_str());
   ASSERT_NE(Pidl, nullptr);
   char Expected[MAX_PATH] = {};
@@ -555,7 +555,7 @@ TEST_F(MenuObject, LogGoesToTheRegisteredFolder) {
 }
 
 TEST_F(MenuObject, WithoutRegistrationTheLogIsInTheCurrentFolder) {
-  TTempFolder Current;
+  TTempDir Current;
   char Saved[MAX_PATH] = {};
   GetCurrentDirectoryA(sizeof(Saved), Saved);
   ASSERT_TRUE(SetCurrentDirectoryA(Current.Path().c_str()));

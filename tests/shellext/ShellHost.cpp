@@ -11,17 +11,6 @@ namespace shellhost {
 // ---------------------------------------------------------------------------------------------
 // Files and folders
 
-std::string SystemText(DWORD Code) {
-  char* Buffer = nullptr;
-  DWORD Len = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, Code, 0, reinterpret_cast<LPSTR>(&Buffer), 0, nullptr);
-  std::string Result = Buffer != nullptr ? std::string(Buffer, Len) : std::string();
-  if (Buffer != nullptr) LocalFree(Buffer);
-  while (!Result.empty() && (static_cast<unsigned char>(Result.back()) <= ' ' || Result.back() == '.'))
-    Result.pop_back();
-  return Result;
-}
-
 std::string ProgramFolder() {
   char Buffer[MAX_PATH * 4] = {};
   DWORD Len = GetModuleFileNameA(nullptr, Buffer, sizeof(Buffer));
@@ -71,45 +60,6 @@ bool ReadFileText(const std::string& FileName, std::string& Text) {
 bool FileExistsA(const std::string& FileName) {
   DWORD Attributes = GetFileAttributesA(FileName.c_str());
   return Attributes != INVALID_FILE_ATTRIBUTES && !(Attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-TTempFolder::TTempFolder(const std::string& Stem) {
-  char Base[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof(Base), Base);
-  static int Counter = 0;
-  for (int Attempt = 0; Attempt < 1000; ++Attempt) {
-    std::string Path = std::string(Base) + Stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
-                       std::to_string(GetTickCount()) + "_" + std::to_string(++Counter);
-    if (CreateDirectoryA(Path.c_str(), nullptr)) {
-      FPath = Path + "\\";
-      return;
-    }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-  }
-}
-
-TTempFolder::~TTempFolder() {
-  if (!FPath.empty()) RemoveTree(FPath.substr(0, FPath.size() - 1));
-}
-
-void TTempFolder::RemoveTree(const std::string& Folder) {
-  WIN32_FIND_DATAA Data;
-  HANDLE Find = FindFirstFileA((Folder + "\\*").c_str(), &Data);
-  if (Find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string Name = Data.cFileName;
-      if (Name == "." || Name == "..") continue;
-      const std::string Full = Folder + "\\" + Name;
-      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(Full);
-      } else {
-        SetFileAttributesA(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(Full.c_str());
-      }
-    } while (FindNextFileA(Find, &Data));
-    FindClose(Find);
-  }
-  RemoveDirectoryA(Folder.c_str());
 }
 
 // ---------------------------------------------------------------------------------------------

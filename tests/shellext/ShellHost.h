@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/SystemText.h"
+#include "tests/support/TempDir.h"
+
 namespace shellhost {
 
 // {4E7B21D3-9A5C-4F08-B6E1-2C93D57A0F64}, the class that Vellisk serves.
@@ -23,8 +26,6 @@ inline constexpr CLSID VelliskClassID = {0x4E7B21D3, 0x9A5C, 0x4F08, {0xB6, 0xE1
 inline constexpr const char* VelliskClassIDText = "{4E7B21D3-9A5C-4F08-B6E1-2C93D57A0F64}";
 inline constexpr const char* ApprovedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
-// The system's text for Code, trailing blanks, line breaks and "." cut.
-std::string SystemText(DWORD Code);
 // The folder of the running test program (with a trailing "\"), where the build puts Vellisk.dll.
 std::string ProgramFolder();
 std::string WindowsFolder();  // with a trailing "\"
@@ -34,21 +35,6 @@ bool WriteFileText(const std::string& FileName, const std::string& Text);
 // The whole file; false when it cannot be opened (it may be open for writing elsewhere).
 bool ReadFileText(const std::string& FileName, std::string& Text);
 bool FileExistsA(const std::string& FileName);
-
-// A folder of its own under the temporary path, removed with everything in it.
-class TTempFolder {
-public:
-  explicit TTempFolder(const std::string& Stem = "vellisk");  // a blank in Stem puts one in the path
-  ~TTempFolder();
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-  const std::string& Path() const { return FPath; }  // with a trailing "\"
-  std::string File(const std::string& Name) const { return FPath + Name; }
-  static void RemoveTree(const std::string& Folder);
-
-private:
-  std::string FPath;
-};
 
 // A copy of the built Vellisk.dll in a folder of its own, so that "Corvane.ini" and "Vellisk.log"
 // beside it belong to one test. Load/Unload hold a LoadLibrary reference of the test's own.
@@ -60,7 +46,7 @@ public:
   TVelliskCopy& operator=(const TVelliskCopy&) = delete;
 
   bool Copied() const { return FCopied; }
-  const std::string& Folder() const { return FFolder.Path(); }
+  std::string Folder() const { return FFolder.Folder(); }  // with a trailing "\"
   std::string LibraryPath() const { return FFolder.File("Vellisk.dll"); }
   std::string IniPath() const { return FFolder.File("Corvane.ini"); }
   std::string LogPath() const { return FFolder.File("Vellisk.log"); }
@@ -78,7 +64,7 @@ public:
   HRESULT GetClassObject(REFCLSID ClassID, REFIID Interface, void** Object);
 
 private:
-  TTempFolder FFolder;
+  TTempDir FFolder;
   bool FCopied = false;
   HMODULE FModule = nullptr;
 };

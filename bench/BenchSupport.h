@@ -1,0 +1,44 @@
+// Timing and scratch folders of the benchmarks.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Seconds on the performance counter.
+inline double Now() {
+  static const double Frequency = [] {
+    LARGE_INTEGER F;
+    QueryPerformanceFrequency(&F);
+    return static_cast<double>(F.QuadPart);
+  }();
+  LARGE_INTEGER C;
+  QueryPerformanceCounter(&C);
+  return static_cast<double>(C.QuadPart) / Frequency;
+}
+
+// A new folder "<Stem><process>_<n>" under the temporary path, with a trailing "\"; "" on failure.
+inline std::string MakeFolder(const std::string& Stem) {
+  char Path[MAX_PATH];
+  const DWORD N = GetTempPathA(MAX_PATH, Path);
+  for (int I = 0; I < 1000; ++I) {
+    const std::string D = std::string(Path, N) + Stem + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(I);
+    if (CreateDirectoryA(D.c_str(), nullptr)) return D + "\\";
+  }
+  return "";
+}
+
+// Removes a folder of MakeFolder with the files in it.
+inline void RemoveFolder(const std::string& Folder) {
+  if (Folder.empty()) return;
+  WIN32_FIND_DATAA F;
+  const HANDLE H = FindFirstFileA((Folder + "*").c_str(), &F);
+  if (H != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string N = F.cFileName;
+      if (N != "." && N != "..") DeleteFileA((Folder + N).c_str());
+    } while (FindNextFileA(H, &F));
+    FindClose(H);
+  }
+  RemoveDirectoryA(Folder.c_str());
+}
