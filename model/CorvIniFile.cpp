@@ -48,6 +48,40 @@ uint32_t IniNameHash(const std::string& S) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TKeyTable
+
+void TKeyTable::Clear() {
+  if (FUsed == 0) return;
+  for (TSlot& S : FSlots) S.Offset = -1;
+  FUsed = 0;
+}
+
+void TKeyTable::Grow() {
+  const size_t Size = FSlots.empty() ? 16 : FSlots.size() * 2;
+  std::vector<TSlot> Old(Size, TSlot{0, -1});
+  Old.swap(FSlots);
+  FMask = Size - 1;
+  int Bits = 0;
+  while ((size_t{1} << Bits) < Size) ++Bits;
+  FShift = 32 - Bits;
+  for (const TSlot& S : Old)
+    if (S.Offset >= 0) {
+      size_t I = Home(S.Tag);
+      while (FSlots[I].Offset >= 0) I = (I + 1) & FMask;
+      FSlots[I] = S;
+    }
+}
+
+void TKeyTable::Insert(uint64_t Key, int Offset) {
+  if (static_cast<size_t>(FUsed + 1) * 2 > FSlots.size()) Grow();
+  const uint32_t T = Tag(Key);
+  size_t I = Home(T);
+  while (FSlots[I].Offset >= 0) I = (I + 1) & FMask;
+  FSlots[I] = TSlot{T, Offset};
+  ++FUsed;
+}
+
+// ---------------------------------------------------------------------------------------------
 // TSectionItems
 
 TSectionItems::TSectionItems() { SetNameFunctions(AnsiCompareText, AnsiUpperCase, false); }
@@ -75,15 +109,25 @@ bool TSectionItems::IsPlain(const std::string& S) const {
 }
 
 std::string TSectionItems::UpperName(const std::string& S) const {
-  // ASCII characters are upper-cased one by one, each as the function does it.
-  if (FAsciiUpper.empty()) return FUpper(S);
-  std::string Result = S;
-  for (char& C : Result) {
-    unsigned char B = static_cast<unsigned char>(C);
-    if (B >= 128) return FUpper(S);
-    C = FAsciiUpper[B];
-  }
+  std::string Result;
+  UpperName(S, Result);
   return Result;
+}
+
+void TSectionItems::UpperName(const std::string& S, std::string& Result) const {
+  // ASCII characters are upper-cased one by one, each as the function does it.
+  if (!FAsciiUpper.empty()) {
+    Result.resize(S.size());
+    const char* Table = FAsciiUpper.data();
+    size_t I = 0;
+    for (; I < S.size(); ++I) {
+      const unsigned char B = static_cast<unsigned char>(S[I]);
+      if (B >= 128) break;
+      Result[I] = Table[B];
+    }
+    if (I == S.size()) return;
+  }
+  Result = FUpper(S);
 }
 
 uint64_t TSectionItems::StrongHash(const std::string& Upper) {
@@ -94,12 +138,16 @@ uint64_t TSectionItems::StrongHash(const std::string& Upper) {
 
 TIniName TSectionItems::Prepare(const std::string& Name) const {
   TIniName Result;
+  Prepare(Name, Result);
+  return Result;
+}
+
+void TSectionItems::Prepare(const std::string& Name, TIniName& Result) const {
   Result.Name = &Name;
-  Result.Upper = UpperName(Name);
+  UpperName(Name, Result.Upper);
   Result.Hash = IniNameHash(Result.Upper);
   Result.Key = StrongHash(Result.Upper);
   Result.Plain = IsPlain(Name);
-  return Result;
 }
 
 bool TSectionItems::Same(const TIniName& A, const std::string& Name, const std::string& Upper, bool Plain) const {
@@ -236,7 +284,7 @@ TSectionEntry* TIniItems::Classify(int Index, std::string Text) {
   return nullptr;
 }
 
-void TIniItems::Parse(TIniLine& Line, std::string* Upper) const {
+void TIniItems::Parse(TIniLine& Line, std::string* Upper) {
   const std::string& Text = Line.Text;
   size_t Eq = Text.find('=');
   if (Eq == std::string::npos) {
@@ -255,9 +303,9 @@ void TIniItems::Parse(TIniLine& Line, std::string* Upper) const {
   TrimParseBlanks(Text, First, Last);
   Line.Text.resize(Last);  // the name, in place
   Line.Text.erase(0, First);
-  std::string U = FSections.UpperName(Line.Text);
+  std::string& U = Upper ? *Upper : FUpper;
+  FSections.UpperName(Line.Text, U);
   Line.NameHash = IniNameHash(U);
-  if (Upper) *Upper = std::move(U);
 }
 
 void TIniItems::PutText(int Index, const std::string& Text) {
@@ -283,9 +331,10 @@ void TIniItems::SetText(const std::string& Text) {
   FLines.reserve(Text.size() / 16);
   const size_t Len = Text.size();
   size_t Pos = 0;
+  const char* const Data = Text.data();
   while (Pos < Len) {
-    size_t End = Text.find_first_of("\r\n", Pos);
-    if (End == std::string::npos) End = Len;
+    size_t End = Pos;
+    while (End < Len && Data[End] != '\r' && Data[End] != '\n') ++End;
     Grow();
     FLines.emplace_back();
     Classify(Count() - 1, Text.substr(Pos, End - Pos));
@@ -375,7 +424,8 @@ TSectionEntry* TIniItems::AddSection(const std::string& Name) {
 
 TSectionEntry* TIniItems::Lookup(const std::string& Name, bool Create) {
   if (!Name.empty() && FLastSection && FLastSection->Name == Name) return FLastSection;
-  TIniName N = FSections.Prepare(Name);
+  TIniName& N = FName;
+  FSections.Prepare(Name, N);
   if (!Name.empty() && FLastSection && FSections.Same(N, FLastSection->Name, FLastSection->Upper, FLastSection->Plain))
     return FLastSection;
   TSectionEntry* E = FSections.Find(N);
@@ -391,21 +441,23 @@ int TIniItems::FindSection(const std::string& Name, bool Create) {
 
 void TIniItems::IndexKey(TSectionEntry* Section, int Offset, const TIniLine& Line, const std::string& Upper,
                          bool Plain) {
-  if (Plain)
-    Section->PlainKeys.emplace(TSectionItems::StrongHash(Upper), Offset);
-  else
-    Section->OtherKeys.emplace(Line.NameHash, Offset);
+  const int Body = Section->BodyStart;
+  TKeyTable& Table = Plain ? Section->PlainKeys : Section->OtherKeys;
+  const uint64_t Key = Plain ? TSectionItems::StrongHash(Upper) : Line.NameHash;
+  bool Repeated = false;
+  Table.Visit(Key, [&](int Other) { return Repeated = FLines[Body + Other].Text == Line.Text; });
+  if (!Repeated) Table.Insert(Key, Offset);
 }
 
 int TIniItems::Advance(TSectionEntry* Section, const TIniName* Ident) {
   const int Body = Section->BodyStart;
-  std::string Upper;
+  std::string& Upper = FUpper;
   for (int I = Body + Section->Parsed; I < Count() && FLines[I].Kind != ilkSection; ++I) {
     TIniLine& Line = FLines[I];
     if (Line.Kind == ilkUnparsed)
       Parse(Line, &Upper);
     else if (Line.Kind == ilkKey)
-      Upper = FSections.UpperName(Line.Text);
+      FSections.UpperName(Line.Text, Upper);
     const int Offset = I - Body;
     Section->Parsed = Offset + 1;
     if (Line.Kind == ilkKey) {
@@ -421,7 +473,8 @@ int TIniItems::Advance(TSectionEntry* Section, const TIniName* Ident) {
 }
 
 int TIniItems::FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool Create) {
-  const TIniName Name = FSections.Prepare(Ident);
+  TIniName& Name = FName;
+  FSections.Prepare(Ident, Name);
   const int Body = Section->BodyStart;
   // The first match in file order among the lines passed before, else further on. Of the plain
   // names only those of the same upper-cased form can compare equal to a plain name.
@@ -430,17 +483,15 @@ int TIniItems::FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool 
     return (Found < 0 || Offset < Found) && FLines[Body + Offset].NameHash == Name.Hash &&
            FSections.Same(Name, FLines[Body + Offset].Text);
   };
-  if (Name.Plain) {
-    auto Range = Section->PlainKeys.equal_range(Name.Key);
-    for (auto It = Range.first; It != Range.second; ++It)
-      if (Better(It->second)) Found = It->second;
-  } else {
-    for (const auto& [Key, Offset] : Section->PlainKeys)
-      if (Better(Offset)) Found = Offset;
-  }
-  auto Range = Section->OtherKeys.equal_range(Name.Hash);
-  for (auto It = Range.first; It != Range.second; ++It)
-    if (Better(It->second)) Found = It->second;
+  auto Visit = [&](int Offset) {
+    if (Better(Offset)) Found = Offset;
+    return false;
+  };
+  if (Name.Plain)
+    Section->PlainKeys.Visit(Name.Key, Visit);
+  else
+    Section->PlainKeys.VisitAll(Visit);
+  if (!Section->OtherKeys.Empty()) Section->OtherKeys.Visit(Name.Hash, Visit);
   if (Found >= 0) return Body + Found;
 
   int Index = Advance(Section, &Name);
@@ -452,14 +503,15 @@ int TIniItems::FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool 
   TIniLine Line;
   Line.Kind = ilkKey;
   Line.Text = Trim(Ident);
-  std::string Upper = FSections.UpperName(Line.Text);
-  Line.NameHash = IniNameHash(Upper);
+  FSections.UpperName(Line.Text, FUpper);
+  Line.NameHash = IniNameHash(FUpper);
+  const bool Plain = FSections.IsPlain(Line.Text);
   Grow();
-  FLines.insert(FLines.begin() + Index, Line);
+  FLines.insert(FLines.begin() + Index, std::move(Line));
   FSections.Shift(Index, 1);
   Section->Parsed += 1;
   Section->LastKey = Offset;
-  IndexKey(Section, Offset, Line, Upper, FSections.IsPlain(Line.Text));
+  IndexKey(Section, Offset, FLines[Index], FUpper, Plain);
   return Index;
 }
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 using TIniCompareFunc = int (*)(const std::string& S1, const std::string& S2);
@@ -44,6 +43,51 @@ struct TIniName {
   bool Plain = false;  // see TSectionItems::IsPlain
 };
 
+// The key lines of a section, by a 64-bit key: a power-of-two array of slots, open addressing
+// with linear probing, at most half full. A slot keeps 32 bits of the key, so a lookup may also
+// visit lines of other keys: callers confirm every line they are given. Several slots may hold
+// one key; a lookup visits all of them.
+class TKeyTable {
+public:
+  struct TSlot {
+    uint32_t Tag;
+    int Offset;  // -1: free
+  };
+
+  void Clear();
+  bool Empty() const { return FUsed == 0; }
+  void Insert(uint64_t Key, int Offset);
+  // Calls F(Offset) for every slot of the key, until F returns true (which stops the walk).
+  template <typename F>
+  void Visit(uint64_t Key, F&& Fn) const {
+    if (FSlots.empty()) return;
+    const uint32_t T = Tag(Key);
+    for (size_t I = Home(T);; I = (I + 1) & FMask) {
+      const TSlot& S = FSlots[I];
+      if (S.Offset < 0) return;
+      if (S.Tag == T && Fn(S.Offset)) return;
+    }
+  }
+  template <typename F>
+  void VisitAll(F&& Fn) const {
+    for (const TSlot& S : FSlots)
+      if (S.Offset >= 0) Fn(S.Offset);
+  }
+
+private:
+  static uint32_t Tag(uint64_t Key) { return static_cast<uint32_t>(Key ^ (Key >> 32)); }
+  size_t Home(uint32_t T) const {
+    // Fibonacci hashing: the top bits of the product depend on every bit of the tag.
+    return static_cast<size_t>((T * 0x9E3779B1u) >> FShift);
+  }
+  void Grow();
+
+  std::vector<TSlot> FSlots;
+  size_t FMask = 0;
+  int FShift = 32;
+  int FUsed = 0;
+};
+
 // One section header of the file, with the index of the key lines that lookups have passed.
 struct TSectionEntry {
   uint32_t Hash = 0;  // of the upper-cased name
@@ -54,18 +98,19 @@ struct TSectionEntry {
 
   // Lines [BodyStart, BodyStart + Parsed) have been passed by lookups, so none of them is
   // unparsed. Their key lines are indexed by offset from BodyStart: plain names under the strong
-  // hash of their upper-cased form, the others under their NameHash. LastKey is the offset of the
-  // last key or no-value line among them, -1 when none.
+  // hash of their upper-cased form, the others under their NameHash. A key line whose name
+  // repeats that of an earlier indexed line exactly is left out: the earlier one matches first.
+  // LastKey is the offset of the last key or no-value line among them, -1 when none.
   int Parsed = 0;
   int LastKey = -1;
-  std::unordered_multimap<uint64_t, int> PlainKeys;
-  std::unordered_multimap<uint32_t, int> OtherKeys;
+  TKeyTable PlainKeys;
+  TKeyTable OtherKeys;
 
   void ResetKeys() {
     Parsed = 0;
     LastKey = -1;
-    PlainKeys.clear();
-    OtherKeys.clear();
+    PlainKeys.Clear();
+    OtherKeys.Clear();
   }
 };
 
@@ -91,8 +136,10 @@ public:
   // contractions such as Danish "aa" make case matter).
   bool IsPlain(const std::string& S) const;
   std::string UpperName(const std::string& S) const;  // the upper-case function, faster on ASCII
+  void UpperName(const std::string& S, std::string& Result) const;  // into Result, reusing its buffer
   static uint64_t StrongHash(const std::string& Upper);
   TIniName Prepare(const std::string& Name) const;
+  void Prepare(const std::string& Name, TIniName& Result) const;  // reusing Result's buffer
   // Name (with its upper-cased form and plainness) compares equal to A.
   bool Same(const TIniName& A, const std::string& Name, const std::string& Upper, bool Plain) const;
   bool Same(const TIniName& A, const std::string& Name) const;
@@ -170,7 +217,7 @@ public:
 private:
   void Grow();
   TSectionEntry* Classify(int Index, std::string Text);  // the new entry of a header
-  void Parse(TIniLine& Line, std::string* Upper) const;  // Upper: the key's upper-cased name
+  void Parse(TIniLine& Line, std::string* Upper);  // Upper: the key's upper-cased name
   TSectionEntry* Lookup(const std::string& Name, bool Create);
   TSectionEntry* AddSection(const std::string& Name);
   void IndexKey(TSectionEntry* Section, int Offset, const TIniLine& Line, const std::string& Upper, bool Plain);
@@ -182,6 +229,9 @@ private:
   std::vector<TIniLine> FLines;
   TSectionItems FSections;
   TSectionEntry* FLastSection = nullptr;
+  // Scratch buffers of the lookups.
+  TIniName FName;
+  std::string FUpper;
 };
 
 class TCorvIniFile : public TCustomIniFile {
