@@ -12,13 +12,13 @@ bool IsParseBlank(char C) {
 }
 
 // Narrows [First, Last) of S to exclude parser blanks at both ends.
-void TrimParseBlanks(const std::string& S, size_t& First, size_t& Last) {
+void TrimParseBlanks(std::string_view S, size_t& First, size_t& Last) {
   while (First < Last && IsParseBlank(S[First])) ++First;
   while (Last > First && IsParseBlank(S[Last - 1])) --Last;
 }
 
 // The position of the first ";" outside double quotes, or npos.
-size_t FindInlineComment(const std::string& Value) {
+size_t FindInlineComment(std::string_view Value) {
   bool Quoted = false;
   for (size_t I = 0; I < Value.size(); ++I) {
     if (Value[I] == '"')
@@ -41,7 +41,7 @@ void SetStrings(TStrings& Strings, const std::vector<std::string>& Lines) {
 
 }  // namespace
 
-uint32_t IniNameHash(const std::string& S) {
+uint32_t IniNameHash(std::string_view S) {
   uint32_t H = 0;
   for (unsigned char B : S) H = ((H << 2) | (H >> 30)) ^ B;
   return H;
@@ -101,20 +101,20 @@ void TSectionItems::SetNameFunctions(TIniCompareFunc Compare, TIniUpperFunc Uppe
   if (!Usable) FAsciiUpper.clear();
 }
 
-bool TSectionItems::IsPlain(const std::string& S) const {
+bool TSectionItems::IsPlain(std::string_view S) const {
   if (FExactUpper) return true;
   for (char C : S)
     if (C < 0x20 || C > 0x7E) return false;
   return true;
 }
 
-std::string TSectionItems::UpperName(const std::string& S) const {
+std::string TSectionItems::UpperName(std::string_view S) const {
   std::string Result;
   UpperName(S, Result);
   return Result;
 }
 
-void TSectionItems::UpperName(const std::string& S, std::string& Result) const {
+void TSectionItems::UpperName(std::string_view S, std::string& Result) const {
   // ASCII characters are upper-cased one by one, each as the function does it.
   if (!FAsciiUpper.empty()) {
     Result.resize(S.size());
@@ -127,10 +127,10 @@ void TSectionItems::UpperName(const std::string& S, std::string& Result) const {
     }
     if (I == S.size()) return;
   }
-  Result = FUpper(S);
+  Result = FUpper(std::string(S));
 }
 
-uint64_t TSectionItems::StrongHash(const std::string& Upper) {
+uint64_t TSectionItems::StrongHash(std::string_view Upper) {
   uint64_t H = 14695981039346656037ull;  // FNV-1a
   for (unsigned char B : Upper) H = (H ^ B) * 1099511628211ull;
   return H;
@@ -150,19 +150,19 @@ void TSectionItems::Prepare(const std::string& Name, TIniName& Result) const {
   Result.Plain = IsPlain(Name);
 }
 
-bool TSectionItems::Same(const TIniName& A, const std::string& Name, const std::string& Upper, bool Plain) const {
+bool TSectionItems::Same(const TIniName& A, std::string_view Name, std::string_view Upper, bool Plain) const {
   if (*A.Name == Name) return true;
   if (A.Plain && Plain && A.Upper != Upper) return false;
-  return FCompare(Name, *A.Name) == 0;
+  return FCompare(std::string(Name), *A.Name) == 0;
 }
 
-bool TSectionItems::Same(const TIniName& A, const std::string& Name) const {
+bool TSectionItems::Same(const TIniName& A, std::string_view Name) const {
   if (*A.Name == Name) return true;
   if (A.Plain && IsPlain(Name) && A.Upper != UpperName(Name)) return false;
-  return FCompare(Name, *A.Name) == 0;
+  return FCompare(std::string(Name), *A.Name) == 0;
 }
 
-TSectionEntry* TSectionItems::Add(const std::string& Name, int BodyStart) {
+TSectionEntry* TSectionItems::Add(std::string_view Name, int BodyStart) {
   auto* Entry = new TSectionEntry;
   Entry->Upper = UpperName(Name);
   Entry->Hash = IniNameHash(Entry->Upper);
@@ -215,7 +215,7 @@ void TSectionItems::ResetKeys() {
     for (TSlot& Slot : Bucket) Slot.Entry->ResetKeys();
 }
 
-TSectionEntry* TSectionItems::EntryAt(const std::string& Name, int BodyStart) const {
+TSectionEntry* TSectionItems::EntryAt(std::string_view Name, int BodyStart) const {
   for (const TSlot& Slot : FBuckets[IniNameHash(UpperName(Name)) & (BucketCount - 1)])
     if (Slot.Entry->BodyStart == BodyStart) return Slot.Entry;
   return nullptr;
@@ -234,9 +234,10 @@ TIniItems::TIniItems() = default;
 
 TIniItems::~TIniItems() = default;
 
-const TIniLine& TIniItems::Lines(int Index) const {
+TIniLine TIniItems::Lines(int Index) const {
   if (Index < 0 || Index >= Count()) TList::Error(SListIndexError, Index);
-  return FLines[Index];
+  const TLine& Line = FLines[Index];
+  return TIniLine{Line.Kind, Line.NameHash, TextOf(Line), ValueOf(Line)};
 }
 
 void TIniItems::SetNameFunctions(TIniCompareFunc Compare, TIniUpperFunc Upper, bool ExactUpper) {
@@ -244,16 +245,18 @@ void TIniItems::SetNameFunctions(TIniCompareFunc Compare, TIniUpperFunc Upper, b
   FSections.Clear();
   FLastSection = nullptr;
   for (int I = 0; I < Count(); ++I) {
-    TIniLine& Line = FLines[I];
+    TLine& Line = FLines[I];
     if (Line.Kind == ilkKey)
-      Line.NameHash = IniNameHash(FSections.UpperName(Line.Text));
+      Line.NameHash = IniNameHash(FSections.UpperName(TextOf(Line)));
     else if (Line.Kind == ilkSection)
-      FSections.Add(Line.Text.substr(1, Line.Text.size() - 2), I + 1);
+      FSections.Add(TextOf(Line).substr(1, Line.TextLen - 2), I + 1);
   }
 }
 
 void TIniItems::Clear() {
-  std::vector<TIniLine>().swap(FLines);
+  std::vector<TLine>().swap(FLines);
+  std::string().swap(FBuffer);
+  FGarbage = 0;
   FSections.Clear();
   FLastSection = nullptr;
 }
@@ -265,12 +268,37 @@ void TIniItems::Grow() {
   FLines.reserve(Cap + Delta);
 }
 
-TSectionEntry* TIniItems::Classify(int Index, std::string Text) {
-  TIniLine& Line = FLines[Index];
+uint32_t TIniItems::Store(const std::string& S) {
+  if (S.empty()) return 0;
+  if (FGarbage > 4096 && FGarbage > FBuffer.size() / 2) Compact();
+  const uint32_t Pos = static_cast<uint32_t>(FBuffer.size());
+  FBuffer += S;
+  return Pos;
+}
+
+void TIniItems::Compact() {
+  std::string Buffer;
+  Buffer.reserve(FBuffer.size() - FGarbage);
+  for (TLine& Line : FLines) {
+    const uint32_t Text = static_cast<uint32_t>(Buffer.size());
+    Buffer += TextOf(Line);
+    Line.TextPos = Text;
+    const uint32_t Value = static_cast<uint32_t>(Buffer.size());
+    Buffer += ValueOf(Line);
+    Line.ValuePos = Value;
+  }
+  FBuffer.swap(Buffer);
+  FGarbage = 0;
+}
+
+TSectionEntry* TIniItems::Classify(int Index, uint32_t Pos, uint32_t Len) {
+  TLine& Line = FLines[Index];
   Line.NameHash = 0;
-  Line.Value.clear();
-  Line.Text = std::move(Text);
-  const std::string& T = Line.Text;
+  Line.ValuePos = 0;
+  Line.ValueLen = 0;
+  Line.TextPos = Pos;
+  Line.TextLen = Len;
+  const std::string_view T = TextOf(Line);
   if (T.empty()) {
     Line.Kind = ilkEmpty;
   } else if (T[0] == ';') {
@@ -284,93 +312,125 @@ TSectionEntry* TIniItems::Classify(int Index, std::string Text) {
   return nullptr;
 }
 
-void TIniItems::Parse(TIniLine& Line, std::string* Upper) {
-  const std::string& Text = Line.Text;
+void TIniItems::Parse(TLine& Line, std::string* Upper) {
+  const std::string_view Text = TextOf(Line);
   size_t Eq = Text.find('=');
-  if (Eq == std::string::npos) {
+  if (Eq == std::string_view::npos) {
     Line.Kind = ilkNoValue;
     size_t First = 0;
     while (First < Text.size() && IsParseBlank(Text[First])) ++First;
-    if (First < Text.size()) Line.Text.erase(0, First);
+    if (First < Text.size()) {
+      Line.TextPos += static_cast<uint32_t>(First);
+      Line.TextLen -= static_cast<uint32_t>(First);
+    }
     return;
   }
   Line.Kind = ilkKey;
   size_t First = Eq + 1, Last = Text.size();
   TrimParseBlanks(Text, First, Last);
-  Line.Value.assign(Text, First, Last - First);
+  Line.ValuePos = Line.TextPos + static_cast<uint32_t>(First);
+  Line.ValueLen = static_cast<uint32_t>(Last - First);
   First = 0;
   Last = Eq;
   TrimParseBlanks(Text, First, Last);
-  Line.Text.resize(Last);  // the name, in place
-  Line.Text.erase(0, First);
+  Line.TextPos += static_cast<uint32_t>(First);  // the name, in place
+  Line.TextLen = static_cast<uint32_t>(Last - First);
   std::string& U = Upper ? *Upper : FUpper;
-  FSections.UpperName(Line.Text, U);
+  FSections.UpperName(TextOf(Line), U);
   Line.NameHash = IniNameHash(U);
 }
 
 void TIniItems::PutText(int Index, const std::string& Text) {
   Lines(Index);  // range check
-  TIniLine& Line = FLines[Index];
-  if (Line.Kind == ilkKey) {
-    Line.Text = Text;
+  if (FLines[Index].Kind == ilkKey) {
+    FGarbage += FLines[Index].TextLen;
+    const uint32_t Pos = Store(Text);
+    TLine& Line = FLines[Index];
+    Line.TextPos = Pos;
+    Line.TextLen = static_cast<uint32_t>(Text.size());
     Line.NameHash = IniNameHash(FSections.UpperName(Text));
   } else {
+    const TLine& Line = FLines[Index];
     if (Line.Kind == ilkSection) {
-      TSectionEntry* E = FSections.EntryAt(Line.Text.substr(1, Line.Text.size() - 2), Index + 1);
+      TSectionEntry* E = FSections.EntryAt(TextOf(Line).substr(1, Line.TextLen - 2), Index + 1);
       if (E == FLastSection) FLastSection = nullptr;
       if (E) FSections.Remove(E);
     }
-    Classify(Index, Text);
+    Discard(Line);
+    const uint32_t Pos = Store(Text);
+    Classify(Index, Pos, static_cast<uint32_t>(Text.size()));
   }
   // Headers may have come or gone, and names changed: every key index starts afresh.
   FSections.ResetKeys();
 }
 
+namespace {
+
+// A buffer for a loaded text of Size bytes, with room for the texts that later changes append.
+std::string LoadBuffer(size_t Size) {
+  std::string Buffer;
+  Buffer.reserve(Size + Size / 8 + 256);
+  Buffer.resize(Size);
+  return Buffer;
+}
+
+}  // namespace
+
 void TIniItems::SetText(const std::string& Text) {
+  std::string Buffer = LoadBuffer(Text.size());
+  Text.copy(Buffer.data(), Text.size());
+  Assign(std::move(Buffer));
+}
+
+void TIniItems::Assign(std::string&& Text) {
   Clear();
-  FLines.reserve(Text.size() / 16);
-  const size_t Len = Text.size();
+  FBuffer = std::move(Text);
+  const size_t Len = FBuffer.size();
+  const char* const Data = FBuffer.data();
+  // Count the lines first, so that the store is allocated once and exactly.
+  size_t Lines = 0;
+  for (size_t Pos = 0; Pos < Len; ++Lines) {
+    while (Pos < Len && Data[Pos] != '\r' && Data[Pos] != '\n') ++Pos;
+    if (Pos < Len && Data[Pos] == '\r') ++Pos;
+    if (Pos < Len && Data[Pos] == '\n') ++Pos;
+  }
+  FLines.reserve(Lines);
   size_t Pos = 0;
-  const char* const Data = Text.data();
   while (Pos < Len) {
     size_t End = Pos;
     while (End < Len && Data[End] != '\r' && Data[End] != '\n') ++End;
     Grow();
     FLines.emplace_back();
-    Classify(Count() - 1, Text.substr(Pos, End - Pos));
+    Classify(Count() - 1, static_cast<uint32_t>(Pos), static_cast<uint32_t>(End - Pos));
     Pos = End;
-    if (Pos < Len && Text[Pos] == '\r') ++Pos;
-    if (Pos < Len && Text[Pos] == '\n') ++Pos;
+    if (Pos < Len && Data[Pos] == '\r') ++Pos;
+    if (Pos < Len && Data[Pos] == '\n') ++Pos;
   }
   FLines.shrink_to_fit();
 }
 
-namespace {
-
 // A parsed line whose normalised text would load as a header or a comment (" [A]", " ;x=1"):
 // it keeps one leading blank, so that a rewrite never changes the file's structure.
-bool ReadsBackAsOther(const TIniLine& Line) {
-  if ((Line.Kind != ilkKey && Line.Kind != ilkNoValue) || Line.Text.empty()) return false;
-  if (Line.Text[0] == ';') return true;
-  if (Line.Text[0] != '[') return false;
-  const char Last = Line.Kind == ilkNoValue ? Line.Text.back() : Line.Value.empty() ? '=' : Line.Value.back();
+bool TIniItems::ReadsBackAsOther(const TLine& Line) const {
+  if ((Line.Kind != ilkKey && Line.Kind != ilkNoValue) || Line.TextLen == 0) return false;
+  const std::string_view Text = TextOf(Line);
+  if (Text[0] == ';') return true;
+  if (Text[0] != '[') return false;
+  const char Last = Line.Kind == ilkNoValue ? Text.back() : Line.ValueLen == 0 ? '=' : ValueOf(Line).back();
   return Last == ']';
 }
 
-}  // namespace
-
 std::string TIniItems::Text() const {
   size_t Size = 0;
-  for (const TIniLine& Line : FLines)
-    Size += Line.Text.size() + 3 + (Line.Kind == ilkKey ? Line.Value.size() + 1 : 0);
+  for (const TLine& Line : FLines) Size += Line.TextLen + 3 + (Line.Kind == ilkKey ? Line.ValueLen + 1 : 0);
   std::string Result;
   Result.reserve(Size);
-  for (const TIniLine& Line : FLines) {
+  for (const TLine& Line : FLines) {
     if (ReadsBackAsOther(Line)) Result += ' ';
-    Result += Line.Text;
+    Result += TextOf(Line);
     if (Line.Kind == ilkKey) {
       Result += '=';
-      Result += Line.Value;
+      Result += ValueOf(Line);
     }
     Result += "\r\n";
   }
@@ -384,9 +444,9 @@ void TIniItems::LoadFromFile(const std::string& FileName) {
 
 void TIniItems::LoadFromStream(TStream& Stream) {
   long long Size = Stream.Size() - Stream.Position();
-  std::string Text(Size > 0 ? static_cast<size_t>(Size) : 0, '\0');
+  std::string Text = LoadBuffer(Size > 0 ? static_cast<size_t>(Size) : 0);
   if (!Text.empty()) Stream.ReadBuffer(Text.data(), static_cast<int>(Text.size()));
-  SetText(Text);
+  Assign(std::move(Text));
 }
 
 void TIniItems::SaveToStream(TStream& Stream) {
@@ -417,9 +477,11 @@ TSectionEntry* TIniItems::AddSection(const std::string& Name) {
     Grow();
     FLines.emplace_back();
   }
+  const std::string Header = "[" + Name + "]";
+  const uint32_t Pos = Store(Header);
   Grow();
   FLines.emplace_back();
-  return Classify(Count() - 1, "[" + Name + "]");
+  return Classify(Count() - 1, Pos, static_cast<uint32_t>(Header.size()));
 }
 
 TSectionEntry* TIniItems::Lookup(const std::string& Name, bool Create) {
@@ -439,13 +501,14 @@ int TIniItems::FindSection(const std::string& Name, bool Create) {
   return E ? E->BodyStart : -1;
 }
 
-void TIniItems::IndexKey(TSectionEntry* Section, int Offset, const TIniLine& Line, const std::string& Upper,
+void TIniItems::IndexKey(TSectionEntry* Section, int Offset, const TLine& Line, const std::string& Upper,
                          bool Plain) {
   const int Body = Section->BodyStart;
   TKeyTable& Table = Plain ? Section->PlainKeys : Section->OtherKeys;
   const uint64_t Key = Plain ? TSectionItems::StrongHash(Upper) : Line.NameHash;
+  const std::string_view Text = TextOf(Line);
   bool Repeated = false;
-  Table.Visit(Key, [&](int Other) { return Repeated = FLines[Body + Other].Text == Line.Text; });
+  Table.Visit(Key, [&](int Other) { return Repeated = TextOf(FLines[Body + Other]) == Text; });
   if (!Repeated) Table.Insert(Key, Offset);
 }
 
@@ -453,18 +516,19 @@ int TIniItems::Advance(TSectionEntry* Section, const TIniName* Ident) {
   const int Body = Section->BodyStart;
   std::string& Upper = FUpper;
   for (int I = Body + Section->Parsed; I < Count() && FLines[I].Kind != ilkSection; ++I) {
-    TIniLine& Line = FLines[I];
+    TLine& Line = FLines[I];
     if (Line.Kind == ilkUnparsed)
       Parse(Line, &Upper);
     else if (Line.Kind == ilkKey)
-      FSections.UpperName(Line.Text, Upper);
+      FSections.UpperName(TextOf(Line), Upper);
     const int Offset = I - Body;
     Section->Parsed = Offset + 1;
     if (Line.Kind == ilkKey) {
-      const bool Plain = FSections.IsPlain(Line.Text);
+      const std::string_view Text = TextOf(Line);
+      const bool Plain = FSections.IsPlain(Text);
       IndexKey(Section, Offset, Line, Upper, Plain);
       Section->LastKey = Offset;
-      if (Ident && Line.NameHash == Ident->Hash && FSections.Same(*Ident, Line.Text, Upper, Plain)) return I;
+      if (Ident && Line.NameHash == Ident->Hash && FSections.Same(*Ident, Text, Upper, Plain)) return I;
     } else if (Line.Kind == ilkNoValue) {
       Section->LastKey = Offset;
     }
@@ -480,8 +544,8 @@ int TIniItems::FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool 
   // names only those of the same upper-cased form can compare equal to a plain name.
   int Found = -1;
   auto Better = [&](int Offset) {
-    return (Found < 0 || Offset < Found) && FLines[Body + Offset].NameHash == Name.Hash &&
-           FSections.Same(Name, FLines[Body + Offset].Text);
+    const TLine& Line = FLines[Body + Offset];
+    return (Found < 0 || Offset < Found) && Line.NameHash == Name.Hash && FSections.Same(Name, TextOf(Line));
   };
   auto Visit = [&](int Offset) {
     if (Better(Offset)) Found = Offset;
@@ -500,14 +564,16 @@ int TIniItems::FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool 
   // The whole section has been passed: the new line goes after its last key line.
   const int Offset = Section->LastKey + 1;
   Index = Body + Offset;
-  TIniLine Line;
+  const std::string Trimmed = Trim(Ident);
+  TLine Line;
   Line.Kind = ilkKey;
-  Line.Text = Trim(Ident);
-  FSections.UpperName(Line.Text, FUpper);
+  Line.TextPos = Store(Trimmed);
+  Line.TextLen = static_cast<uint32_t>(Trimmed.size());
+  FSections.UpperName(Trimmed, FUpper);
   Line.NameHash = IniNameHash(FUpper);
-  const bool Plain = FSections.IsPlain(Line.Text);
+  const bool Plain = FSections.IsPlain(Trimmed);
   Grow();
-  FLines.insert(FLines.begin() + Index, std::move(Line));
+  FLines.insert(FLines.begin() + Index, Line);
   FSections.Shift(Index, 1);
   Section->Parsed += 1;
   Section->LastKey = Offset;
@@ -522,7 +588,10 @@ int TIniItems::FindKey(const std::string& Section, const std::string& Ident, boo
 
 void TIniItems::SetValue(int Index, const std::string& Value) {
   Lines(Index);  // range check
-  FLines[Index].Value = Value;
+  FGarbage += FLines[Index].ValueLen;
+  const uint32_t Pos = Store(Value);
+  FLines[Index].ValuePos = Pos;
+  FLines[Index].ValueLen = static_cast<uint32_t>(Value.size());
 }
 
 bool TIniItems::EraseSection(const std::string& Name) {
@@ -548,6 +617,7 @@ bool TIniItems::EraseSection(const std::string& Name) {
     }
   }
   const int Removed = Last - Header + 1;
+  for (int I = Header; I <= Last; ++I) Discard(FLines[I]);
   FLines.erase(FLines.begin() + Header, FLines.begin() + Last + 1);
   if (FLastSection == E) FLastSection = nullptr;
   FSections.Remove(E);
@@ -560,6 +630,7 @@ bool TIniItems::DeleteKey(const std::string& Section, const std::string& Ident) 
   if (!E) return false;
   int Index = FindKeyIn(E, Ident, false);
   if (Index < 0) return false;
+  Discard(FLines[Index]);
   FLines.erase(FLines.begin() + Index);
   FSections.Shift(Index, -1);
   // Offsets after the line changed; the index is rebuilt by the next lookup.
@@ -573,16 +644,16 @@ void TIniItems::KeyNames(const std::string& Section, std::vector<std::string>& N
   if (!E) return;
   Advance(E, nullptr);
   for (int I = E->BodyStart; I < E->BodyStart + E->Parsed; ++I)
-    if (FLines[I].Kind == ilkKey) Names.push_back(FLines[I].Text);
+    if (FLines[I].Kind == ilkKey) Names.emplace_back(TextOf(FLines[I]));
 }
 
 void TIniItems::SectionNames(std::vector<std::string>& Names) {
   Names.clear();
-  for (TIniLine& Line : FLines) {
+  for (TLine& Line : FLines) {
     if (Line.Kind == ilkUnparsed)
       Parse(Line, nullptr);
     else if (Line.Kind == ilkSection)
-      Names.push_back(Line.Text.substr(1, Line.Text.size() - 2));
+      Names.emplace_back(TextOf(Line).substr(1, Line.TextLen - 2));
   }
 }
 
@@ -647,7 +718,7 @@ std::string TCorvIniFile::ReadString(const std::string& Section, const std::stri
   EnsureLoaded();
   int Index = FItems->FindKey(Section, Ident, false);
   if (Index < 0) return Default;
-  std::string Result = FItems->Lines(Index).Value;
+  std::string Result(FItems->Lines(Index).Value);
   if (FInlineComments) {
     size_t Comment = FindInlineComment(Result);
     if (Comment != std::string::npos) Result = Trim(Result.substr(0, Comment));
@@ -673,14 +744,15 @@ void TCorvIniFile::WriteString(const std::string& Section, const std::string& Id
   if (FInlineComments && FindInlineComment(Value) != std::string::npos) NewValue = "\"" + Value + "\"";
 
   int Index = FItems->FindKey(Section, Ident, true);
-  const std::string& Stored = FItems->Lines(Index).Value;
+  const std::string_view Stored = FItems->Lines(Index).Value;  // valid until SetValue
   size_t Comment = FInlineComments ? FindInlineComment(Stored) : std::string::npos;
-  std::string OldValue = Comment == std::string::npos ? Stored : Trim(Stored.substr(0, Comment));
+  std::string OldValue(Comment == std::string::npos ? Stored : Stored.substr(0, Comment));
+  if (Comment != std::string::npos) OldValue = Trim(OldValue);
   if (FValueCompare(OldValue, NewValue) == 0) return;
 
   if (Comment != std::string::npos) {
     // The comment keeps its column when the new value leaves room for it.
-    std::string Tail = Stored.substr(Comment);
+    std::string Tail(Stored.substr(Comment));
     if (NewValue.size() < Comment)
       NewValue.append(Comment - NewValue.size(), ' ');
     else

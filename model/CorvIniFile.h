@@ -10,13 +10,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using TIniCompareFunc = int (*)(const std::string& S1, const std::string& S2);
 using TIniUpperFunc = std::string (*)(const std::string& S);
 
 // Hash of a name: h := (h rotated left by 2 bits) xor byte, over every byte.
-uint32_t IniNameHash(const std::string& S);
+uint32_t IniNameHash(std::string_view S);
 
 enum TIniLineKind : uint8_t {
   ilkSection = 0,   // "[name]"
@@ -27,11 +28,12 @@ enum TIniLineKind : uint8_t {
   ilkEmpty = 5
 };
 
+// A line as TIniItems hands it out: the views stay valid until the store next changes.
 struct TIniLine {
   TIniLineKind Kind = ilkEmpty;
-  uint32_t NameHash = 0;  // of the upper-cased name; kind ilkKey only
-  std::string Text;       // the whole line; the name for ilkKey; empty for ilkEmpty
-  std::string Value;      // ilkKey only
+  uint32_t NameHash = 0;   // of the upper-cased name; kind ilkKey only
+  std::string_view Text;   // the whole line; the name for ilkKey; empty for ilkEmpty
+  std::string_view Value;  // ilkKey only
 };
 
 // A name prepared for lookups.
@@ -134,17 +136,17 @@ public:
   // functions for names of printable ASCII characters (no two such names of different upper-cased
   // forms compare equal under the locale comparison; equal forms still need the comparison, as
   // contractions such as Danish "aa" make case matter).
-  bool IsPlain(const std::string& S) const;
-  std::string UpperName(const std::string& S) const;  // the upper-case function, faster on ASCII
-  void UpperName(const std::string& S, std::string& Result) const;  // into Result, reusing its buffer
-  static uint64_t StrongHash(const std::string& Upper);
+  bool IsPlain(std::string_view S) const;
+  std::string UpperName(std::string_view S) const;  // the upper-case function, faster on ASCII
+  void UpperName(std::string_view S, std::string& Result) const;  // into Result, reusing its buffer
+  static uint64_t StrongHash(std::string_view Upper);
   TIniName Prepare(const std::string& Name) const;
   void Prepare(const std::string& Name, TIniName& Result) const;  // reusing Result's buffer
   // Name (with its upper-cased form and plainness) compares equal to A.
-  bool Same(const TIniName& A, const std::string& Name, const std::string& Upper, bool Plain) const;
-  bool Same(const TIniName& A, const std::string& Name) const;
+  bool Same(const TIniName& A, std::string_view Name, std::string_view Upper, bool Plain) const;
+  bool Same(const TIniName& A, std::string_view Name) const;
 
-  TSectionEntry* Add(const std::string& Name, int BodyStart);
+  TSectionEntry* Add(std::string_view Name, int BodyStart);
   // The first entry of the name's chain with the same hash and an equal name, or nullptr.
   TSectionEntry* Find(const TIniName& Name) const;
   void Remove(TSectionEntry* Entry);  // frees it
@@ -152,7 +154,7 @@ public:
   // Adds Delta to the BodyStart of every entry whose BodyStart is greater than Index.
   void Shift(int Index, int Delta);
   void ResetKeys();  // forgets every entry's key index
-  TSectionEntry* EntryAt(const std::string& Name, int BodyStart) const;  // the header Name before BodyStart
+  TSectionEntry* EntryAt(std::string_view Name, int BodyStart) const;  // the header Name before BodyStart
   std::vector<const TSectionEntry*> Chain(int Bucket) const;             // from the head
 
 private:
@@ -170,7 +172,9 @@ private:
   std::string FAsciiUpper;  // the upper-case function of every ASCII character, by code
 };
 
-// The lines of an INI file in file order, with the section index.
+// The lines of an INI file in file order, with the section index. The loaded text stays in one
+// buffer that the lines refer to by position; a changed text or value is appended to the buffer,
+// which is compacted when more than half of it is no longer referred to.
 class TIniItems : public TObject {
 public:
   TIniItems();
@@ -180,8 +184,8 @@ public:
 
   int Count() const { return static_cast<int>(FLines.size()); }
   int Capacity() const { return static_cast<int>(FLines.capacity()); }
-  const TIniLine& Lines(int Index) const;  // EListError "List index out of bounds (%d)"
-  const TIniLine& operator[](int Index) const { return Lines(Index); }
+  TIniLine Lines(int Index) const;  // EListError "List index out of bounds (%d)"
+  TIniLine operator[](int Index) const { return Lines(Index); }
   TSectionItems& Sections() { return FSections; }
   const TSectionEntry* LastSection() const { return FLastSection; }
 
@@ -215,18 +219,39 @@ public:
   void SectionNames(std::vector<std::string>& Names);
 
 private:
+  // A line of the store: Text and Value are ranges of FBuffer.
+  struct TLine {
+    uint32_t TextPos = 0;
+    uint32_t TextLen = 0;
+    uint32_t ValuePos = 0;
+    uint32_t ValueLen = 0;
+    uint32_t NameHash = 0;
+    TIniLineKind Kind = ilkEmpty;
+  };
+  static_assert(sizeof(TLine) <= 24, "a line record stays small");
+
+  std::string_view TextOf(const TLine& Line) const { return {FBuffer.data() + Line.TextPos, Line.TextLen}; }
+  std::string_view ValueOf(const TLine& Line) const { return {FBuffer.data() + Line.ValuePos, Line.ValueLen}; }
+  void Assign(std::string&& Text);
+  // Appends S (which must not lie in the buffer) and returns its position; may compact first.
+  uint32_t Store(const std::string& S);
+  void Compact();
+  void Discard(const TLine& Line) { FGarbage += Line.TextLen + Line.ValueLen; }
   void Grow();
-  TSectionEntry* Classify(int Index, std::string Text);  // the new entry of a header
-  void Parse(TIniLine& Line, std::string* Upper);  // Upper: the key's upper-cased name
+  TSectionEntry* Classify(int Index, uint32_t Pos, uint32_t Len);  // the new entry of a header
+  void Parse(TLine& Line, std::string* Upper);  // Upper: the key's upper-cased name
   TSectionEntry* Lookup(const std::string& Name, bool Create);
   TSectionEntry* AddSection(const std::string& Name);
-  void IndexKey(TSectionEntry* Section, int Offset, const TIniLine& Line, const std::string& Upper, bool Plain);
+  void IndexKey(TSectionEntry* Section, int Offset, const TLine& Line, const std::string& Upper, bool Plain);
+  bool ReadsBackAsOther(const TLine& Line) const;
   // Walks the section from its parsed mark on, parsing and indexing, up to the first key that
   // matches Ident (its line) or the end of the section (-1). Without Ident, to the end.
   int Advance(TSectionEntry* Section, const TIniName* Ident);
   int FindKeyIn(TSectionEntry* Section, const std::string& Ident, bool Create);
 
-  std::vector<TIniLine> FLines;
+  std::vector<TLine> FLines;
+  std::string FBuffer;
+  size_t FGarbage = 0;  // bytes of FBuffer no line refers to any more (not counting trimmed blanks)
   TSectionItems FSections;
   TSectionEntry* FLastSection = nullptr;
   // Scratch buffers of the lookups.
