@@ -91,12 +91,7 @@ void TDynamicMenuItem::Assign(TPersistent* Source) {
   });
 }
 
-void TDynamicMenuItem::SetHint(const std::string& Value) {
-  if (Value == FHint) return;
-  Changing();
-  FHint = Value;
-  Changed();
-}
+void TDynamicMenuItem::SetHint(const std::string& Value) { SetField(FHint, Value); }
 
 void TDynamicMenuItem::SetIconFile(const std::string& Value) {
   if (Value == FIconFile) return;

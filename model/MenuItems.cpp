@@ -236,33 +236,13 @@ void TCustomMenuItem::Assign(TPersistent* Source) {
   TNodeItem::Assign(Source);
 }
 
-void TCustomMenuItem::SetApplication(const std::string& Value) {
-  if (Value == FApplication) return;
-  Changing();
-  FApplication = Value;
-  Changed();
-}
+void TCustomMenuItem::SetApplication(const std::string& Value) { SetField(FApplication, Value); }
 
-void TCustomMenuItem::SetParameters(const std::string& Value) {
-  if (Value == FParameters) return;
-  Changing();
-  FParameters = Value;
-  Changed();
-}
+void TCustomMenuItem::SetParameters(const std::string& Value) { SetField(FParameters, Value); }
 
-void TCustomMenuItem::SetCaption(const std::string& Value) {
-  if (Value == FCaption) return;
-  Changing();
-  FCaption = Value;
-  Changed();
-}
+void TCustomMenuItem::SetCaption(const std::string& Value) { SetField(FCaption, Value); }
 
-void TCustomMenuItem::SetChecked(bool Value) {
-  if (Value == FChecked) return;
-  Changing();
-  FChecked = Value;
-  Changed();
-}
+void TCustomMenuItem::SetChecked(bool Value) { SetField(FChecked, Value); }
 
 TCustomFileTypeCategory* TCustomMenuItem::GetCategory() const {
   for (TTreeItems* Collection = TTreeItem::GetCollection(); Collection != nullptr;) {

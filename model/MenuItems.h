@@ -174,6 +174,15 @@ public:
   void LoadChecked(bool Value) { FChecked = Value; }
 
 protected:
+  // Stores Value in Field between Changing and Changed when it differs.
+  template <class T>
+  void SetField(T& Field, const T& Value) {
+    if (Value == Field) return;
+    Changing();
+    Field = Value;
+    Changed();
+  }
+
   std::string FApplication;
   std::string FParameters;
   std::string FCaption;

@@ -1,3 +1,4 @@
+#include "tests/support/Files.h"
 #include "model/CustDraw.h"
 
 #include "classlib/core/Classes.h"
@@ -23,16 +24,7 @@ void WriteBytes(const std::string& FileName, const std::string& Bytes) {
   ASSERT_EQ(Written, Bytes.size());
 }
 
-std::string ReadBytes(const std::string& FileName) {
-  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (H == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string Result;
-  char Buffer[4096];
-  DWORD Read = 0;
-  while (ReadFile(H, Buffer, sizeof(Buffer), &Read, nullptr) && Read > 0) Result.append(Buffer, Read);
-  CloseHandle(H);
-  return Result;
-}
+std::string ReadBytes(const std::string& FileName) { return FileBytesOr(FileName, "<missing>"); }
 
 std::string Lines(std::initializer_list<std::string> L) {
   std::string Result;

@@ -2,6 +2,7 @@
 // message of a raised exception, and an event recorder.
 #pragma once
 
+#include "tests/support/Files.h"
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -69,16 +70,7 @@ inline void RecordEvents(TTreeCollection& Tree, std::vector<std::string>& Trace)
 }
 
 // The whole file as bytes; "" when it cannot be read.
-inline std::string ReadFileText(const std::string& FileName) {
-  std::string Result;
-  HANDLE File = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (File == INVALID_HANDLE_VALUE) return Result;
-  char Buffer[4096];
-  DWORD Read = 0;
-  while (ReadFile(File, Buffer, sizeof(Buffer), &Read, nullptr) && Read > 0) Result.append(Buffer, Read);
-  CloseHandle(File);
-  return Result;
-}
+inline std::string ReadFileText(const std::string& FileName) { return FileBytesOr(FileName, ""); }
 
 inline void WriteFileText(const std::string& FileName, const std::string& Text) {
   HANDLE File = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -3,6 +3,7 @@
 // the engine's rules kept here (a vector of lines, no indexes).
 //
 // Reproduce a failure with CORVANE_INI_SEED=<seed> and, for one case only, CORVANE_INI_CASE=<case>.
+#include "tests/support/Files.h"
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -519,16 +520,7 @@ void RemoveFolder(const std::string& Folder) {
   RemoveDirectoryA(Folder.c_str());
 }
 
-bool ReadWholeFile(const std::string& Name, std::string& Bytes) {
-  HANDLE H = CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (H == INVALID_HANDLE_VALUE) return false;
-  Bytes.clear();
-  char Buf[65536];
-  DWORD Got = 0;
-  while (ReadFile(H, Buf, sizeof Buf, &Got, nullptr) && Got > 0) Bytes.append(Buf, Got);
-  CloseHandle(H);
-  return true;
-}
+bool ReadWholeFile(const std::string& Name, std::string& Bytes) { return ReadFileBytes(Name, Bytes); }
 
 bool WriteWholeFile(const std::string& Name, const std::string& Bytes, const FILETIME& Time) {
   HANDLE H = CreateFileA(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

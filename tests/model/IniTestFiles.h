@@ -1,6 +1,7 @@
 // Scratch folders and byte-exact file helpers for the INI tests.
 #pragma once
 
+#include "tests/support/Files.h"
 #include <windows.h>
 
 #include <cstdint>
@@ -21,17 +22,7 @@ inline bool WriteBytes(const std::string& FileName, const std::string& Bytes) {
 }
 
 // The file's bytes; "<missing>" when it cannot be opened.
-inline std::string ReadBytes(const std::string& FileName) {
-  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  if (H == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string Result;
-  char Buffer[4096];
-  DWORD Read = 0;
-  while (ReadFile(H, Buffer, sizeof Buffer, &Read, nullptr) && Read > 0) Result.append(Buffer, Read);
-  CloseHandle(H);
-  return Result;
-}
+inline std::string ReadBytes(const std::string& FileName) { return FileBytesOr(FileName, "<missing>"); }
 
 // Sets the last-write time to 2001-01-01 and answers it, 0 on failure.
 inline uint64_t SetOldWriteTime(const std::string& FileName) {

@@ -1,5 +1,6 @@
 // The context-menu object as the shell sees it: created through COM in a single-threaded
 // apartment, initialised with data objects and class keys, and observed through its log.
+#include "tests/shellext/MenuFixture.h"
 #include "tests/shellext/ShellHost.h"
 
 #include <gtest/gtest.h>
@@ -32,43 +33,24 @@ std::string ArgumentLine(int Count, const std::string& List) {
          "\"";
 }
 
-class MenuObject : public ::testing::Test {
+// The menu fixture, prepared with the INI file of DynamicItemsIni.
+class MenuObject : public MenuTest {
 protected:
-  void SetUp() override {
-    ASSERT_FALSE(FileExistsA(TWindowsIni::Path())) << "left over by an earlier test";
-    RemoveVelliskRegistration();
-    ASSERT_TRUE(Copy.Copied());
-    ASSERT_TRUE(SUCCEEDED(Apartment.Result()));
-  }
-  void TearDown() override {
-    Copy.Unregister();
-    RemoveVelliskRegistration();
-  }
-
   // The INI file beside the copy, then the registration (handler keys for the classes).
   void Prepare(const std::vector<std::string>& FileTypes, const std::string& Logging = "True") {
-    ASSERT_TRUE(Copy.WriteIni(DynamicItemsIni(FileTypes, Logging)));
-    ASSERT_EQ(Copy.Register(), S_OK);
-    Log.Restart();
+    MenuTest::Prepare(DynamicItemsIni(FileTypes, Logging));
   }
   TComPtr<IShellExtInit> Create() {
     TComPtr<IShellExtInit> Init;
     EXPECT_EQ(CreateMenuObject(Init), S_OK);
     return Init;
   }
-  // The log of a released object.
-  void ReadLog() { ASSERT_TRUE(Log.Read(Copy.LogPath())) << Copy.LogPath(); }
   // The level of the line with this text; -1 when there is none.
   int LevelOf(const std::string& Text) const {
     for (const TLogLine& L : Log.Lines())
       if (L.Text == Text) return L.Level;
     return -1;
   }
-
-  TVelliskCopy Copy;
-  TClassKeys Classes;
-  TComApartment Apartment;
-  TVelliskLog Log;
 };
 
 TEST_F(MenuObject, AnswersItsInterfacesWithOneIdentity) {

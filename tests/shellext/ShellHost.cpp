@@ -1,4 +1,5 @@
 // The shell's side of Vellisk's tests.
+#include "tests/support/Files.h"
 #include "tests/shellext/ShellHost.h"
 
 #include <shellapi.h>
@@ -45,17 +46,7 @@ bool WriteFileText(const std::string& FileName, const std::string& Text) {
   return Ok && Written == Text.size();
 }
 
-bool ReadFileText(const std::string& FileName, std::string& Text) {
-  Text.clear();
-  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  if (H == INVALID_HANDLE_VALUE) return false;
-  char Buffer[4096];
-  DWORD Read = 0;
-  while (ReadFile(H, Buffer, sizeof(Buffer), &Read, nullptr) && Read > 0) Text.append(Buffer, Read);
-  CloseHandle(H);
-  return true;
-}
+bool ReadFileText(const std::string& FileName, std::string& Text) { return ReadFileBytes(FileName, Text); }
 
 bool FileExistsA(const std::string& FileName) {
   DWORD Attributes = GetFileAttributesA(FileName.c_str());
