@@ -313,3 +313,35 @@ TEST_F(Registration, CreatesNoWindow) {
 }
 
 }  // namespace
+
+#ifdef _WIN64
+// A 64-bit shell reads the 64-bit registry view: the 64-bit library and the 64-bit regsvr32 write
+// there, and the 32-bit view, which a 32-bit shell reads, stays untouched.
+TEST_F(Registration, Registers64BitLibraryInThe64BitView) {
+  auto ExistsIn = [](REGSAM View, HKEY Root, const std::string& Path) {
+    HKEY Key = nullptr;
+    if (RegOpenKeyExA(Root, Path.c_str(), 0, KEY_READ | View, &Key) != ERROR_SUCCESS) return false;
+    RegCloseKey(Key);
+    return true;
+  };
+  auto ApprovedIn = [](REGSAM View) {
+    HKEY Key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ApprovedKey, 0, KEY_READ | View, &Key) != ERROR_SUCCESS) return false;
+    const bool Found = RegQueryValueExA(Key, VelliskClassIDText, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(Key);
+    return Found;
+  };
+  ASSERT_FALSE(ExistsIn(KEY_WOW64_32KEY, HKEY_CLASSES_ROOT, ClassKey)) << "left over in the 32-bit view";
+  ASSERT_TRUE(Copy.WriteIni(DynamicItemsIni({"*"})));
+
+  ASSERT_EQ(RunRegsvr32(Copy.LibraryPath(), false), 0u);
+  EXPECT_TRUE(ExistsIn(KEY_WOW64_64KEY, HKEY_CLASSES_ROOT, ClassKey + "\\InprocServer32"));
+  EXPECT_TRUE(ApprovedIn(KEY_WOW64_64KEY));
+  EXPECT_FALSE(ExistsIn(KEY_WOW64_32KEY, HKEY_CLASSES_ROOT, ClassKey));
+  EXPECT_FALSE(ApprovedIn(KEY_WOW64_32KEY));
+
+  ASSERT_EQ(Copy.Unregister(), S_OK);
+  EXPECT_FALSE(ExistsIn(KEY_WOW64_64KEY, HKEY_CLASSES_ROOT, ClassKey));
+  EXPECT_FALSE(ApprovedIn(KEY_WOW64_64KEY));
+}
+#endif
