@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <vector>
 
 namespace {
@@ -140,6 +141,20 @@ void TGraphic::SaveToFile(const std::string& FileName) {
 
 void TGraphic::Changed() {
   if (OnChange) OnChange(this);
+}
+
+namespace {
+std::map<UINT, TGraphicFactory>& ClipboardGraphics() {
+  static std::map<UINT, TGraphicFactory> Map;
+  return Map;
+}
+}  // namespace
+
+void RegisterClipboardGraphic(UINT Format, TGraphicFactory Factory) { ClipboardGraphics()[Format] = Factory; }
+
+TGraphicFactory ClipboardGraphic(UINT Format) {
+  const auto Found = ClipboardGraphics().find(Format);
+  return Found != ClipboardGraphics().end() ? Found->second : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -130,6 +130,11 @@ protected:
   bool FTransparent = false;
 };
 
+// Picture classes by clipboard format: what a picture pasted in that format is read as.
+using TGraphicFactory = std::unique_ptr<TGraphic> (*)();
+void RegisterClipboardGraphic(UINT Format, TGraphicFactory Factory);
+TGraphicFactory ClipboardGraphic(UINT Format);  // nullptr for a format nothing registered
+
 // ---------------------------------------------------------------------------------------------
 // TCanvas: drawing tools over a device context it does not own
 
