@@ -12,15 +12,6 @@
 // The INI tests' scratch folder.
 using TScratchDir = TTempDir;
 
-inline bool WriteBytes(const std::string& FileName, const std::string& Bytes) {
-  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (H == INVALID_HANDLE_VALUE) return false;
-  DWORD Written = 0;
-  BOOL Ok = Bytes.empty() || WriteFile(H, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr);
-  CloseHandle(H);
-  return Ok && Written == Bytes.size();
-}
-
 // The file's bytes; "<missing>" when it cannot be opened.
 inline std::string ReadBytes(const std::string& FileName) { return FileBytesOr(FileName, "<missing>"); }
 

@@ -1,4 +1,4 @@
-// Whole-file reads for tests.
+// Whole-file reads and writes for tests.
 #pragma once
 
 #include <windows.h>
@@ -22,4 +22,14 @@ inline bool ReadFileBytes(const std::string& FileName, std::string& Bytes) {
 inline std::string FileBytesOr(const std::string& FileName, const std::string& Missing) {
   std::string Bytes;
   return ReadFileBytes(FileName, Bytes) ? Bytes : Missing;
+}
+
+// Creates or truncates the file with exactly Bytes; false on failure.
+inline bool WriteBytes(const std::string& FileName, const std::string& Bytes) {
+  HANDLE H = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (H == INVALID_HANDLE_VALUE) return false;
+  DWORD Written = 0;
+  BOOL Ok = Bytes.empty() || WriteFile(H, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr);
+  CloseHandle(H);
+  return Ok && Written == Bytes.size();
 }
