@@ -175,14 +175,17 @@ int LastCharPos(char Ch, const std::string& Text) {
   return At == std::string::npos ? -1 : static_cast<int>(At) + 1;
 }
 
-HFONT CreateMessageFont() {
+std::unique_ptr<TFont> CreateMessageFont() {
   // The size without iPaddedBorderWidth, which systems before Vista refuse.
   NONCLIENTMETRICSA Metrics{};
   Metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
   Win32Check(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, Metrics.cbSize, &Metrics, 0) != FALSE);
   const HFONT Font = CreateFontIndirectA(&Metrics.lfMessageFont);
   Win32Check(Font != nullptr);
-  return Font;
+  auto Result = std::make_unique<TFont>();
+  Result->SetHandle(Font);
+  DeleteObject(Font);
+  return Result;
 }
 
 std::string GetWindowsFolder() {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/Graphics.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,9 +63,9 @@ HICON ExtractIconChecked(const std::string& FileName, int Index, bool Small);
 // 1-based position of the last Ch in Text; -1 when absent.
 int LastCharPos(char Ch, const std::string& Text);
 
-// A new font (the caller deletes it) of the system's message-box font; raises the last system error
-// when the system metrics cannot be read.
-HFONT CreateMessageFont();
+// A new font object (owned by the caller) of the system's message-box font; raises the last system
+// error when the system metrics cannot be read.
+std::unique_ptr<TFont> CreateMessageFont();
 
 // The Windows directory with a trailing "\".
 std::string GetWindowsFolder();

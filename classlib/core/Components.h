@@ -9,6 +9,12 @@
 
 enum TOperation { opInsert, opRemove };
 
+// ComponentState bits.
+enum TComponentStateBit : unsigned { csLoading = 1, csDestroying = 2 };
+using TComponentState = unsigned;
+
+struct TClassInfo;
+
 class TComponent : public TPersistent {
 public:
   // With an owner, the component joins the owner's components.
@@ -40,6 +46,16 @@ public:
 
   // Set from the start of the destructor on.
   bool Destroying() const { return FDestroying; }
+  TComponentState ComponentState() const { return FComponentState | (FDestroying ? csDestroying : 0u); }
+  // Enters the loading state; Loaded leaves it.
+  void SetLoading() { FComponentState |= csLoading; }
+  // Called once the component's stored properties are all set; the base leaves the loading state.
+  virtual void Loaded() { FComponentState &= ~static_cast<unsigned>(csLoading); }
+
+  // The published-property table of the object's class (TypInfo); nullptr for a class without one.
+  virtual const TClassInfo* ClassInfo() const { return nullptr; }
+
+  intptr_t Tag = 0;
 
 protected:
   // Called for components joining or leaving this one and for those registered by
@@ -54,4 +70,5 @@ private:
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
   bool FDestroying = false;
+  TComponentState FComponentState = 0;
 };

@@ -885,3 +885,114 @@ void TBitmap::Assign(TPersistent* Source) {
   }
   TGraphic::Assign(Source);
 }
+
+// ---------------------------------------------------------------------------------------------
+// TFont
+
+int TFont::ScreenPixelsPerInch() {
+  static const int PixelsPerInch = [] {
+    HDC DC = GetDC(nullptr);
+    const int Result = DC ? GetDeviceCaps(DC, LOGPIXELSY) : 96;
+    if (DC) ReleaseDC(nullptr, DC);
+    return Result > 0 ? Result : 96;
+  }();
+  return PixelsPerInch;
+}
+
+TFont::TFont() : FHeight(-MulDiv(8, ScreenPixelsPerInch(), 72)) {}
+
+TFont::~TFont() { FreeHandle(); }
+
+void TFont::FreeHandle() {
+  if (FHandle) DeleteObject(FHandle);
+  FHandle = nullptr;
+}
+
+void TFont::Changed() {
+  FreeHandle();
+  if (OnChange) OnChange(this);
+}
+
+LOGFONTA TFont::LogFont() const {
+  LOGFONTA Log{};
+  Log.lfHeight = FHeight;
+  Log.lfWeight = (FStyle & FontStyleBit(fsBold)) ? FW_BOLD : FW_NORMAL;
+  Log.lfItalic = (FStyle & FontStyleBit(fsItalic)) ? 1 : 0;
+  Log.lfUnderline = (FStyle & FontStyleBit(fsUnderline)) ? 1 : 0;
+  Log.lfStrikeOut = (FStyle & FontStyleBit(fsStrikeOut)) ? 1 : 0;
+  Log.lfCharSet = FCharset;
+  Log.lfQuality = DEFAULT_QUALITY;
+  Log.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  Log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  Log.lfPitchAndFamily = DEFAULT_PITCH;
+  lstrcpynA(Log.lfFaceName, FName.c_str(), LF_FACESIZE);
+  return Log;
+}
+
+HFONT TFont::Handle() {
+  if (!FHandle) {
+    const LOGFONTA Log = LogFont();
+    FHandle = CreateFontIndirectA(&Log);
+    if (!FHandle) OutOfResources();
+  }
+  return FHandle;
+}
+
+void TFont::SetHandle(HFONT Value) {
+  LOGFONTA Log{};
+  if (!Value || GetObjectA(Value, sizeof(Log), &Log) == 0) return;
+  FName = Log.lfFaceName;
+  FHeight = Log.lfHeight;
+  FStyle = (Log.lfWeight >= FW_BOLD ? FontStyleBit(fsBold) : 0) | (Log.lfItalic ? FontStyleBit(fsItalic) : 0) |
+           (Log.lfUnderline ? FontStyleBit(fsUnderline) : 0) | (Log.lfStrikeOut ? FontStyleBit(fsStrikeOut) : 0);
+  FCharset = Log.lfCharSet;
+  Changed();
+}
+
+void TFont::SetName(const std::string& Value) {
+  if (Value.empty() || Value == FName) return;
+  FName = Value;
+  Changed();
+}
+
+int TFont::Size() const { return -MulDiv(FHeight, 72, ScreenPixelsPerInch()); }
+
+void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, ScreenPixelsPerInch(), 72)); }
+
+void TFont::SetHeight(int Value) {
+  if (Value == FHeight) return;
+  FHeight = Value;
+  Changed();
+}
+
+void TFont::SetStyle(TFontStyles Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  Changed();
+}
+
+void TFont::SetColor(TColor Value) {
+  if (Value == FColor) return;
+  FColor = Value;
+  if (OnChange) OnChange(this);  // the handle does not hold the colour
+}
+
+void TFont::SetCharset(BYTE Value) {
+  if (Value == FCharset) return;
+  FCharset = Value;
+  Changed();
+}
+
+void TFont::Assign(TPersistent* Source) {
+  if (auto* Font = dynamic_cast<TFont*>(Source)) {
+    if (Font == this) return;
+    FName = Font->FName;
+    FHeight = Font->FHeight;
+    FStyle = Font->FStyle;
+    FColor = Font->FColor;
+    FCharset = Font->FCharset;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(Source);
+}

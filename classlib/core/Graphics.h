@@ -312,3 +312,57 @@ private:
   TColor BrushColorOrWhite() const;
   TColor TextColorOrBlack() const;
 };
+
+// ---------------------------------------------------------------------------------------------
+// TFont: a logical font described by name, size, style, colour and character set; the HFONT is
+// made on demand and remade after a change.
+
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+using TFontStyles = unsigned;  // bit (1 << TFontStyle) per style
+constexpr TFontStyles FontStyleBit(TFontStyle Style) { return 1u << Style; }
+
+class TFont : public TPersistent {
+public:
+  TFont();  // 8-point "Tahoma", clWindowText, DEFAULT_CHARSET
+  ~TFont() override;
+  TFont(const TFont&) = delete;
+  TFont& operator=(const TFont&) = delete;
+
+  // The font, made when asked for; owned by the object.
+  HFONT Handle();
+  // Takes the description of Value (a font the caller keeps); the object makes its own handle.
+  void SetHandle(HFONT Value);
+
+  const std::string& Name() const { return FName; }
+  void SetName(const std::string& Value);
+  // Size in points at the screen's pixels per inch; Height in pixels (negative: character height).
+  int Size() const;
+  void SetSize(int Value);
+  int Height() const { return FHeight; }
+  void SetHeight(int Value);
+  TFontStyles Style() const { return FStyle; }
+  void SetStyle(TFontStyles Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  BYTE Charset() const { return FCharset; }
+  void SetCharset(BYTE Value);
+
+  void Assign(TPersistent* Source) override;  // a TFont: every attribute
+  // The LOGFONT the handle is made from.
+  LOGFONTA LogFont() const;
+  static int ScreenPixelsPerInch();
+
+  TNotifyEvent OnChange;  // after every change
+
+protected:
+  virtual void Changed();
+
+private:
+  std::string FName = "Tahoma";
+  int FHeight;
+  TFontStyles FStyle = 0;
+  TColor FColor = clWindowText;
+  BYTE FCharset = DEFAULT_CHARSET;
+  HFONT FHandle = nullptr;
+  void FreeHandle();
+};

@@ -227,11 +227,12 @@ TEST(Utils, MessageFont) {
   NONCLIENTMETRICSA Metrics{};
   Metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, Metrics.cbSize, &Metrics, 0));
-  const HFONT Font = CreateMessageFont();
+  const std::unique_ptr<TFont> Font = CreateMessageFont();
   ASSERT_NE(Font, nullptr);
+  EXPECT_EQ(Font->Name(), Metrics.lfMessageFont.lfFaceName);
+  EXPECT_EQ(Font->Height(), Metrics.lfMessageFont.lfHeight);
   LOGFONTA Made{};
-  ASSERT_EQ(GetObjectA(Font, sizeof(Made), &Made), static_cast<int>(sizeof(Made)));
-  DeleteObject(Font);
+  ASSERT_EQ(GetObjectA(Font->Handle(), sizeof(Made), &Made), static_cast<int>(sizeof(Made)));
   EXPECT_STREQ(Made.lfFaceName, Metrics.lfMessageFont.lfFaceName);
   EXPECT_EQ(Made.lfHeight, Metrics.lfMessageFont.lfHeight);
   EXPECT_EQ(Made.lfWeight, Metrics.lfMessageFont.lfWeight);

@@ -1,0 +1,205 @@
+// Support for tests that drive real windows: pumping, lookup by component name, message-box and
+// file-dialog answerers, window capture to PNG and pixel probes.
+#pragma once
+
+#include "classlib/core/PngImage.h"
+#include "classlib/gui/Forms.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// Fails the test when there is no display: without one, windows and boxes test nothing.
+inline void RequireDisplay() {
+  HDC DC = GetDC(nullptr);
+  const int Width = DC ? GetDeviceCaps(DC, HORZRES) : 0;
+  if (DC) ReleaseDC(nullptr, DC);
+  char Display[256] = {};
+  const bool HasDisplay = GetEnvironmentVariableA("DISPLAY", Display, sizeof(Display)) > 0;
+  ASSERT_TRUE(HasDisplay && Width > 0 && GetSystemMetrics(SM_CXSCREEN) > 0) << "no display: run the test inside Xvfb";
+}
+
+// Handles messages until the queue stays empty for a moment (timers and posted chains settle).
+inline void PumpUntilIdle(DWORD QuietMs = 50, DWORD MaxMs = 3000) {
+  const DWORD Start = GetTickCount();
+  DWORD LastBusy = GetTickCount();
+  while (GetTickCount() - Start < MaxMs) {
+    MSG Peek;
+    if (PeekMessageA(&Peek, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (Peek.message == WM_QUIT) return;
+      Application->ProcessMessages();
+      LastBusy = GetTickCount();
+    } else if (GetTickCount() - LastBusy >= QuietMs) {
+      return;
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+  }
+}
+
+// Handles messages until Done() holds or MaxMs pass; the final Done().
+template <class F>
+bool PumpUntil(F&& Done, DWORD MaxMs = 3000) {
+  const DWORD Start = GetTickCount();
+  while (!Done() && GetTickCount() - Start < MaxMs) {
+    Application->ProcessMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return Done();
+}
+
+// The component Name of Root as a T; a test failure when missing or of another class.
+template <class T>
+T* FindByName(TComponent* Root, const std::string& Name) {
+  T* Result = dynamic_cast<T*>(Root ? Root->FindComponent(Name) : nullptr);
+  if (!Result) ADD_FAILURE() << "no component " << Name << " of the expected class";
+  return Result;
+}
+
+// Answers the message boxes of the calling thread from a queue of expected boxes (caption, text,
+// button). An unexpected box fails the test with its text and is cancelled.
+class TMessageBoxAnswerer {
+public:
+  struct TExpected {
+    std::string Caption, Text;
+    int Button;
+  };
+  TMessageBoxAnswerer() : FHook(WH_CBT, [this](int Code, WPARAM W, LPARAM) { OnCbt(Code, reinterpret_cast<HWND>(W)); }) {}
+  ~TMessageBoxAnswerer() {
+    for (const TExpected& E : FExpected) ADD_FAILURE() << "message box not shown: " << E.Text;
+  }
+  void Expect(const std::string& Caption, const std::string& Text, int Button) { FExpected.push_back({Caption, Text, Button}); }
+  int Seen() const { return FSeen; }
+  size_t Pending() const { return FExpected.size(); }
+
+private:
+  TWindowsHook FHook;
+  std::deque<TExpected> FExpected;
+  int FSeen = 0;
+  void OnCbt(int Code, HWND Box) {
+    if (Code != HCBT_ACTIVATE) return;
+    char Class[64] = {};
+    GetClassNameA(Box, Class, sizeof(Class));
+    if (std::string(Class) != "#32770" || !GetDlgItem(Box, 0xFFFF)) return;
+    char Buffer[4096] = {};
+    GetDlgItemTextA(Box, 0xFFFF, Buffer, sizeof(Buffer));
+    const std::string Text = Buffer;
+    GetWindowTextA(Box, Buffer, sizeof(Buffer));
+    const std::string Caption = Buffer;
+    ++FSeen;
+    int Button = IDCANCEL;
+    if (FExpected.empty()) {
+      ADD_FAILURE() << "unexpected message box: " << Text;
+    } else {
+      const TExpected E = FExpected.front();
+      FExpected.pop_front();
+      EXPECT_EQ(Caption, E.Caption);
+      EXPECT_EQ(Text, E.Text);
+      Button = E.Button;
+    }
+    PostMessageA(Box, WM_COMMAND, MAKEWPARAM(Button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Box, Button)));
+  }
+};
+
+// Answers the next common file dialogs: fills the file-name control (1148) and presses OK; with an
+// empty answer presses Cancel.
+class TFileDialogAnswerer {
+public:
+  TFileDialogAnswerer() : FHook(WH_CBT, [this](int Code, WPARAM W, LPARAM) { OnCbt(Code, reinterpret_cast<HWND>(W)); }) {}
+  void Answer(const std::string& Path) { FAnswers.push_back(Path); }
+  std::string Caption;  // of the last dialog answered
+  int Seen = 0;
+
+private:
+  TWindowsHook FHook;
+  std::deque<std::string> FAnswers;
+  void OnCbt(int Code, HWND Dialog) {
+    if (Code != HCBT_ACTIVATE || FAnswers.empty()) return;
+    char Class[64] = {};
+    GetClassNameA(Dialog, Class, sizeof(Class));
+    if (std::string(Class) != "#32770" || !GetDlgItem(Dialog, 1148)) return;
+    const std::string Path = FAnswers.front();
+    FAnswers.pop_front();
+    char Buffer[1024] = {};
+    GetWindowTextA(Dialog, Buffer, sizeof(Buffer));
+    Caption = Buffer;
+    ++Seen;
+    SetDlgItemTextA(Dialog, 1148, Path.c_str());
+    const int Button = Path.empty() ? IDCANCEL : IDOK;
+    PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(Button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, Button)));
+  }
+};
+
+// The window's screen pixels (it is brought up and painted first), rows from the top.
+class TWindowCapture {
+public:
+  explicit TWindowCapture(HWND Wnd) {
+    SetWindowPos(Wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    PumpUntilIdle(30, 1000);
+    GetWindowRect(Wnd, &FRect);
+    FWidth = FRect.right - FRect.left;
+    FHeight = FRect.bottom - FRect.top;
+    if (FWidth <= 0 || FHeight <= 0) return;
+    HDC Screen = GetDC(nullptr);
+    HDC Mem = CreateCompatibleDC(Screen);
+    BITMAPINFO Info{};
+    Info.bmiHeader = {sizeof(BITMAPINFOHEADER), FWidth, -FHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* Bits = nullptr;
+    HBITMAP Bmp = CreateDIBSection(Screen, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+    HGDIOBJ Old = SelectObject(Mem, Bmp);
+    BitBlt(Mem, 0, 0, FWidth, FHeight, Screen, FRect.left, FRect.top, SRCCOPY);
+    GdiFlush();
+    const auto* P = static_cast<const uint32_t*>(Bits);
+    FPixels.assign(P, P + static_cast<size_t>(FWidth) * FHeight);
+    SelectObject(Mem, Old);
+    DeleteObject(Bmp);
+    DeleteDC(Mem);
+    ReleaseDC(nullptr, Screen);
+  }
+  // The colour at a point of the window's client area, relative to Client's top left.
+  COLORREF ClientPixel(HWND Client, int X, int Y) const {
+    POINT P{X, Y};
+    ClientToScreen(Client, &P);
+    return At(P.x - FRect.left, P.y - FRect.top);
+  }
+  COLORREF At(int X, int Y) const {
+    if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight) return CLR_INVALID;
+    const uint32_t V = FPixels[static_cast<size_t>(Y) * FWidth + X];
+    return RGB((V >> 16) & 0xFF, (V >> 8) & 0xFF, V & 0xFF);
+  }
+  // Saves the picture as <screenshot folder>\Name.png; false when nothing was captured.
+  bool SavePng(const std::string& Name) const {
+    if (FPixels.empty()) return false;
+    std::vector<uint32_t> Opaque(FPixels);
+    for (uint32_t& V : Opaque) V |= 0xFF000000u;
+    TPNGObject Png;
+    Png.SetPixels(FWidth, FHeight, Opaque.data());
+    CreateDirectoryA(ScreenshotFolder().c_str(), nullptr);
+    Png.SaveToFile(ScreenshotFolder() + "\\" + Name + ".png");
+    return true;
+  }
+  static std::string ScreenshotFolder() {
+#ifdef CORVANE_SCREENSHOT_DIR
+    return CORVANE_SCREENSHOT_DIR;
+#else
+    return "screenshots";
+#endif
+  }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+
+private:
+  RECT FRect{};
+  int FWidth = 0, FHeight = 0;
+  std::vector<uint32_t> FPixels;
+};
+
+// Whether two colours differ by at most Tolerance in each channel.
+inline bool NearColor(COLORREF A, COLORREF B, int Tolerance = 8) {
+  return std::abs(GetRValue(A) - GetRValue(B)) <= Tolerance && std::abs(GetGValue(A) - GetGValue(B)) <= Tolerance &&
+         std::abs(GetBValue(A) - GetBValue(B)) <= Tolerance;
+}
