@@ -189,9 +189,7 @@ void TProfileText::Parse() {
       Key.Value = RangeOf(Bytes.Trim(Line.substr(Eq + 1)));
       Key.HasValue = true;
     }
-    std::vector<TKey>& Keys = FSections.back().Keys;
-    // An empty name right after another empty name is dropped.
-    if (Key.Name.Len != 0 || Keys.empty() || Keys.back().Name.Len != 0) Keys.push_back(Key);
+    FSections.back().Keys.push_back(Key);
   }
 }
 
