@@ -488,7 +488,9 @@ TSectionEntry* TIniItems::Lookup(const std::string& Name, bool Create) {
   if (!Name.empty() && FLastSection && FLastSection->Name == Name) return FLastSection;
   TIniName& N = FName;
   FSections.Prepare(Name, N);
-  if (!Name.empty() && FLastSection && FSections.Same(N, FLastSection->Name, FLastSection->Upper, FLastSection->Plain))
+  // The hash too, as the chain walk compares it: names the locale calls equal may hash apart.
+  if (!Name.empty() && FLastSection && N.Hash == FLastSection->Hash &&
+      FSections.Same(N, FLastSection->Name, FLastSection->Upper, FLastSection->Plain))
     return FLastSection;
   TSectionEntry* E = FSections.Find(N);
   if (!E && Create) E = AddSection(Name);
@@ -728,6 +730,16 @@ std::string TCorvIniFile::ReadString(const std::string& Section, const std::stri
   return Result;
 }
 
+std::string TCorvIniFile::StoredForm(const std::string& Value) const {
+  // Quoted when a ";" would otherwise start a comment.
+  if (FInlineComments && FindInlineComment(Value) != std::string::npos) return "\"" + Value + "\"";
+  // Both readers strip one pair of enclosing quotes: a value that has such a pair of its own gets
+  // one more, single quotes, which leave the ";" inside double quotes as they are.
+  if (Value.size() >= 2 && (Value[0] == '"' || Value[0] == '\'') && Value.back() == Value[0])
+    return "'" + Value + "'";
+  return Value;
+}
+
 void TCorvIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {
   EnsureLoaded();
   if (Ident.empty()) {
@@ -739,16 +751,15 @@ void TCorvIniFile::WriteString(const std::string& Section, const std::string& Id
     }
     return;
   }
-  // The form stored: quoted when a ";" would otherwise start a comment.
-  std::string NewValue = Value;
-  if (FInlineComments && FindInlineComment(Value) != std::string::npos) NewValue = "\"" + Value + "\"";
+  std::string NewValue = StoredForm(Value);
 
   int Index = FItems->FindKey(Section, Ident, true);
   const std::string_view Stored = FItems->Lines(Index).Value;  // valid until SetValue
   size_t Comment = FInlineComments ? FindInlineComment(Stored) : std::string::npos;
   std::string OldValue(Comment == std::string::npos ? Stored : Stored.substr(0, Comment));
   if (Comment != std::string::npos) OldValue = Trim(OldValue);
-  if (FValueCompare(OldValue, NewValue) == 0) return;
+  // Byte for byte: the locale comparison calls different texts equal ("\xC6sop" and "AEsop").
+  if (OldValue == NewValue) return;
 
   if (Comment != std::string::npos) {
     // The comment keeps its column when the new value leaves room for it.

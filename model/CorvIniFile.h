@@ -270,7 +270,9 @@ public:
                          const std::string& Default) override;
   // A value holding ";" outside double quotes is stored in double quotes, so that it reads back
   // whole here and through the profile API (here not when it also holds a ";" inside double
-  // quotes of its own: no stored form keeps such a value whole for this reader).
+  // quotes of its own: no stored form keeps such a value whole for this reader). Any other value
+  // whose first and last characters are the same quote is stored in one more pair of single
+  // quotes. The stored value changes only when its bytes differ.
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) override;
   void ReadSection(const std::string& Section, TStrings& Strings) override;
   void ReadSections(TStrings& Strings) override;
@@ -295,6 +297,7 @@ public:
   void SetUseLocale(bool Value);
 
 private:
+  std::string StoredForm(const std::string& Value) const;  // the value as WriteString stores it
   void EnsureLoaded() {
     if (!FLoaded) Load();
   }

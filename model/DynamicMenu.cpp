@@ -414,9 +414,9 @@ void TDynamicMenu::ResolveFileType(TDynamicMenuItem* Item, const std::string& Ty
 }
 
 void TDynamicMenu::CheckParent(TDynamicMenuItem* Item, int ParentNumber, TDynamicSubMenu* Parent) {
-  // Not under the submenu that "Parent" names: a number of no item loaded before, of a plain item
-  // or separator, or of a submenu of another file type (the item went to its own type's category).
-  if (ParentNumber == 0 || (Parent != nullptr && Item->GetParentSubMenu() == Parent)) return;
+  // A usable parent is no problem, also when the item went to its own file type's category; a
+  // number of no item loaded before, or of a plain item or separator, is.
+  if (ParentNumber == 0 || Parent != nullptr) return;
   TCustomFileTypeCategory* Category = Item->GetCategory();
   ErrorLog()->Add(Format(LoadResString(SDynamicInvalidParent),
                          {Item->Caption(), Category != nullptr ? Category->GetFileTypeCaption() : std::string()}));

@@ -68,6 +68,13 @@ void TStaticMenuItem::RemoveStoredKey() {
   if (IsStored()) RemoveStoreKey(FStoreInfo);
 }
 
+std::string VerbCommand(const std::string& Application, const std::string& Parameters) {
+  // Unquoted, the system would split the path at its first blank.
+  const bool Quoted = Application.size() >= 2 && Application.front() == '"' && Application.back() == '"';
+  const bool NeedsQuotes = !Quoted && Application.find(' ') != std::string::npos;
+  return (NeedsQuotes ? "\"" + Application + "\"" : Application) + " " + Parameters;
+}
+
 void TStaticMenuItem::WriteItemRegistry() {
   if (!Checked()) return;
   TRegistry Registry;
@@ -76,7 +83,7 @@ void TStaticMenuItem::WriteItemRegistry() {
   TRegistryEx::OpenKey(Registry, KeyPath, true);
   Registry.WriteString("", Caption());
   TRegistryEx::OpenKey(Registry, "command", true);
-  Registry.WriteString("", Application() + " " + Parameters());
+  Registry.WriteString("", VerbCommand(Application(), Parameters()));
   FStoreInfo.SetStored(KeyPath);
 }
 

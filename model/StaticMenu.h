@@ -16,6 +16,10 @@ class TStaticMenuItems;
 // raises the registry error.
 void RemoveStoreKey(TStoreInfo& StoreInfo);
 
+// The command of a verb: Application + " " + Parameters, with an Application that holds a blank
+// and is not in double quotes already put in double quotes.
+std::string VerbCommand(const std::string& Application, const std::string& Parameters);
+
 // The blank and "(*)" that end the verb keys this program makes.
 extern const char* const StaticVerbSuffix;
 
@@ -36,7 +40,7 @@ public:
   // Deletes the key of the record, when there is one.
   void RemoveStoredKey();
   // An active item: its key (default value Caption) and "command" subkey (default value
-  // Application + " " + Parameters), created when missing, and the record. Inactive: nothing.
+  // VerbCommand), created when missing, and the record. Inactive: nothing.
   void WriteItemRegistry();
 
   TStaticMenu* GetStaticMenu() const;

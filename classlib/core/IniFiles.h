@@ -5,6 +5,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/SysUtils.h"
 
+#include <memory>
 #include <string>
 
 class EIniFileException : public Exception {
@@ -46,8 +47,13 @@ private:
   std::string FFileName;
 };
 
-// The profile API (GetPrivateProfileStringA and friends) on FileName. Failed writes raise
-// EIniFileException "Unable to write to %s".
+class TProfileText;
+
+// The profile API (GetPrivateProfileStringA and friends) on FileName. The first read takes the
+// whole file into memory, and reads are answered from there as the profile API answers them;
+// every write goes through the profile API, and the next read takes the file again. A file the
+// profile API reads in another encoding (one with a byte-order mark) is read through the profile
+// API. Failed writes raise EIniFileException "Unable to write to %s".
 class TIniFile : public TCustomIniFile {
 public:
   explicit TIniFile(const std::string& FileName);
@@ -62,4 +68,11 @@ public:
   void EraseSection(const std::string& Section) override;
   void DeleteKey(const std::string& Section, const std::string& Ident) override;
   void UpdateFile() override;
+
+private:
+  TProfileText* Text();  // the file in memory, read at the first call; nullptr: ask the profile API
+  void Forget();         // after a write: the profile API writes its cache, the next read takes the file
+
+  std::unique_ptr<TProfileText> FText;
+  bool FRead = false;
 };

@@ -79,11 +79,25 @@ inline std::vector<std::string> DumpErrors(const TStrings& Errors) {
 }
 
 // The predefined part of a dump as the running system's lists give it.
+// The thirteen predefined rows of Windows NT with shell version 4.71 or later (the test platform),
+// as DumpModel shows them: "*" and "AllFileSystemObjects" carry icon 2000 of the running program.
 inline std::vector<std::string> PredefinedDump() {
-  std::vector<std::string> Lines;
-  const TPredefinedLists& L = PredefinedLists();
-  for (size_t I = 0; I < L.Names.size(); ++I) Lines.push_back(L.Names[I] + "|" + L.Captions[I] + "|" + L.Icons[I] + "|||P");
-  return Lines;
+  char Module[MAX_PATH];
+  const DWORD N = GetModuleFileNameA(nullptr, Module, MAX_PATH);
+  const std::string Own = std::string(Module, N) + ",-2000";
+  return {"*|All files|" + Own + "|||P",
+          "AllFileSystemObjects|All files and file folders|" + Own + "|||P",
+          "Unknown|Non-associated files|shell32.dll,0|||P",
+          "Folder|All folders|shell32.dll,3|||P",
+          "Directory|File folders|shell32.dll,3|||P",
+          "Directory\\Background|File folder background|shell32.dll,100|||P",
+          "Network|Entire network|shell32.dll,17|||P",
+          "NetShare|All network shares|shell32.dll,28|||P",
+          "NetServer|All network servers|shell32.dll,18|||P",
+          "Printers|All printers|shell32.dll,16|||P",
+          "Drive|All drives|shell32.dll,8|||P",
+          "AudioCD|Audio CD in CD drive|shell32.dll,11|||P",
+          "DVD|DVD drive|shell32.dll,11|||P"};
 }
 
 inline int PredefinedPosition(const std::string& Name) { return PredefinedLists().IndexOf(Name); }

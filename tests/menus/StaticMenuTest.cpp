@@ -109,7 +109,7 @@ std::vector<std::string> DumpStatic(const TStaticMenu& Menu) {
 const std::string GoldenSection = Lines({
     "[Static Items]",
     "Application0=notepad.exe",
-    "Parameters0=\"%1\"",
+    "Parameters0='\"%1\"'",
     "Caption0=Open &with",
     "Checked0=1",
     "FileType0=txtfile",
@@ -119,7 +119,7 @@ const std::string GoldenSection = Lines({
     "Checked1=0",
     "FileType1=txtfile",
     "Application2=edit.exe",
-    "Parameters2=\"%1\"",
+    "Parameters2='\"%1\"'",
     "Caption2=\"Edit; quick\"",
     "Checked2=1",
     "FileType2=inifile",
@@ -160,20 +160,48 @@ TEST_F(StaticMenuTest, SavedSectionReadsBackThroughBothReaders) {
   Add("Open &with", "notepad.exe", Types.Text);
   Add("Print", "print.exe", Types.Text, false)->SetParameters("/p \"%1\";x");
   Save();
-  // Each reader strips one pair of enclosing quotes from a stored value: the default parameters
-  // come back as that reader gives them.
+  const std::vector<std::string> Expected = {"txtfile|Open &with|notepad.exe|\"%1\"|1",
+                                             "txtfile|Print|print.exe|/p \"%1\";x|0",
+                                             "inifile|Edit; quick|edit.exe|\"%1\"|1"};
+  auto Corv = LoadCorv(IniName);
+  auto Profile = LoadProfile(IniName);
+  EXPECT_EQ(DumpStatic(*Corv), Expected);
+  EXPECT_EQ(DumpStatic(*Profile), Expected);
+  EXPECT_TRUE(LogLines(*Corv).empty());
+  EXPECT_FALSE(Corv->Modified());
+}
+
+TEST_F(StaticMenuTest, DefaultParametersSurviveSaveLoadSaveByteForByte) {
+  Add("Open", "a.exe", Types.Text);
+  Save();
+  const std::string Expected = Lines({"[Static Items]", "Application0=a.exe", "Parameters0='\"%1\"'", "Caption0=Open",
+                                      "Checked0=1", "FileType0=txtfile", "Count=1"});
+  EXPECT_EQ(ReadFileText(IniName), Expected);
+  Menu = LoadCorv(IniName);
+  const std::string Again = Dir.File("again.ini");
   {
-    TCorvIniFile Ini(IniName);
-    const std::string Params = Ini.ReadString(Section, "Parameters2", "");
-    auto Corv = LoadCorv(IniName);
-    auto Profile = LoadProfile(IniName);
-    std::vector<std::string> Got = DumpStatic(*Corv);
-    ASSERT_EQ(Got.size(), 3u);
-    EXPECT_EQ(Got, DumpStatic(*Profile));
-    EXPECT_EQ(Got[1], "txtfile|Print|print.exe|/p \"%1\";x|0");
-    EXPECT_EQ(Got[2], "inifile|Edit; quick|edit.exe|" + Params + "|1");
-    EXPECT_TRUE(LogLines(*Corv).empty());
-    EXPECT_FALSE(Corv->Modified());
+    TCorvIniFile Ini(Again);
+    Menu->SaveToIni(Ini, Section);
+  }
+  EXPECT_EQ(ReadFileText(Again), Expected);
+  EXPECT_EQ(DefaultValue("txtfile\\shell\\Open (*)\\command"), "a.exe \"%1\"");
+}
+
+// An application path with a blank is put in double quotes, or the system would split it there.
+TEST_F(StaticMenuTest, CommandQuotesAnApplicationWithABlank) {
+  const struct {
+    const char* Caption;
+    std::string Application, Command;
+  } Cases[] = {
+      {"Blank", "C:\\Program Files\\Tool\\t.exe", "\"C:\\Program Files\\Tool\\t.exe\" \"%1\""},
+      {"Quoted", "\"C:\\Program Files\\Tool\\t.exe\"", "\"C:\\Program Files\\Tool\\t.exe\" \"%1\""},
+      {"Plain", "C:\\Tools\\t.exe", "C:\\Tools\\t.exe \"%1\""},
+  };
+  for (const auto& Case : Cases) Add(Case.Caption, Case.Application, Types.Text);
+  Save();
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Caption);
+    EXPECT_EQ(DefaultValue("txtfile\\shell\\" + std::string(Case.Caption) + " (*)\\command"), Case.Command);
   }
 }
 

@@ -23,6 +23,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/SysUtils.h"
 #include "model/CorvIniFile.h"
+#include "tests/support/Seeds.h"
 
 namespace {
 
@@ -52,11 +53,6 @@ std::string RefUpper(const std::string& S) {
 int RefCompareNames(const std::string& A, const std::string& B) {
   return CompareStringA(GetThreadLocale(), NORM_IGNORECASE, A.data(), static_cast<int>(A.size()),
                         B.data(), static_cast<int>(B.size())) - 2;
-}
-
-int RefCompareValues(const std::string& A, const std::string& B) {
-  return CompareStringA(GetThreadLocale(), 0, A.data(), static_cast<int>(A.size()), B.data(),
-                        static_cast<int>(B.size())) - 2;
 }
 
 uint32_t RefHash(const std::string& Name) {
@@ -127,7 +123,11 @@ public:
       return;
     }
     int K = FindKey(Section, Ident, true);
-    std::string NewValue = RefCommentPos(Value) != std::string::npos ? "\"" + Value + "\"" : Value;
+    std::string NewValue = Value;
+    if (RefCommentPos(Value) != std::string::npos)
+      NewValue = "\"" + Value + "\"";
+    else if (Value.size() >= 2 && (Value[0] == '"' || Value[0] == '\'') && Value.back() == Value[0])
+      NewValue = "'" + Value + "'";
     std::string& Stored = Lines_[K].Value;
     size_t P = RefCommentPos(Stored);
     std::string Old = Stored, Comment;
@@ -135,7 +135,7 @@ public:
       Comment = Stored.substr(P);
       Old = RefTrim(Stored.substr(0, P));
     }
-    if (RefCompareValues(Old, NewValue) == 0) return;
+    if (Old == NewValue) return;
     if (P == std::string::npos) Stored = NewValue;
     else if (NewValue.size() < P) Stored = NewValue + std::string(P - NewValue.size(), ' ') + Comment;
     else Stored = NewValue + " " + Comment;
@@ -317,7 +317,8 @@ private:
   int FindSection(const std::string& Name, bool Create) {
     if (!Name.empty() && LastSection_ >= 0) {
       int S = SectionById(LastSection_);
-      if (RefCompareNames(Sections_[S].Name, Name) == 0) return Sections_[S].BodyStart;
+      if (Sections_[S].Hash == RefHash(Name) && RefCompareNames(Sections_[S].Name, Name) == 0)
+        return Sections_[S].BodyStart;
     }
     uint32_t H = RefHash(Name);
     for (int S = static_cast<int>(Sections_.size()) - 1; S >= 0; --S) {
@@ -567,10 +568,10 @@ std::string Join(const std::vector<std::string>& V) {
 // One case
 // ---------------------------------------------------------------------------------------------
 
-// A value that reads back as written. One equal to "" by the value comparison is left out: written
-// to a new key it changes nothing, so the key may never reach the file.
+// A value that reads back as written. "" is left out: written to a new key it changes nothing, so
+// the key may never reach the file.
 bool IsPlainValue(const std::string& V) {
-  if (RefCompareValues(V, "") == 0 || RefTrim(V) != V || V.find('"') != std::string::npos) return false;
+  if (V.empty() || RefTrim(V) != V || V.find('"') != std::string::npos) return false;
   for (unsigned char C : V)
     if (C < 32 || C == 127) return false;
   return !(V.size() >= 2 && V[0] == '\'' && V.back() == '\'');
@@ -858,6 +859,9 @@ TEST(CorvIniFileRandom, ReferenceModelFollowsTheRules) {
       {"[A]\r\nx=1 ; c\r\n", {{Write("A", "x", "a;b"), "modified"}, {Read("A", "x"), "a;b"}},
        "[A]\r\nx=\"a;b\" ; c\r\n"},
       {"[A]\r\nx=\"a;b\"\r\n", {{Write("A", "x", "a;b"), "unmodified"}}, ""},
+      {"[A]\r\n", {{Write("A", "x", "\"%1\""), "modified"}, {Read("A", "x"), "\"%1\""}}, "[A]\r\nx='\"%1\"'\r\n"},
+      {"[A]\r\nx='\"%1\"'\r\n", {{Write("A", "x", "\"%1\""), "unmodified"}}, ""},
+      {"[A]\r\nx=\xC6sop\r\n", {{Write("A", "x", "AEsop"), "modified"}}, "[A]\r\nx=AEsop\r\n"},
       {"[A]\r\nx=1\r\n; c\r\n\r\n[B]\r\n", {{Erase("A"), ""}}, "; c\r\n\r\n[B]\r\n"},
       {"[A]\r\nx=1\r\n\r\n\r\n; c\r\n\r\n[B]\r\n", {{Erase("A"), ""}}, "; c\r\n\r\n[B]\r\n"},
       {"[A]\r\nx=1\r\n; c\r\n\r\n\r\n[B]\r\n", {{Erase("A"), ""}}, "[B]\r\n"},
@@ -875,11 +879,6 @@ TEST(CorvIniFileRandom, ReferenceModelFollowsTheRules) {
       EXPECT_EQ(Disk.Bytes, Cases[C].After) << "case " << C;
     }
   }
-}
-
-uint32_t SeedFromEnvironment(const char* Name, uint32_t Default) {
-  const char* V = std::getenv(Name);
-  return V && *V ? static_cast<uint32_t>(std::strtoul(V, nullptr, 0)) : Default;
 }
 
 TEST(CorvIniFileRandom, RandomFilesMatchTheReferenceModel) {

@@ -346,27 +346,94 @@ TEST_F(CorvIniFileTest, TypedReadsAndWrites) {
   EXPECT_NE(Written.find("\r\n[W]\r\nneg=-42\r\nbig=2147483647\r\nyes=1\r\nno=0\r\n"), std::string::npos) << Written;
 }
 
-// A value with ';' reads back whole here and through the profile API.
-TEST_F(CorvIniFileTest, SemicolonValuesRoundTripThroughBothReaders) {
-  const std::string Values[] = {"a;b", "; leading", "trailing;", "x;\"y", "C:\\Tools\\app.exe;%1", "a;b;c"};
-  std::string File = Dir.File("semicolon.ini");
+// A value with ';' outside double quotes is stored in double quotes, one enclosed in a pair of
+// quotes of its own in single quotes: each reads back whole here and through the profile API, and
+// writing it again changes nothing.
+TEST_F(CorvIniFileTest, QuotedAndSemicolonValuesRoundTripThroughBothReaders) {
+  const struct {
+    std::string Value, Stored;
+  } Cases[] = {
+      {"\"%1\"", "'\"%1\"'"},
+      {"'x'", "''x''"},
+      {"\"a\"b\"", "'\"a\"b\"'"},
+      {"\"", "\""},
+      {"\"\"", "'\"\"'"},
+      {"''", "''''"},
+      {"a;b", "\"a;b\""},
+      {"\"a;b\"", "'\"a;b\"'"},
+      {"'a;b'", "\"'a;b'\""},
+      {"\"%1\" -x \"%2\"", "'\"%1\" -x \"%2\"'"},
+      {"'a\"", "'a\""},
+      {"; leading", "\"; leading\""},
+      {"trailing;", "\"trailing;\""},
+      {"x;\"y", "\"x;\"y\""},
+      {"C:\\Tools\\app.exe;%1", "\"C:\\Tools\\app.exe;%1\""},
+  };
+  std::string File = Dir.File("quoted.ini");
+  std::string Expected = "[S]\r\n";
   {
     TCorvIniFile Ini(File);
-    for (size_t I = 0; I < std::size(Values); ++I) Ini.WriteString("S", "k" + std::to_string(I), Values[I]);
+    for (size_t I = 0; I < std::size(Cases); ++I) {
+      Ini.WriteString("S", "k" + std::to_string(I), Cases[I].Value);
+      Expected += "k" + std::to_string(I) + "=" + Cases[I].Stored + "\r\n";
+    }
   }
+  EXPECT_EQ(ReadBytes(File), Expected);
   {
     TCorvIniFile Ini(File);
-    for (size_t I = 0; I < std::size(Values); ++I) {
-      SCOPED_TRACE(Values[I]);
+    for (size_t I = 0; I < std::size(Cases); ++I) {
+      SCOPED_TRACE(Cases[I].Value);
       std::string Key = "k" + std::to_string(I);
-      EXPECT_EQ(Ini.ReadString("S", Key, Missing), Values[I]);
+      EXPECT_EQ(Ini.ReadString("S", Key, Missing), Cases[I].Value);
       char Buffer[256];
       DWORD Len = GetPrivateProfileStringA("S", Key.c_str(), "", Buffer, sizeof Buffer, File.c_str());
-      EXPECT_EQ(std::string(Buffer, Len), Values[I]);
-      Ini.WriteString("S", Key, Values[I]);
+      EXPECT_EQ(std::string(Buffer, Len), Cases[I].Value);
+      Ini.WriteString("S", Key, Cases[I].Value);
       EXPECT_FALSE(Ini.Modified());
     }
   }
+  EXPECT_EQ(ReadBytes(File), Expected);
+}
+
+// Values that the locale calls equal are different values: each write reaches the file.
+TEST_F(CorvIniFileTest, ValuesCompareByteForByte) {
+  const std::pair<std::string, std::string> Pairs[] = {{"\xC6sop", "AEsop"}, {"a\xAD" "b", "ab"}};
+  for (const auto& [First, Second] : Pairs) {
+    SCOPED_TRACE(First);
+    std::string File = Dir.File("bytes.ini");
+    ASSERT_TRUE(WriteBytes(File, "[S]\r\nk=" + First + "\r\n"));
+    {
+      TCorvIniFile Ini(File);
+      Ini.WriteString("S", "k", Second);
+      EXPECT_TRUE(Ini.Modified());
+    }
+    EXPECT_EQ(ReadBytes(File), "[S]\r\nk=" + Second + "\r\n");
+    {
+      TCorvIniFile Ini(File);
+      Ini.WriteString("S", "k", First);
+      EXPECT_TRUE(Ini.Modified());
+    }
+    EXPECT_EQ(ReadBytes(File), "[S]\r\nk=" + First + "\r\n");
+  }
+}
+
+// Names that the locale calls equal but that hash differently are different sections, whatever
+// was looked up before.
+TEST_F(CorvIniFileTest, SectionLookupDoesNotDependOnTheLookupBefore) {
+  const std::string Stored = "Stra\xDF" "e", Other = "STRASSE";
+  ASSERT_EQ(AnsiCompareText(Stored, Other), 0);  // the locale calls them equal
+  ASSERT_NE(IniNameHash(AnsiUpperCase(Stored)), IniNameHash(AnsiUpperCase(Other)));
+  std::string File = Dir.File("strasse.ini");
+  ASSERT_TRUE(WriteBytes(File, "[" + Stored + "]\r\nk=1\r\n"));
+  {
+    TCorvIniFile Ini(File);
+    EXPECT_EQ(Ini.ReadString(Other, "k", Missing), Missing);
+    EXPECT_EQ(Ini.ReadString(Stored, "k", Missing), "1");
+    EXPECT_EQ(Ini.ReadString(Other, "k", Missing), Missing);
+    Ini.WriteString(Other, "k", "2");
+    EXPECT_EQ(Ini.ReadString(Stored, "k", Missing), "1");
+  }
+  EXPECT_EQ(ReadBytes(File), "[" + Stored + "]\r\nk=1\r\n\r\n[" + Other + "]\r\nk=2\r\n");
 }
 
 TEST_F(CorvIniFileTest, FailedReplaceKeepsTheOldFileAndModified) {

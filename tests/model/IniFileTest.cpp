@@ -1,4 +1,5 @@
-// TIniFile on the profile API, and the typed reads of the INI base class.
+// TIniFile: the profile API's answers read from memory, writes through the profile API, and the
+// typed reads of the INI base class.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -68,6 +69,57 @@ TEST(IniFileTest, FailedWriteRaises) {
   } catch (const EIniFileException& Error) {
     EXPECT_EQ(Error.Message(), Format(LoadResString(SIniFileWriteError), {File}));
   }
+}
+
+// The first read takes the file: a change made behind the object's back is not seen until the
+// object writes, after which it reads the file as it now is.
+TEST(IniFileTest, ReadsComeFromTheFileAsFirstRead) {
+  TScratchDir Dir;
+  ASSERT_TRUE(Dir.Valid());
+  std::string File = Dir.File("memory.ini");
+  ASSERT_TRUE(WriteBytes(File, "[S]\r\nk=old\r\n"));
+  TIniFile Ini(File);
+  EXPECT_EQ(Ini.ReadString("S", "k", ""), "old");
+  ASSERT_TRUE(WriteBytes(File, "[S]\r\nk=changed behind its back\r\nj=1\r\n"));
+  char Buffer[64];
+  DWORD Len = GetPrivateProfileStringA("S", "k", "", Buffer, sizeof Buffer, File.c_str());
+  ASSERT_EQ(std::string(Buffer, Len), "changed behind its back");  // the profile API sees the change
+  EXPECT_EQ(Ini.ReadString("S", "k", ""), "old");
+  EXPECT_EQ(Ini.ReadString("S", "j", "none"), "none");
+  Ini.WriteString("S", "w", "2");
+  EXPECT_EQ(Ini.ReadString("S", "k", ""), "changed behind its back");
+  EXPECT_EQ(Ini.ReadString("S", "w", ""), "2");
+  // An erased section is gone for the next read.
+  Ini.EraseSection("S");
+  EXPECT_EQ(Ini.ReadString("S", "k", "none"), "none");
+}
+
+// A name without a folder is a file of the Windows folder, as for the profile API.
+TEST(IniFileTest, NameWithoutFolderIsInTheWindowsFolder) {
+  char Windows[MAX_PATH + 1] = {};
+  ASSERT_GT(GetWindowsDirectoryA(Windows, sizeof Windows), 0u);
+  const std::string Name = "corvane_inifile_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const std::string Path = std::string(Windows) + "\\" + Name;
+  ASSERT_TRUE(WriteBytes(Path, "[S]\r\nk=in the Windows folder\r\n"));
+  {
+    TIniFile Ini(Name);
+    EXPECT_EQ(Ini.ReadString("S", "k", ""), "in the Windows folder");
+  }
+  DeleteFileA(Path.c_str());
+}
+
+// A file in another encoding is read through the profile API.
+TEST(IniFileTest, Utf16FileIsReadThroughTheProfileApi) {
+  TScratchDir Dir;
+  ASSERT_TRUE(Dir.Valid());
+  std::string File = Dir.File("wide.ini");
+  const std::wstring Text = L"\xFEFF[S]\r\nk=wide value\r\n";
+  ASSERT_TRUE(WriteBytes(File, std::string(reinterpret_cast<const char*>(Text.data()), Text.size() * sizeof(wchar_t))));
+  TIniFile Ini(File);
+  EXPECT_EQ(Ini.ReadString("S", "k", ""), "wide value");
+  TStringList List;
+  Ini.ReadSections(List);
+  EXPECT_EQ(List.Text(), "S\r\n");
 }
 
 }  // namespace
