@@ -88,6 +88,8 @@ extern "C" EXCEPTION_DISPOSITION __cdecl seh_guard_handler(PEXCEPTION_RECORD Rec
   TRegistration* Registration = static_cast<TRegistration*>(EstablisherFrame);
   const TFrameAction Action = DecideFrameAction(*Record, Registration->Frame->Mode);
   if (Action == TFrameAction::Ignore) return ExceptionContinueSearch;
+  // Too little stack is left for a report; outer system frames could even swallow the exception.
+  if (Action == TFrameAction::End) TerminateProcess(GetCurrentProcess(), Record->ExceptionCode);
   CallRaiseHook(Context, Record);
   switch (Action) {
     case TFrameAction::Translate: {

@@ -60,6 +60,8 @@ extern "C" EXCEPTION_DISPOSITION seh_guard_handler(PEXCEPTION_RECORD Record, voi
   const TGuardFrame* Frame = *reinterpret_cast<TGuardFrame* const*>(static_cast<char*>(EstablisherFrame) + 32);
   const TFrameAction Action = DecideFrameAction(*Record, Frame->Mode);
   if (Action == TFrameAction::Ignore) return ExceptionContinueSearch;
+  // Too little stack is left for a report; outer system frames could even swallow the exception.
+  if (Action == TFrameAction::End) TerminateProcess(GetCurrentProcess(), Record->ExceptionCode);
   CallRaiseHook(Context, Record);
   switch (Action) {
     case TFrameAction::Translate: {

@@ -21,7 +21,8 @@ enum class TFrameAction {
   Ignore,     // the search goes on, unreported (unwind passes, C++ exceptions, stack overflow)
   Pass,       // report, then the search goes on to the outer frames
   Translate,  // report, then raise the fault's exception from the faulting instruction
-  Drop        // report, then end the guarded call (mode 1)
+  Drop,       // report, then end the guarded call (mode 1)
+  End         // a stack overflow: the process ends with its code, unreported
 };
 // What the frame does with an exception.
 TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, int Mode);

@@ -14,6 +14,13 @@ namespace {
 std::atomic<TRaiseHook> RaiseHookSlot{nullptr};
 thread_local const TThrowInfo* ThreadThrowInfo = nullptr;
 thread_local bool ThreadSkipThrowCapture = false;
+// The exception last reported on this thread: the frames of one dispatch report it once.
+struct TReported {
+  const EXCEPTION_RECORD* Record;
+  DWORD Code;
+  void* Address;
+};
+thread_local TReported ThreadReported{nullptr, 0, nullptr};
 
 template <class E>
 [[noreturn]] void RaiseExternal(E&& Ex, DWORD Code, void* Address) {
@@ -26,6 +33,7 @@ template <class E>
 
 [[noreturn]] void RaiseFaultException(DWORD Code, void* Address, ULONG_PTR Info0, ULONG_PTR Info1) {
   ThreadSkipThrowCapture = true;  // the fault was reported already
+  ThreadReported = TReported{nullptr, 0, nullptr};
   switch (Code) {
     case EXCEPTION_ACCESS_VIOLATION: {
       const int Access = Info0 == 0 ? SReadAccess : Info0 == 8 ? SExecuteAccess : SWriteAccess;
@@ -51,6 +59,10 @@ template <class E>
 TRaiseHook SetRaiseHook(TRaiseHook Hook) { return RaiseHookSlot.exchange(Hook); }
 
 void CallRaiseHook(PCONTEXT Context, PEXCEPTION_RECORD ExceptionRecord) {
+  const TReported Now{ExceptionRecord, ExceptionRecord->ExceptionCode, ExceptionRecord->ExceptionAddress};
+  if (Now.Record == ThreadReported.Record && Now.Code == ThreadReported.Code && Now.Address == ThreadReported.Address)
+    return;
+  ThreadReported = Now;
   if (const TRaiseHook Hook = RaiseHookSlot.load()) Hook(Context, ExceptionRecord);
 }
 
@@ -82,7 +94,7 @@ TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, int Mode) {
   if ((Record.ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) return TFrameAction::Ignore;
   if (IsCompilerExceptionCode(Record.ExceptionCode)) return TFrameAction::Ignore;
   // The faulting thread has only a few kilobytes of stack left: no report, no translation.
-  if (Record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) return TFrameAction::Ignore;
+  if (Record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) return Mode == 1 ? TFrameAction::Drop : TFrameAction::End;
   if ((Record.ExceptionFlags & EXCEPTION_NONCONTINUABLE) == 0 && IsProgramAddress(Record.ExceptionAddress))
     return TFrameAction::Translate;
   return Mode == 1 ? TFrameAction::Drop : TFrameAction::Pass;
@@ -98,7 +110,10 @@ void GuardBody(TGuardFrame* Frame) {
 
 TGuardResult Enter(TGuardedProc Proc, void* Data, int Mode) {
   TGuardFrame Frame{Proc, Data, Mode, TGuardResult::Returned};
-  if (seh_guarded_call(&Frame) != 0) return TGuardResult::Dropped;
+  if (seh_guarded_call(&Frame) != 0) {
+    ThreadReported = TReported{nullptr, 0, nullptr};
+    return TGuardResult::Dropped;
+  }
   return Frame.Result;
 }
 

@@ -38,15 +38,20 @@ struct TNoteOnExit {
 volatile int* volatile NullInt = nullptr;
 const char* volatile NullText = nullptr;
 volatile size_t Sink = 0;
+volatile int DepthLimit = -1;  // never reached
 
 __attribute__((noinline)) void WriteNullHoldingRaii() {
   TNoteOnExit Holder;
   *NullInt = 0;
 }
 
+// Frames of 32 KB: the stack probe faults with the stack pointer still well above the guard page,
+// which leaves Wine's dispatcher the room it needs (with small frames Wine ends the process itself,
+// exit code 1, before any handler runs).
 __attribute__((noinline)) int Recurse(int Depth) {
-  volatile char Pad[512];
+  volatile char Pad[32 * 1024];
   Pad[0] = static_cast<char>(Depth);
+  if (Depth == DepthLimit) return 0;
   return Recurse(Depth + 1) + Pad[0];
 }
 

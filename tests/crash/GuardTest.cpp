@@ -56,7 +56,8 @@ __attribute__((noinline)) void WriteNull(bool& DestructorRan) {
   *NullInt = 1;
 }
 __attribute__((noinline)) int ReadNull() { return *NullInt; }
-__attribute__((noinline)) int DivideByZero() { return 10 / Zero; }
+volatile int Quotient = 0;
+__attribute__((noinline)) void DivideByZero() { Quotient = 10 / Zero; }
 using TCodeFn = void (*)();
 __attribute__((noinline)) void ExecuteNull() { reinterpret_cast<TCodeFn>(reinterpret_cast<ULONG_PTR>(NullInt))(); }
 

@@ -49,7 +49,7 @@ bool StartProbe(const TTempDir& Dir, const std::string& Case, const std::string&
   return true;
 }
 
-TRun RunProbe(const TTempDir& Dir, const std::string& Case, DWORD TimeoutMs = 20000) {
+TRun RunProbe(const TTempDir& Dir, const std::string& Case, DWORD TimeoutMs = 60000) {
   TRun Run;
   TTempDir RecordDir("crashprobe_record");
   const std::string RecordFile = RecordDir.File("record.txt");

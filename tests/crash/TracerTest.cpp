@@ -72,7 +72,7 @@ TEST(TracerTest, AWalkStopsAt100Frames) {
 
 TEST(TracerTest, NamesAndLinesOfTheProgram) {
   TclDbgHelpStackTracer Tracer;
-  const ULONG_PTR Address = reinterpret_cast<ULONG_PTR>(&named_probe_fn);
+  const ULONG_PTR Address = reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1;
   std::string Name;
   Tracer.GetProcName(Address, Name);
   EXPECT_EQ(Name, "named_probe_fn");
@@ -86,11 +86,11 @@ TEST(TracerTest, NamesAndLinesOfTheProgram) {
 TEST(TracerTest, ATemporaryTracerLeavesTheSessionToTheWatcher) {
   TclExceptWatcher Watcher(nullptr);
   std::string Name;
-  Watcher.GetStackTracer()->GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn), Name);
+  Watcher.GetStackTracer()->GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1, Name);
   ASSERT_EQ(Name, "named_probe_fn");
   { TclDbgHelpStackTracer Temporary; }
   Name.clear();
-  Watcher.GetStackTracer()->GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn), Name);
+  Watcher.GetStackTracer()->GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1, Name);
   EXPECT_EQ(Name, "named_probe_fn");
 }
 

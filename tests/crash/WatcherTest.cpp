@@ -84,7 +84,7 @@ TEST(WatcherTest, DispatchByCodeAndParameters) {
       {0x0EEDFADE, 1, true, "delphi", nullptr},
       {0x0EEDFADF, 2, true, "delphi", nullptr},
       {0xC0000005, 2, true, "system", nullptr},
-      {0x0EEDFADE, 2, false, "", nullptr},
+      {0x0EEDFADE, 2, false, "", &Thrown},
       {0xC0000005, 0, false, "", nullptr},
   };
   for (const TCase& C : Cases) {
