@@ -323,17 +323,16 @@ TEST(WatcherTest, SafeCallFrames) {
   }
 }
 
+DWORD WINAPI ReadThreadWatcher(LPVOID Seen) {
+  *static_cast<TclExceptWatcher**>(Seen) = ThreadExceptWatcher();
+  return 0;
+}
+
 TEST(WatcherTest, ActivationBindsTheSettingThread) {
   TclExceptWatcher Watcher(nullptr);
   EXPECT_EQ(ThreadExceptWatcher(), &Watcher);
   TclExceptWatcher* SeenThere = &Watcher;
-  HANDLE Thread = CreateThread(
-      nullptr, 0,
-      [](LPVOID P) -> DWORD {
-        *static_cast<TclExceptWatcher**>(P) = ThreadExceptWatcher();
-        return 0;
-      },
-      &SeenThere, 0, nullptr);
+  HANDLE Thread = CreateThread(nullptr, 0, &ReadThreadWatcher, &SeenThere, 0, nullptr);
   WaitForSingleObject(Thread, INFINITE);
   CloseHandle(Thread);
   EXPECT_EQ(SeenThere, nullptr);
