@@ -24,7 +24,6 @@ std::string ProbeSource() {
 
 struct TRun {
   DWORD ExitCode = 0xFFFFFFFF;
-  DWORD Milliseconds = 0;
   std::string Record;
   std::vector<std::string> Dumps;  // crashprobe<15 digits>.dmp files, full names
   std::vector<std::string> Others; // every other name beside the program
@@ -55,13 +54,11 @@ TRun RunProbe(const TTempDir& Dir, const std::string& Case, DWORD TimeoutMs = 60
   const std::string RecordFile = RecordDir.File("record.txt");
   PROCESS_INFORMATION Process{};
   if (!StartProbe(Dir, Case, RecordFile, 0, Process)) return Run;
-  const DWORD Start = GetTickCount();
   if (WaitForSingleObject(Process.hProcess, TimeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(Process.hProcess, 99);
     WaitForSingleObject(Process.hProcess, 5000);
     ADD_FAILURE() << Case << " did not end";
   }
-  Run.Milliseconds = GetTickCount() - Start;
   GetExitCodeProcess(Process.hProcess, &Run.ExitCode);
   CloseHandle(Process.hThread);
   CloseHandle(Process.hProcess);
@@ -139,7 +136,6 @@ TEST(ProbeTest, AFaultInASystemLibraryIsDumpedAndEndsTheProcess) {
   TTempDir Dir;
   const TRun Run = RunProbe(Dir, "av-in-syslib");
   EXPECT_EQ(Run.ExitCode, 0xC0000005u);
-  EXPECT_LT(Run.Milliseconds, 5000u);
   ExpectOneDump(Run, 0xC0000005);
 }
 
@@ -147,7 +143,6 @@ TEST(ProbeTest, StackOverflowEndsTheProcessWithItsCode) {
   TTempDir Dir;
   const TRun Run = RunProbe(Dir, "stack-overflow");
   EXPECT_EQ(Run.ExitCode, 0xC00000FDu);
-  EXPECT_LT(Run.Milliseconds, 10000u);
   EXPECT_TRUE(Run.Dumps.empty());
 }
 
