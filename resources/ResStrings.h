@@ -1,6 +1,7 @@
 // Identifiers of the string table shared by both deliverables.
 #pragma once
 #include "strings/Core.h"
+#include "strings/SysFaults.h"
 #include "strings/IniFiles.h"
 #include "strings/Registry.h"
 #include "strings/RegistryEx.h"

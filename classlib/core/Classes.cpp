@@ -38,6 +38,8 @@ TObject::~TObject() = default;
 
 std::string TObject::ClassName() const { return ClassNameOf(typeid(*this)); }
 
+HRESULT TObject::SafeCallException(Exception* ExceptObject, void* ExceptAddr) { return E_UNEXPECTED; }
+
 void TPersistent::Assign(TPersistent* Source) {
   if (Source != nullptr)
     Source->AssignTo(this);

@@ -22,6 +22,8 @@ public:
   virtual ~TObject();
   // The name of the object's dynamic class (ClassNameOf).
   virtual std::string ClassName() const;
+  // The answer of a safecall method of this object to an exception it raised; E_UNEXPECTED here.
+  virtual HRESULT SafeCallException(Exception* ExceptObject, void* ExceptAddr);
 };
 
 class TPersistent : public TObject {

@@ -1,0 +1,236 @@
+// Stack walks and symbol look-ups through dbghelp.
+#include "ExceptionWatcher/clStackTracer.h"
+
+#include <cstring>
+#include <mutex>
+
+#include "ExceptionWatcher/clExWatcher.h"
+#include "ExceptionWatcher/clExceptInfo.h"
+#include "classlib/core/SysFaults.h"
+
+namespace {
+
+constexpr int cMaxFrames = 100;
+constexpr DWORD cSymOptionsStart = SYMOPT_UNDNAME | SYMOPT_DEFERRED_LOADS | SYMOPT_LOAD_LINES;
+constexpr DWORD cSymOptionsRun = SYMOPT_UNDNAME | SYMOPT_LOAD_LINES;
+#ifdef _WIN64
+constexpr DWORD cMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr DWORD cMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+// The one lock of every dbghelp call, and the process's symbol session.
+std::recursive_mutex& DbgHelpLock() {
+  static std::recursive_mutex* Lock = new std::recursive_mutex;
+  return *Lock;
+}
+bool SessionOpen = false;
+// The exception whose stack copy the walk in progress reads.
+const TclExceptionInformation* WalkStackSource = nullptr;
+
+void OpenSymbolSession() {
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  if (SessionOpen) return;
+  SymSetOptions(cSymOptionsStart);
+  const std::string Path = BuildSymbolSearchPath();
+  SymInitialize(GetCurrentProcess(), Path.c_str(), TRUE);
+  SymSetOptions(cSymOptionsRun);
+  SessionOpen = true;
+}
+
+std::string FolderOf(HMODULE Module) {
+  char Name[MAX_PATH + 1] = {};
+  const DWORD Len = GetModuleFileNameA(Module, Name, MAX_PATH);
+  std::string Result(Name, Len);
+  const size_t Slash = Result.rfind('\\');
+  return Slash == std::string::npos ? std::string() : Result.substr(0, Slash);
+}
+
+std::string EnvironmentValue(const char* Name) {
+  char Buffer[4096];
+  const DWORD Len = GetEnvironmentVariableA(Name, Buffer, sizeof(Buffer));
+  return Len > 0 && Len < sizeof(Buffer) ? std::string(Buffer, Len) : std::string();
+}
+
+BOOL CALLBACK ReadWalkMemory(HANDLE Process, DWORD64 Base, PVOID Buffer, DWORD Size, LPDWORD Read) {
+  const TclExceptionInformation* Source = WalkStackSource;
+  if (Source != nullptr && !Source->StackCopy().empty()) {
+    const DWORD64 Start = Source->StackStart();
+    const DWORD64 End = Start + Source->StackCopy().size();
+    if (Base >= Start && Base + Size <= End) {
+      std::memcpy(Buffer, Source->StackCopy().data() + (Base - Start), Size);
+      if (Read != nullptr) *Read = Size;
+      return TRUE;
+    }
+  }
+  SIZE_T Done = 0;
+  const BOOL Ok = ReadProcessMemory(Process, reinterpret_cast<LPCVOID>(static_cast<ULONG_PTR>(Base)), Buffer, Size, &Done);
+  if (Read != nullptr) *Read = static_cast<DWORD>(Done);
+  return Ok;
+}
+
+// Makes sure the symbols of the module holding Address are loaded.
+void LoadModuleSymbols(ULONG_PTR Address) {
+  MEMORY_BASIC_INFORMATION Info;
+  if (VirtualQuery(reinterpret_cast<LPCVOID>(Address), &Info, sizeof(Info)) == 0) return;
+  char Name[MAX_PATH + 1] = {};
+  if (GetModuleFileNameA(static_cast<HMODULE>(Info.AllocationBase), Name, MAX_PATH) == 0) return;
+  SymLoadModule64(GetCurrentProcess(), nullptr, Name, nullptr, reinterpret_cast<DWORD64>(Info.AllocationBase), 0);
+}
+
+}  // namespace
+
+std::string BuildSymbolSearchPath() {
+  std::string Path;
+  for (const char* Name : {"_NT_SYMBOL_PATH", "_NT_ALT_SYMBOL_PATH", "SystemRoot"}) {
+    const std::string Value = EnvironmentValue(Name);
+    if (!Value.empty()) Path += Value + ";";
+  }
+  MEMORY_BASIC_INFORMATION Info;
+  HMODULE CodeModule = nullptr;
+  if (VirtualQuery(reinterpret_cast<LPCVOID>(&BuildSymbolSearchPath), &Info, sizeof(Info)) != 0)
+    CodeModule = static_cast<HMODULE>(Info.AllocationBase);
+  Path += FolderOf(CodeModule) + ";";
+  Path += FolderOf(nullptr);
+  return Path;
+}
+
+void CleanupSymbolSession() {
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  if (!SessionOpen) return;
+  SymCleanup(GetCurrentProcess());
+  SessionOpen = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TclStackTracer
+
+TclStackTracer::TclStackTracer() = default;
+TclStackTracer::~TclStackTracer() = default;
+
+TclStackFrames* TclStackTracer::GetStackFrames(TclExceptionInformation* EI) {
+  if (EI == nullptr) {
+    FFrames.Clear();
+    return &FFrames;
+  }
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  const TclExceptionInformation* Previous = WalkStackSource;
+  WalkStackSource = EI;
+  BuildFrames(EI->Context(), reinterpret_cast<ULONG_PTR>(EI->ExceptionRecord()->ExceptionAddress));
+  WalkStackSource = Previous;
+  return &FFrames;
+}
+
+TclStackFrames* TclStackTracer::BuildFrames(const CONTEXT* Context, ULONG_PTR ExceptionAddress) {
+  FFrames.Clear();
+  if (Context == nullptr) return &FFrames;
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  InitWalk(Context);
+  for (int I = 0; I < cMaxFrames; ++I) {
+    std::unique_ptr<TclStackFrame> Frame = NextFrame();
+    if (!Frame) break;
+    FillFrameInfo(Frame.get());
+    FFrames.Add(std::move(Frame));
+  }
+  if (FFrames.Count() == 0 && ExceptionAddress != 0) {
+    auto Frame = std::make_unique<TclStackFrame>();
+    Frame->Address = ExceptionAddress;
+    FillFrameInfo(Frame.get());
+    FFrames.Add(std::move(Frame));
+  }
+  return &FFrames;
+}
+
+void TclStackTracer::FillFrameInfo(TclStackFrame* Frame) {
+  MEMORY_BASIC_INFORMATION Info;
+  if (VirtualQuery(reinterpret_cast<LPCVOID>(Frame->Address), &Info, sizeof(Info)) == 0) return;
+  if (Info.State != MEM_COMMIT) return;
+  char Name[256] = {};
+  const DWORD Len = GetModuleFileNameA(static_cast<HMODULE>(Info.AllocationBase), Name, sizeof(Name));
+  if (Len == 0) return;
+  Frame->ModuleName.assign(Name, Len);
+  Frame->ModuleHandle = reinterpret_cast<ULONG_PTR>(Info.AllocationBase);
+  GetProcName(Frame->Address, Frame->ProcName);
+  Frame->Address -= 5;
+  Frame->SourceFile.clear();
+  Frame->LineNumber = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TclDbgHelpStackTracer
+
+TclDbgHelpStackTracer::TclDbgHelpStackTracer() { OpenSymbolSession(); }
+
+void TclDbgHelpStackTracer::InitWalk(const CONTEXT* Context) {
+  std::memset(&FStackFrame, 0, sizeof(FStackFrame));
+  FContext = *Context;
+  FStackFrame.AddrPC.Offset = ContextProgramCounter(FContext);
+  FStackFrame.AddrFrame.Offset = ContextFramePointer(FContext);
+  FStackFrame.AddrStack.Offset = ContextStackPointer(FContext);
+  FStackFrame.AddrPC.Mode = AddrModeFlat;
+  FStackFrame.AddrFrame.Mode = AddrModeFlat;
+  FStackFrame.AddrStack.Mode = AddrModeFlat;
+}
+
+std::unique_ptr<TclStackFrame> TclDbgHelpStackTracer::NextFrame() {
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  if (!StackWalk64(cMachine, GetCurrentProcess(), GetCurrentThread(), &FStackFrame, &FContext, ReadWalkMemory,
+                   SymFunctionTableAccess64, SymGetModuleBase64, nullptr))
+    return nullptr;
+  if (FStackFrame.AddrPC.Offset == 0) return nullptr;
+  auto Frame = std::make_unique<TclStackFrame>();
+  Frame->Address = static_cast<ULONG_PTR>(FStackFrame.AddrPC.Offset);
+  return Frame;
+}
+
+void TclDbgHelpStackTracer::GetProcName(ULONG_PTR Address, std::string& Name) {
+  Name.clear();
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  alignas(IMAGEHLP_SYMBOL64) unsigned char Buffer[512] = {};
+  IMAGEHLP_SYMBOL64* Symbol = reinterpret_cast<IMAGEHLP_SYMBOL64*>(Buffer);
+  Symbol->SizeOfStruct = sizeof(IMAGEHLP_SYMBOL64);
+  Symbol->MaxNameLength = sizeof(Buffer) - sizeof(IMAGEHLP_SYMBOL64);
+  LoadModuleSymbols(Address);
+  DWORD64 Displacement = 0;
+  if (SymGetSymFromAddr64(GetCurrentProcess(), Address, &Displacement, Symbol)) Name = Symbol->Name;
+}
+
+void TclDbgHelpStackTracer::GetLineInfo(ULONG_PTR Address, int& Line, std::string& FileName) {
+  FileName.clear();
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  IMAGEHLP_LINE64 Info{};
+  Info.SizeOfStruct = sizeof(Info);
+  LoadModuleSymbols(Address);
+  DWORD Displacement = 0;
+  if (SymGetLineFromAddr64(GetCurrentProcess(), Address, &Displacement, &Info)) {
+    Line = static_cast<int>(Info.LineNumber);
+    FileName = Info.FileName != nullptr ? Info.FileName : "";
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Debug output
+
+std::string FormatFrame(const TclStackFrame& Frame) {
+  return Format("%x: %s - %s", {Frame.Address, ExtractFileName(Frame.ModuleName), Frame.ProcName});
+}
+
+void OutputFrames(TclStackFrames* Frames) {
+  OutputDebugStringA("------------");
+  if (Frames != nullptr)
+    for (int I = 0; I < Frames->Count(); ++I) OutputDebugStringA(FormatFrame(*Frames->Items(I)).c_str());
+  OutputDebugStringA("------------");
+}
+
+void OutputExceptionInfo(TclExceptionInformation* EI, TclStackTracer* StackTracer) {
+  if (EI == nullptr) return;
+  OutputDebugStringA(("Exception code: " + IntToHex(EI->ExceptionCode(), 8)).c_str());
+  if (EI->HasClass()) OutputDebugStringA(Format("%s: %s", {EI->ExceptClassName(), EI->ExceptMessage()}).c_str());
+  std::unique_ptr<TclDbgHelpStackTracer> Temporary;
+  if (StackTracer == nullptr) StackTracer = ThreadWatcherTracer();
+  if (StackTracer == nullptr) {
+    Temporary = std::make_unique<TclDbgHelpStackTracer>();
+    StackTracer = Temporary.get();
+  }
+  OutputFrames(StackTracer->GetStackFrames(EI));
+}
