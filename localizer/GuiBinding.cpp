@@ -36,7 +36,10 @@ public:
 
   bool SetPropertyText(TPersistent* Instance, const std::string& Name, const std::string& Value) override {
     const TPropInfo* P = FindProp(Instance, Name);
-    if (P == nullptr || !P->Set) return false;
+    // Class-typed properties (lists, sub-objects, references) take no text: their own parts do.
+    if (P == nullptr || !P->Set || P->Kind == pkStrings || P->Kind == pkObject || P->Kind == pkCollection ||
+        P->Kind == pkComponent)
+      return false;
     P->Set(Instance, Value);
     return true;
   }

@@ -218,7 +218,10 @@ TEST_F(GuiTranslationTest, StringListsOfAComboBox) {
   char Item[64] = {};
   SendMessageA(Combo->Handle(), CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(Item));
   EXPECT_STREQ(Item, "Three");
-  Load("[TMyForm]\r\ncbKind.Items.Strings=\r\n");
+  TMessageBoxAnswerer Answerer;
+  Answerer.Expect(Caption, "Unknown property \"cbKind.Items\" found in component \"frmTest\".\r\nRemove it from language file",
+                  IDOK);
+  Load("[TMyForm]\r\ncbKind.Items.Strings=\r\ncbKind.Items='the last name is not the list'\r\n");
   EXPECT_EQ(SendMessageA(Combo->Handle(), CB_GETCOUNT, 0, 0), 0);
 }
 
