@@ -545,6 +545,8 @@ void TApplication::Initialize() { Handle(); }
 LRESULT CALLBACK TApplication::AppWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage M{Msg, WParam, LParam, 0};
   if (!Application || (Application->FHandle && Application->FHandle != Wnd)) return DefWindowProcA(Wnd, Msg, WParam, LParam);
+  // The creation messages arrive before CreateWindowExA returns: WndProc answers them for Wnd.
+  if (!Application->FHandle) Application->FHandle = Wnd;
   if (!CallGuarded([&] { Application->WndProc(M); })) return 0;
   return M.Result;
 }
@@ -571,10 +573,11 @@ HWND TApplication::Handle() {
       return RegisterClassA(&Class);
     }();
     (void)Atom;
-    FHandle = CreateWindowExA(0, "TApplication", FTitle.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HWND Wnd = CreateWindowExA(0, "TApplication", FTitle.c_str(),
+                                     WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                                     GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                                     nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    FHandle = Wnd;
   }
   return FHandle;
 }
