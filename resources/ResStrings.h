@@ -12,3 +12,4 @@
 #include "strings/FileTypes.h"
 #include "strings/MenuItems.h"
 #include "strings/DynamicMenu.h"
+#include "strings/ColorBox.h"
