@@ -339,7 +339,7 @@ void TRxSpinEdit::ResizeButton() {
   if (FUpDown) {
     FUpDown->SetWidth(SpinStandardButtonWidth());
   } else if (FBtnWindow && FButton) {
-    if (Ctl3D && TWinControl::BorderStyle() == bsSingle)
+    if (Ctl3D)  // the edit always has its sunken edge
       FBtnWindow->SetBounds(Width() - Height() - 1, -1, Height() - 3, Height() - 3);
     else
       FBtnWindow->SetBounds(Width() - Height(), 0, Height(), Height());

@@ -1,5 +1,7 @@
 // The spin edit, its up-down and the diagonal spin button, on real windows.
+#include "controls/ColorBox.h"
 #include "controls/RXSpin.h"
+#include "controls/RxCombos.h"
 #include "controls/VCLUtils.h"
 #include "tests/support/Gui.h"
 
@@ -291,14 +293,27 @@ TEST_F(SpinButtonTest, PicturesAtTheirLines) {
 }
 
 TEST_F(SpinTest, Gallery) {
+  Form->SetBounds(120, 120, 420, 300);
   Edit->SetButtonKind(bkDiagonal);
   auto* Std = new TRxSpinEdit(Form.get());
   Std->SetBounds(10, 90, 60, 21);
   Std->SetButtonKind(bkStandard);
   Std->SetParent(Form.get());
+  auto* Fonts = new TFontComboBox(Form.get());
+  Fonts->SetBounds(10, 130, 85, 21);
+  Fonts->SetParent(Form.get());
+  auto* Colours = new TAdvColorComboBox(Form.get());
+  Colours->SetBounds(100, 10, 180, 21);
+  Colours->SetParent(Form.get());
+  Fonts->SetFontName(Fonts->Items()->Get(0));
+  Colours->SetSelectedColor(0x0000FF);
+  Colours->SetDroppedDown(true);
   PumpUntilIdle();
   TWindowCapture Shot(Form->Handle());
-  EXPECT_TRUE(Shot.SavePng("controls-3-spin"));
+  EXPECT_TRUE(Shot.SavePng("controls-3"));
+  // The list shows beside the form's picture: it was dropped down when captured.
+  EXPECT_TRUE(Colours->DroppedDown());
+  Colours->SetDroppedDown(false);
 }
 
 }  // namespace
