@@ -213,6 +213,14 @@ TEST_F(ModalTest, ModalResults) {
             }),
             mrCancel);
   EXPECT_EQ(MemoText, "\r\n");
+  // An exception inside the modal loop reaches OnException once, and the loop goes on.
+  Errors.clear();
+  EXPECT_EQ(RunModal([this] {
+              PostMessageA(Dialog->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+              throw Exception("modal step failed");
+            }),
+            mrCancel);
+  EXPECT_EQ(Errors, std::vector<std::string>{"modal step failed"});
   // A screenshot of the modal dialog.
   RunModal([this] {
     TWindowCapture(Dialog->Handle()).SavePng("TfrmTest_modal");
