@@ -26,12 +26,17 @@ inline void RequireDisplay() {
 inline void PumpUntilIdle(DWORD QuietMs = 50, DWORD MaxMs = 3000) {
   const DWORD Start = GetTickCount();
   DWORD LastBusy = GetTickCount();
+  bool Updated = false;
   while (GetTickCount() - Start < MaxMs) {
     MSG Peek;
     if (PeekMessageA(&Peek, nullptr, 0, 0, PM_NOREMOVE)) {
       if (Peek.message == WM_QUIT) return;
       Application->ProcessMessages();
       LastBusy = GetTickCount();
+      Updated = false;
+    } else if (!Updated && Application->ActionUpdateHook) {
+      Updated = true;
+      CallGuarded([] { Application->ActionUpdateHook(); });  // the loop's idle step
     } else if (GetTickCount() - LastBusy >= QuietMs) {
       return;
     } else {
