@@ -3,6 +3,7 @@
 
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/ExtCtrls.h"
+#include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 
 #include <commctrl.h>
@@ -41,7 +42,9 @@ std::map<std::string, const TClassInfo*>& ClassRegistry() {
           &TComboBox::StaticClassInfo(), &TGroupBox::StaticClassInfo(), &TPanel::StaticClassInfo(),
           &TImage::StaticClassInfo(), &TSplitter::StaticClassInfo(), &TTimer::StaticClassInfo(),
           &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TUpDown::StaticClassInfo(),
-          &TApplicationEvents::StaticClassInfo(), &TForm::StaticClassInfo(), &TFrame::StaticClassInfo()})
+          &TApplicationEvents::StaticClassInfo(), &TForm::StaticClassInfo(), &TFrame::StaticClassInfo(),
+          &TImageList::StaticClassInfo(), &TActionList::StaticClassInfo(), &TAction::StaticClassInfo(),
+          &TPopupMenu::StaticClassInfo(), &TMenuItem::StaticClassInfo()})
       R[UpperCase(Info->Name)] = Info;
     return R;
   }();
@@ -638,6 +641,7 @@ void TApplication::ProcessMessages() {
 void TApplication::Idle() {
   bool Done = true;
   CallGuarded([&] {
+    if (ActionUpdateHook) ActionUpdateHook();
     if (OnIdle) OnIdle(this, Done);
     for (TApplicationEvents* E : std::vector<TApplicationEvents*>(AppEvents()))
       if (E->OnIdle) E->OnIdle(this, Done);
