@@ -243,6 +243,29 @@ void SplitCommandLine(const std::string& CommandLine, std::string& Program, std:
   }
 }
 
+int FontTextHeight(TFont& Font) {
+  HDC DC = GetDC(nullptr);
+  HGDIOBJ Old = SelectObject(DC, Font.Handle());
+  TEXTMETRICA Metrics{};
+  GetTextMetricsA(DC, &Metrics);
+  SelectObject(DC, Old);
+  ReleaseDC(nullptr, DC);
+  return Metrics.tmHeight;
+}
+
+namespace {
+void DefaultBeep() { MessageBeep(0); }
+TBeepFunc BeepFunc = DefaultBeep;
+}  // namespace
+
+void SystemBeep() { BeepFunc(); }
+
+TBeepFunc SetBeepFunc(TBeepFunc Func) {
+  const TBeepFunc Previous = BeepFunc;
+  BeepFunc = Func ? Func : DefaultBeep;
+  return Previous;
+}
+
 void ShowNotImplemented() {
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   MessageBoxA(GetActiveWindow(), ResText(LoadResString(SNotImplemented)).c_str(), ProgramTitle().c_str(),

@@ -55,6 +55,15 @@ bool IsAppWindowActive();
 // with a blank in it put back in double quotes. Parameters have no length limit.
 void SplitCommandLine(const std::string& CommandLine, std::string& Program, std::string& Params);
 
+// The height of Font's characters (text metrics) on a screen DC.
+int FontTextHeight(TFont& Font);
+
+// MessageBeep(0) through a replaceable function, so that tests can count the beeps.
+using TBeepFunc = void (*)();
+void SystemBeep();
+// Installs Func (nullptr: MessageBeep again) and returns the previous one.
+TBeepFunc SetBeepFunc(TBeepFunc Func);
+
 // The default cursor, an information box "Function not yet implemented", then the silent Abort.
 [[noreturn]] void ShowNotImplemented();
 

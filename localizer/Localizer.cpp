@@ -2,6 +2,7 @@
 #include "localizer/Localizer.h"
 
 #include "classlib/core/SysUtils.h"
+#include "localizer/GuiBinding.h"
 #include "localizer/uFreeLocalizer.h"
 
 std::string FindLanguageFile(const std::string& Folder, LCID Locale) {
@@ -13,6 +14,7 @@ std::string FindLanguageFile(const std::string& Folder, LCID Locale) {
 
 void ChooseLanguageFile() {
   InitFreeLocalizer();
+  BindLocalizerToGui(*FreeLocalizer);
   char Module[MAX_PATH * 2] = {};
   const DWORD Len = GetModuleFileNameA(nullptr, Module, sizeof(Module));
   const std::string Folder = ExtractFilePath(ExpandFileName(std::string(Module, Len)));

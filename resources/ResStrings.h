@@ -13,3 +13,4 @@
 #include "strings/FileTypes.h"
 #include "strings/MenuItems.h"
 #include "strings/DynamicMenu.h"
+#include "strings/ColorBox.h"

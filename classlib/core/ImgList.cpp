@@ -15,7 +15,9 @@ UINT ColorDepthFlags(TColorDepth Depth) {
   }
 }
 
-TCustomImageList::TCustomImageList(int AWidth, int AHeight) : FWidth(AWidth), FHeight(AHeight) {
+TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner), FWidth(16), FHeight(16) {}
+
+TCustomImageList::TCustomImageList(int AWidth, int AHeight) : TComponent(nullptr), FWidth(AWidth), FHeight(AHeight) {
   if (AWidth < 1 || AHeight < 1) Error(SInvalidImageSize);
 }
 
@@ -302,4 +304,14 @@ void TCustomImageList::Assign(TPersistent* Source) {
   FBkColor = List->FBkColor;
   AddImages(*List);
   Change();
+}
+
+const TClassInfo& TImageList::StaticClassInfo() {
+  static const TClassInfo Info{"TImageList",
+                               nullptr,
+                               {IntProp<TImageList>("Width", &TImageList::Width, &TImageList::SetWidth),
+                                IntProp<TImageList>("Height", &TImageList::Height, &TImageList::SetHeight)},
+                               {},
+                               [](TComponent* Owner) -> TComponent* { return new TImageList(Owner); }};
+  return Info;
 }

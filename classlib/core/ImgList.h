@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classlib/core/Graphics.h"
+#include "classlib/core/TypInfo.h"
 
 #include <commctrl.h>
 
@@ -10,10 +11,13 @@ enum TColorDepth { cdDeviceDependent, cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit 
 // The ILC_COLOR* flag of a colour depth (ILC_COLORDDB for cdDeviceDependent).
 UINT ColorDepthFlags(TColorDepth Depth);
 
-class TCustomImageList : public TPersistent {
+// A component, so that layouts can hold one and the controls using it hear when it goes.
+class TCustomImageList : public TComponent {
 public:
   // An empty list for images of AWidth x AHeight; the handle is made when first needed.
   explicit TCustomImageList(int AWidth = 16, int AHeight = 16);
+  // An empty 16 x 16 list owned by AOwner.
+  explicit TCustomImageList(TComponent* AOwner);
   ~TCustomImageList() override;  // destroys the handle unless ShareImages
   TCustomImageList(const TCustomImageList&) = delete;
   TCustomImageList& operator=(const TCustomImageList&) = delete;
@@ -108,4 +112,7 @@ private:
 class TImageList : public TCustomImageList {
 public:
   using TCustomImageList::TCustomImageList;
+  // Width and Height by name; layouts make one with an owner.
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
 };

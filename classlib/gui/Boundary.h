@@ -3,6 +3,8 @@
 // any exception to Application->HandleException and lets nothing cross the boundary.
 #pragma once
 
+#include "classlib/core/SysFaults.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -11,16 +13,11 @@
 // never raises.
 void HandleBoundaryException() noexcept;
 
-// Runs Fn; an exception leaving it goes to HandleBoundaryException. False when Fn raised.
+// Runs Fn inside the program's guard frame: a fault in the program's code becomes its exception
+// class, and any exception leaving Fn goes to HandleBoundaryException. False when Fn raised.
 template <class F>
 bool CallGuarded(F&& Fn) noexcept {
-  try {
-    Fn();
-    return true;
-  } catch (...) {
-    HandleBoundaryException();
-    return false;
-  }
+  return GuardedCall(Fn, [] { HandleBoundaryException(); }) == TGuardResult::Returned;
 }
 
 // Enumeration callbacks: Fn answers whether to go on; an exception stops the enumeration.

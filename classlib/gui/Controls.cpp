@@ -2,6 +2,7 @@
 #include "classlib/gui/Controls.h"
 
 #include "classlib/gui/Forms.h"
+#include "classlib/gui/Menus.h"
 
 #include <algorithm>
 #include <map>
@@ -261,6 +262,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
+  SetAction(nullptr);
   FFont->OnChange = nullptr;
   if (FParent) FParent->RemoveControl(this);
 }
@@ -391,7 +393,49 @@ void TControl::ParentColorChanged() {
 }
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  if (FAction)
+    FAction->Execute();
+  else if (OnClick)
+    OnClick(this);
+}
+
+void TControl::SetAction(TBasicAction* Value) { SetActionLink(this, this, FAction, Value); }
+
+void TControl::ActionChange(TBasicAction* Sender, bool CheckDefaults) {
+  auto* A = dynamic_cast<TAction*>(Sender);
+  if (!Sender) {
+    FAction = nullptr;
+    return;
+  }
+  if (!A) return;
+  if (!CheckDefaults || Caption().empty()) SetCaption(A->Caption());
+  if (!CheckDefaults || FEnabled) SetEnabled(A->Enabled());
+  if (!CheckDefaults || FHint.empty()) SetHint(A->Hint());
+  if (!CheckDefaults || FVisible) SetVisible(A->Visible());
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+  if (Value == FPopupMenu) return;
+  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FPopupMenu) FPopupMenu = nullptr;
+  if (AComponent == FAction) FAction = nullptr;
+}
+
+bool TControl::DoContextPopup(POINT ScreenPos) {
+  TControl* Own = this;
+  while (Own && !Own->FPopupMenu) Own = Own->FParent;
+  if (!Own || !Own->FPopupMenu->AutoPopup) return false;
+  if (ScreenPos.x == -1 && ScreenPos.y == -1) ScreenPos = ClientToScreen(POINT{0, 0});
+  Own->FPopupMenu->PopupComponent = this;
+  Own->FPopupMenu->Popup(ScreenPos.x, ScreenPos.y);
+  return true;
 }
 
 void TControl::DblClick() {
@@ -1218,6 +1262,14 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_CANCELMODE:
       CancelMode();
       break;
+    case WM_CONTEXTMENU: {
+      POINT P{static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))};
+      TControl* Target = this;
+      if (P.x != -1 || P.y != -1)
+        if (TControl* G = ControlAtPos(ScreenToClient(P), false)) Target = G;
+      if (Target->DoContextPopup(P)) return;
+      break;
+    }
     default:
       if (M.Msg >= CN_CTLCOLORFIRST && M.Msg <= CN_CTLCOLORLAST) {
         M.Result = reinterpret_cast<LRESULT>(CtlColor(reinterpret_cast<HDC>(M.WParam)));

@@ -6,6 +6,7 @@
 
 #include "classlib/core/Graphics.h"
 #include "classlib/core/TypInfo.h"
+#include "classlib/gui/ActnList.h"
 #include "classlib/gui/Boundary.h"
 
 #include <windows.h>
@@ -17,6 +18,7 @@
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 // ---------------------------------------------------------------------------------------------
 // Messages the library sends itself: a parent reflects a child's notifications to it as
@@ -144,7 +146,7 @@ TControl* FindDragTarget(POINT ScreenPos, bool AllowDisabled);
 // ---------------------------------------------------------------------------------------------
 // TControl
 
-class TControl : public TComponent {
+class TControl : public TComponent, public TActionClient {
 public:
   explicit TControl(TComponent* AOwner);
   ~TControl() override;
@@ -254,6 +256,16 @@ public:
   // The form the control is on (nullptr when none).
   TCustomForm* ParentForm();
 
+  // The action the control follows; a click runs the action's Execute instead of OnClick.
+  TBasicAction* Action() const { return FAction; }
+  void SetAction(TBasicAction* Value);
+  // Takes the action's caption, hint, enabling and visibility (CheckDefaults: only where the
+  // control has its defaults); nullptr: the action goes.
+  void ActionChange(TBasicAction* Sender, bool CheckDefaults) override;
+  // The menu shown on a right click or the menu key (when its AutoPopup is set).
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
+
 protected:
   virtual std::string GetText();
   virtual void SetTextValue(const std::string& Value);  // stores the text (and tells the window)
@@ -265,6 +277,9 @@ protected:
   // Bounds as stored, without telling the window (used by the window's own moves).
   void UpdateBoundsValues(int ALeft, int ATop, int AWidth, int AHeight);
   void RequestAlign();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // WM_CONTEXTMENU at the screen point (-1, -1: from the keyboard): true when a menu was shown.
+  bool DoContextPopup(POINT ScreenPos);
   std::string FText;
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -280,6 +295,8 @@ private:
   bool FParentFont = true, FParentColor = false, FChangingParentFont = false;
   TColor FColor = clWindow;
   TCursor FCursor = crDefault;
+  TBasicAction* FAction = nullptr;
+  TPopupMenu* FPopupMenu = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/ExtCtrls.h"
+#include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 
 #include <commctrl.h>
@@ -41,7 +42,9 @@ std::map<std::string, const TClassInfo*>& ClassRegistry() {
           &TComboBox::StaticClassInfo(), &TGroupBox::StaticClassInfo(), &TPanel::StaticClassInfo(),
           &TImage::StaticClassInfo(), &TSplitter::StaticClassInfo(), &TTimer::StaticClassInfo(),
           &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TUpDown::StaticClassInfo(),
-          &TApplicationEvents::StaticClassInfo(), &TForm::StaticClassInfo(), &TFrame::StaticClassInfo()})
+          &TApplicationEvents::StaticClassInfo(), &TForm::StaticClassInfo(), &TFrame::StaticClassInfo(),
+          &TImageList::StaticClassInfo(), &TActionList::StaticClassInfo(), &TAction::StaticClassInfo(),
+          &TPopupMenu::StaticClassInfo(), &TMenuItem::StaticClassInfo()})
       R[UpperCase(Info->Name)] = Info;
     return R;
   }();
@@ -545,6 +548,8 @@ void TApplication::Initialize() { Handle(); }
 LRESULT CALLBACK TApplication::AppWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage M{Msg, WParam, LParam, 0};
   if (!Application || (Application->FHandle && Application->FHandle != Wnd)) return DefWindowProcA(Wnd, Msg, WParam, LParam);
+  // The creation messages arrive before CreateWindowExA returns: WndProc answers them for Wnd.
+  if (!Application->FHandle) Application->FHandle = Wnd;
   if (!CallGuarded([&] { Application->WndProc(M); })) return 0;
   return M.Result;
 }
@@ -571,10 +576,11 @@ HWND TApplication::Handle() {
       return RegisterClassA(&Class);
     }();
     (void)Atom;
-    FHandle = CreateWindowExA(0, "TApplication", FTitle.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HWND Wnd = CreateWindowExA(0, "TApplication", FTitle.c_str(),
+                                     WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                                     GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                                     nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    FHandle = Wnd;
   }
   return FHandle;
 }
@@ -635,6 +641,7 @@ void TApplication::ProcessMessages() {
 void TApplication::Idle() {
   bool Done = true;
   CallGuarded([&] {
+    if (ActionUpdateHook) ActionUpdateHook();
     if (OnIdle) OnIdle(this, Done);
     for (TApplicationEvents* E : std::vector<TApplicationEvents*>(AppEvents()))
       if (E->OnIdle) E->OnIdle(this, Done);

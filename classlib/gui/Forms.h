@@ -219,6 +219,8 @@ public:
   THelpEvent OnHelp;
   // Set by the actions' owner: a key-down (posted or real) offered before anything else; true eats it.
   std::function<bool(MSG& Msg)> ShortCutHook;
+  // Set by the actions' owner: the update of the actions, run whenever the queue is empty.
+  std::function<void()> ActionUpdateHook;
 
   void HookMainWindow(TWindowHook Hook);
   // The keyboard steps of the loop: shortcut hook, dialog keys; true when the key was taken.

@@ -213,6 +213,14 @@ TEST_F(ModalTest, ModalResults) {
             }),
             mrCancel);
   EXPECT_EQ(MemoText, "\r\n");
+  // An exception inside the modal loop reaches OnException once, and the loop goes on.
+  Errors.clear();
+  EXPECT_EQ(RunModal([this] {
+              PostMessageA(Dialog->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+              throw Exception("modal step failed");
+            }),
+            mrCancel);
+  EXPECT_EQ(Errors, std::vector<std::string>{"modal step failed"});
   // A screenshot of the modal dialog.
   RunModal([this] {
     TWindowCapture(Dialog->Handle()).SavePng("TfrmTest_modal");
@@ -254,6 +262,8 @@ TEST_F(ModalTest, KeysOfTheForm) {
 
 TEST_F(ApplicationTest, ApplicationWindow) {
   const HWND Wnd = Application->Handle();
+  ASSERT_TRUE(IsWindow(Wnd));
+  EXPECT_EQ(Application->Handle(), Wnd);
   EXPECT_FALSE(IsWindowVisible(Wnd));
   const HWND MessageOnly = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   EXPECT_NE(GetAncestor(Wnd, GA_PARENT), GetAncestor(MessageOnly, GA_PARENT));
@@ -261,6 +271,71 @@ TEST_F(ApplicationTest, ApplicationWindow) {
   EXPECT_EQ(GetParent(Wnd), nullptr);
   EXPECT_EQ(FindWindowA("TApplication", nullptr), Wnd);
   EXPECT_EQ(GetWindowLongPtrA(Wnd, GWL_STYLE) & WS_CHILD, 0);
+}
+
+// A subclass of the application window installed by the test: records the registered message's
+// wParam, then passes every message on.
+WNDPROC PreviousAppProc = nullptr;
+UINT BroadcastMsg = 0;
+std::vector<std::string> BroadcastLog;
+
+LRESULT CALLBACK SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == BroadcastMsg && BroadcastMsg != 0) BroadcastLog.push_back("subclass " + std::to_string(WParam));
+  return CallWindowProcA(PreviousAppProc, Wnd, Msg, WParam, LParam);
+}
+
+// Runs the broadcasting child against the application window titled Title; its exit code.
+DWORD RunBroadcastChild(const std::string& Title, const std::string& MessageName) {
+  char Module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, Module, sizeof(Module));
+  const std::string Program = ExtractFilePath(Module) + "gui_broadcast_child.exe";
+  std::string Line = "\"" + Program + "\" \"" + Title + "\" " + MessageName;
+  STARTUPINFOA Startup{};
+  Startup.cb = sizeof(Startup);
+  PROCESS_INFORMATION Info{};
+  if (!CreateProcessA(Program.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Info))
+    return 1000 + GetLastError();
+  // The child's broadcast may wait on this thread's windows: keep handling messages meanwhile.
+  const bool Ended = PumpUntil([&] { return WaitForSingleObject(Info.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+  if (!Ended) {
+    TerminateProcess(Info.hProcess, 999);
+    WaitForSingleObject(Info.hProcess, 5000);
+  }
+  DWORD Code = 999;
+  GetExitCodeProcess(Info.hProcess, &Code);
+  CloseHandle(Info.hProcess);
+  CloseHandle(Info.hThread);
+  return Code;
+}
+
+TEST_F(ApplicationTest, MessagesOfASecondProcessReachTheApplicationWindow) {
+  const HWND Wnd = Application->Handle();
+  ASSERT_TRUE(IsWindow(Wnd));
+  const std::string Name = "CorvaneTestBroadcast" + std::to_string(GetCurrentProcessId());
+  BroadcastMsg = RegisterWindowMessageA(Name.c_str());
+  ASSERT_NE(BroadcastMsg, 0u);
+  BroadcastLog.clear();
+  static bool Hooked = false;
+  if (!Hooked) {
+    Application->HookMainWindow([](TMessage& M) {
+      if (M.Msg != BroadcastMsg || BroadcastMsg == 0) return false;
+      BroadcastLog.push_back("application " + std::to_string(M.WParam));
+      return true;
+    });
+    Hooked = true;
+  }
+  PreviousAppProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+  ASSERT_NE(PreviousAppProc, nullptr);
+
+  EXPECT_EQ(RunBroadcastChild(Application->Title(), Name), 0u) << "2: the child did not find the window";
+  PumpUntil([] { return BroadcastLog.size() >= 6; }, 5000);
+  PumpUntilIdle();
+  SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviousAppProc));
+  BroadcastMsg = 0;
+  // Each way once, through the subclass first, then the application's handler.
+  EXPECT_EQ(BroadcastLog, (std::vector<std::string>{"subclass 1", "application 1", "subclass 2", "application 2",
+                                                   "subclass 3", "application 3"}));
 }
 
 TEST_F(ApplicationTest, IdleRunsOncePerEmptiedQueueAndWaits) {

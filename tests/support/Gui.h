@@ -26,12 +26,17 @@ inline void RequireDisplay() {
 inline void PumpUntilIdle(DWORD QuietMs = 50, DWORD MaxMs = 3000) {
   const DWORD Start = GetTickCount();
   DWORD LastBusy = GetTickCount();
+  bool Updated = false;
   while (GetTickCount() - Start < MaxMs) {
     MSG Peek;
     if (PeekMessageA(&Peek, nullptr, 0, 0, PM_NOREMOVE)) {
       if (Peek.message == WM_QUIT) return;
       Application->ProcessMessages();
       LastBusy = GetTickCount();
+      Updated = false;
+    } else if (!Updated && Application->ActionUpdateHook) {
+      Updated = true;
+      CallGuarded([] { Application->ActionUpdateHook(); });  // the loop's idle step
     } else if (GetTickCount() - LastBusy >= QuietMs) {
       return;
     } else {
@@ -105,27 +110,43 @@ private:
 };
 
 // Answers the next common file dialogs: fills the file-name control (1148) and presses OK; with an
-// empty answer presses Cancel.
+// empty answer presses Cancel. Several names for a multi-selection are given quoted: "\"a\" \"b\"".
+// A box the dialog asks (as before overwriting) is answered from AnswerPrompt's queue and its text
+// recorded in Prompts; without a queued answer it is left alone.
 class TFileDialogAnswerer {
 public:
   TFileDialogAnswerer() : FHook(WH_CBT, [this](int Code, WPARAM W, LPARAM) { OnCbt(Code, reinterpret_cast<HWND>(W)); }) {}
   void Answer(const std::string& Path) { FAnswers.push_back(Path); }
+  void AnswerPrompt(int Button) { FPromptAnswers.push_back(Button); }
   std::string Caption;  // of the last dialog answered
+  HWND Owner = nullptr;  // of the last dialog answered
   int Seen = 0;
+  std::vector<std::string> Prompts;
 
 private:
   TWindowsHook FHook;
   std::deque<std::string> FAnswers;
+  std::deque<int> FPromptAnswers;
   void OnCbt(int Code, HWND Dialog) {
-    if (Code != HCBT_ACTIVATE || FAnswers.empty()) return;
+    if (Code != HCBT_ACTIVATE) return;
     char Class[64] = {};
     GetClassNameA(Dialog, Class, sizeof(Class));
-    if (std::string(Class) != "#32770" || !GetDlgItem(Dialog, 1148)) return;
+    if (std::string(Class) != "#32770") return;
+    char Buffer[1024] = {};
+    if (!GetDlgItem(Dialog, 1148) && GetDlgItem(Dialog, 0xFFFF) && !FPromptAnswers.empty()) {
+      GetDlgItemTextA(Dialog, 0xFFFF, Buffer, sizeof(Buffer));
+      Prompts.push_back(Buffer);
+      const int Button = FPromptAnswers.front();
+      FPromptAnswers.pop_front();
+      PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(Button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, Button)));
+      return;
+    }
+    if (FAnswers.empty() || !GetDlgItem(Dialog, 1148)) return;
     const std::string Path = FAnswers.front();
     FAnswers.pop_front();
-    char Buffer[1024] = {};
     GetWindowTextA(Dialog, Buffer, sizeof(Buffer));
     Caption = Buffer;
+    Owner = GetWindow(Dialog, GW_OWNER);
     ++Seen;
     SetDlgItemTextA(Dialog, 1148, Path.c_str());
     const int Button = Path.empty() ? IDCANCEL : IDOK;

@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+"""Writes the component library's small pictures as .bmp files from the pixel maps below.
+Run it in this folder after editing a map; the .bmp files are committed."""
+import struct
+
+def write_bmp(name, rows, palette):
+    h, w = len(rows), len(rows[0])
+    if len(palette) == 2:  # monochrome, 1 bit per pixel
+        stride = ((w + 31) // 32) * 4
+        data = b''
+        for row in reversed(rows):
+            bits = 0
+            for x, ch in enumerate(row):
+                if palette[ch] == 1:
+                    bits |= 1 << (stride * 8 - 1 - x)
+            data += bits.to_bytes(stride, 'big')
+        colours = b'\x00\x00\x00\x00\xff\xff\xff\x00'
+        bpp, ncol = 1, 2
+    else:  # 24 bits per pixel
+        stride = ((w * 3 + 3) // 4) * 4
+        data = b''
+        for row in reversed(rows):
+            line = b''.join(bytes(reversed(palette[ch])) for ch in row)
+            data += line + b'\x00' * (stride - len(line))
+        colours, bpp, ncol = b'', 24, 0
+    offset = 14 + 40 + len(colours)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(data), 0, 0, offset)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, bpp, 0, len(data), 2835, 2835, ncol, 0)
+    with open(name, 'wb') as f:
+        f.write(header + info + colours + data)
+
+MONO = {'#': 0, '.': 1}  # black arrow on white (white is left out)
+write_bmp('rxspinup.bmp', [
+    '......',
+    '..#...',
+    '.###..',
+    '#####.',
+    '......',
+    '......'], MONO)
+write_bmp('rxspindown.bmp', [
+    '......',
+    '#####.',
+    '.###..',
+    '..#...',
+    '......',
+    '......'], MONO)
+
+# 20 x 12, the olive background (bottom-left pixel) is left out.
+COLOUR = {'.': (128, 128, 0), 'k': (0, 0, 0), 'g': (128, 128, 128), 'w': (255, 255, 255)}
+write_bmp('truetype_fnt.bmp', [
+    '....................',
+    '.ggggggg............',
+    '.g..g..g............',
+    '....g...............',
+    '....g..kkkkkkk......',
+    '....g..k..k..k......',
+    '...ggg....k.........',
+    '..........k.........',
+    '..........k.........',
+    '..........k.........',
+    '.........kkk........',
+    '....................'], COLOUR)
+write_bmp('device_fnt.bmp', [
+    '....................',
+    '.....kkkkkkkk.......',
+    '.....kwwwwwwk.......',
+    '.....kwkkkkwk.......',
+    '...kkkkkkkkkkkk.....',
+    '...kggggggggggk.....',
+    '...kggggggggwgk.....',
+    '...kggggggggggk.....',
+    '...kkkkkkkkkkkk.....',
+    '.....kwwwwwwk.......',
+    '.....kkkkkkkk.......',
+    '....................'], COLOUR)

@@ -1,0 +1,414 @@
+// The type-ahead combo box, the colour combo box and the font combo box on real windows.
+#include "controls/ColorBox.h"
+#include "controls/RxCombos.h"
+#include "controls/VCLUtils.h"
+#include "tests/support/Gui.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+int Beeps = 0;
+void CountBeep() { ++Beeps; }
+
+class PickersTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RequireDisplay();
+    Beeps = 0;
+    SetBeepFunc(CountBeep);
+    Form = std::make_unique<TForm>(Application);
+    Form->SetBounds(100, 100, 420, 300);
+  }
+  void TearDown() override {
+    SetBeepFunc(nullptr);
+    Form.reset();
+    PumpUntilIdle(10, 500);
+  }
+  template <class T>
+  T* Add(int Left, int Top, int Width = 145) {
+    auto* C = new T(Form.get());
+    C->SetBounds(Left, Top, Width, 21);
+    C->SetParent(Form.get());
+    return C;
+  }
+  void Show(TWinControl* Focus) {
+    Form->Show();
+    Focus->SetFocus();
+    PumpUntilIdle();
+  }
+  static void Char(TWinControl* C, HWND Wnd, char Key) { SendMessageA(Wnd, WM_CHAR, static_cast<unsigned char>(Key), 1); }
+  std::unique_ptr<TForm> Form;
+};
+
+TEST_F(PickersTest, DropDownListTypeAhead) {
+  auto* Box = Add<TAdvComboBox>(8, 8);
+  Box->SetStyle(csDropDownList);
+  for (const char* S : {"Apple", "Apricot", "Banana"}) Box->Items()->Add(S);
+  int Changes = 0;
+  Box->OnChange = [&](TObject*) { ++Changes; };
+  Show(Box);
+  const HWND W = Box->Handle();
+  for (char K : {'a', 'p', 'r'}) Char(Box, W, K);
+  EXPECT_EQ(Box->ItemIndex(), 1);
+  EXPECT_EQ(Box->SearchText(), "apr");
+  EXPECT_EQ(Beeps, 0);
+  EXPECT_EQ(Changes, 3);
+  Char(Box, W, 'x');
+  EXPECT_EQ(Beeps, 1);
+  EXPECT_EQ(Box->ItemIndex(), 1);
+  EXPECT_EQ(Box->SearchText(), "apr");
+  EXPECT_TRUE(Box->ResetTimer().Enabled());
+  Box->ResetTimer().OnTimer(&Box->ResetTimer());
+  EXPECT_EQ(Box->SearchText(), "");
+  EXPECT_FALSE(Box->ResetTimer().Enabled());
+  Char(Box, W, 'b');
+  EXPECT_EQ(Box->ItemIndex(), 2);
+  // Backspace that empties the prefix selects item 0; on an empty prefix it beeps.
+  Char(Box, W, '\b');
+  EXPECT_EQ(Box->ItemIndex(), 0);
+  Char(Box, W, '\b');
+  EXPECT_EQ(Beeps, 2);
+  Char(Box, W, 'b');
+  Char(Box, W, '\x1b');
+  EXPECT_EQ(Box->ItemIndex(), 0);
+  // A navigation key or the loss of the focus clears the prefix.
+  Char(Box, W, 'a');
+  SendMessageA(W, WM_KEYDOWN, VK_HOME, 1);
+  EXPECT_EQ(Box->SearchText(), "");
+  Char(Box, W, 'b');
+  SendMessageA(W, WM_KILLFOCUS, 0, 0);
+  EXPECT_EQ(Box->SearchText(), "");
+}
+
+TEST_F(PickersTest, DropDownListConsumesWhatMatchesNothing) {
+  auto* Box = Add<TAdvComboBox>(8, 8);
+  Box->SetStyle(csDropDownList);
+  Box->Items()->Add("Apple");
+  Box->Items()->Add("Apricot");
+  Show(Box);
+  Char(Box, Box->Handle(), 'a');
+  Char(Box, Box->Handle(), 'a');
+  EXPECT_EQ(Beeps, 1);
+  EXPECT_EQ(Box->ItemIndex(), 0);
+}
+
+TEST_F(PickersTest, EditableTypeAhead) {
+  for (bool Free : {true, false}) {
+    SCOPED_TRACE(Free);
+    Beeps = 0;
+    auto* Box = Add<TAdvComboBox>(8, 8);
+    Box->FreeText = Free;
+    for (const char* S : {"Apple", "Apricot", "Banana"}) Box->Items()->Add(S);
+    int Matches = 0;
+    Box->OnMatch = [&](TObject*) { ++Matches; };
+    Show(Box);
+    const HWND Edit = Box->EditHandle();
+    ASSERT_NE(Edit, nullptr);
+    Char(Box, Edit, 'a');
+    Char(Box, Edit, 'p');
+    EXPECT_EQ(Box->Text(), "Apple");
+    DWORD S = 0, E = 0;
+    SendMessageA(Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&S), reinterpret_cast<LPARAM>(&E));
+    EXPECT_EQ(S, 2u);
+    EXPECT_EQ(E, 5u);
+    EXPECT_EQ(Matches, 2);
+    Char(Box, Edit, 'x');
+    EXPECT_EQ(Box->Text(), Free ? "apx" : "Apple");
+    EXPECT_EQ(Beeps, Free ? 0 : 1);
+    Char(Box, Edit, 22);  // Ctrl+V
+    if (!Free) {
+      EXPECT_EQ(Box->Text(), "Apple");
+    }
+    Char(Box, Edit, '\x1b');
+    EXPECT_EQ(Box->ItemIndex(), -1);
+    delete Box;
+  }
+}
+
+TEST_F(PickersTest, EditableLengthLimitWidthAndFlatBorder) {
+  auto* Box = Add<TAdvComboBox>(8, 8);
+  Box->Items()->Add("Apple");
+  Box->SetMaxLength(3);
+  Box->FreeText = true;
+  Show(Box);
+  const HWND Edit = Box->EditHandle();
+  for (char K : {'x', 'y', 'z'}) Char(Box, Edit, K);
+  EXPECT_EQ(Box->Text(), "xyz");
+  SendMessageA(Edit, EM_SETSEL, 3, 3);
+  Char(Box, Edit, 'w');
+  EXPECT_EQ(Beeps, 1);
+  EXPECT_EQ(Box->Text(), "xyz");
+  Box->SetDropDownWidth(0);
+  EXPECT_EQ(SendMessageA(Box->Handle(), CB_GETDROPPEDWIDTH, 0, 0), Box->Width());
+  Box->SetColor(static_cast<TColor>(0x00FF00));
+  Box->SetBorderStyle(bsNone);
+  TWindowCapture Shot(Box->Handle());
+  EXPECT_TRUE(NearColor(Shot.ClientPixel(Box->Handle(), 0, 0), RGB(0, 255, 0), 2));
+  EXPECT_TRUE(NearColor(Shot.ClientPixel(Box->Handle(), 1, 5), RGB(0, 255, 0), 2));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colour combo
+
+int Dialogs = 0;
+TColor DialogInitial = 0;
+bool Confirm(HWND, TColor& Color, TStrings& Custom, TColorDialogOptions) {
+  ++Dialogs;
+  DialogInitial = Color;
+  Color = 0x00FF00;
+  Custom.Clear();
+  Custom.Add("ColorA=00FF00");
+  return true;
+}
+
+TEST_F(PickersTest, ColourEntries) {
+  auto* Box = Add<TAdvColorComboBox>(8, 8);
+  Show(Box);
+  ASSERT_EQ(Box->Items()->Count(), 43);
+  EXPECT_EQ(Box->Items()->Get(0), "Default");
+  EXPECT_EQ(Box->Items()->Get(1), "Black");
+  EXPECT_EQ(Box->Items()->Get(41), "InfoBk");
+  EXPECT_EQ(Box->Items()->Get(42), "Custom");
+  EXPECT_EQ(SendMessageA(Box->Handle(), CB_GETCOUNT, 0, 0), 43);
+  Box->SetSelectedColor(0x0000FF);
+  EXPECT_EQ(Box->Text(), "Red");
+  Box->SetSelectedColor(0x123456);
+  EXPECT_EQ(Box->ItemIndex(), 42);
+  EXPECT_EQ(Box->SelectedColor(), 0x123456);
+  Box->SetItemIndex(-1);
+  Box->SetDefaultColor(0x00ABCDEF);
+  EXPECT_EQ(Box->SelectedColor(), 0x00ABCDEF);
+  for (char K : {'b', 'l', 'u'}) Char(Box, Box->Handle(), K);
+  EXPECT_EQ(Box->Text(), "Blue");
+  Box->ColorNames().SetName(1, "Schwarz");
+  EXPECT_EQ(Box->Items()->Get(1), "Schwarz");
+  Box->SetShowSysColors(false);
+  EXPECT_EQ(Box->Items()->Count(), 18);
+  Box->SetShowSysColors(true);
+  Box->SetShowDefaultColor(false);
+  Box->SetShowCustomColor(false);
+  EXPECT_EQ(Box->Items()->Count(), 41);
+  EXPECT_EQ(Box->Items()->Get(0), "Schwarz");
+  Box->ColorNames().SetName(2, "Kastanie");
+  EXPECT_EQ(Box->Items()->Get(1), "Kastanie");
+  // Without the custom entry an unknown colour selects nothing.
+  Box->SetSelectedColor(0x123456);
+  EXPECT_EQ(Box->ItemIndex(), -1);
+  // A font change re-creates the window; the names stay.
+  const HWND Old = Box->Handle();
+  Box->Font().SetSize(12);
+  EXPECT_NE(Box->Handle(), Old);
+  char Text[64] = {};
+  SendMessageA(Box->Handle(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(Text));
+  EXPECT_STREQ(Text, "Schwarz");
+  EXPECT_EQ(SendMessageA(Box->Handle(), CB_GETITEMHEIGHT, 0, 0), FontTextHeight(Box->Font()) + 2);
+}
+
+TEST_F(PickersTest, CustomColourAfterCloseUp) {
+  auto* Box = Add<TAdvColorComboBox>(8, 8);
+  std::vector<std::string> Log;
+  Box->OnCloseUp = [&](TObject*) { Log.push_back("closeup " + std::to_string(Dialogs)); };
+  Box->OnChange = [&](TObject*) { Log.push_back("change " + std::to_string(Box->SelectedColor())); };
+  Show(Box);
+  const TColorDialogFunc Previous = SetColorDialogFunc(Confirm);
+  Dialogs = 0;
+  Box->SetSelectedColor(0x123456);
+  // Escape on "Custom" opens no dialog.
+  Box->SetDroppedDown(true);
+  PumpUntilIdle();
+  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  PumpUntilIdle();
+  EXPECT_EQ(Dialogs, 0);
+  // Picked with the keyboard: the dialog after OnCloseUp, with the current colour.
+  Box->SetItemIndex(41);
+  Log.clear();
+  Box->SetDroppedDown(true);
+  PumpUntilIdle();
+  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+  PumpUntilIdle();
+  SetColorDialogFunc(Previous);
+  EXPECT_EQ(Dialogs, 1);
+  EXPECT_EQ(DialogInitial, 0x123456);
+  EXPECT_EQ(Box->SelectedColor(), 0x00FF00);
+  ASSERT_FALSE(Log.empty());
+  EXPECT_EQ(Log.back(), "change " + std::to_string(0x00FF00));
+  EXPECT_NE(std::find(Log.begin(), Log.end(), "closeup 0"), Log.end());
+  EXPECT_EQ(Box->CustomColors().Get(0), "ColorA=00FF00");
+}
+
+TEST_F(PickersTest, RealColourDialogConfirmed) {
+  auto* Box = Add<TAdvColorComboBox>(8, 8);
+  Show(Box);
+  int Seen = 0;
+  TWindowsHook Hook(WH_CBT, [&](int Code, WPARAM W, LPARAM) {
+    if (Code != HCBT_ACTIVATE) return;
+    char Class[32] = {};
+    GetClassNameA(reinterpret_cast<HWND>(W), Class, sizeof(Class));
+    if (std::string(Class) != "#32770") return;
+    ++Seen;
+    PostMessageA(reinterpret_cast<HWND>(W), WM_COMMAND, IDOK, 0);
+  });
+  TStringList Custom;
+  TColor Color = 0x345678;
+  EXPECT_TRUE(SystemColorDialog(Box->Handle(), Color, Custom, cdFullOpen));
+  EXPECT_EQ(Seen, 1);
+  EXPECT_EQ(Color, 0x345678);
+  EXPECT_EQ(Custom.Count(), 16);
+}
+
+// Draws item Index through the form's WM_DRAWITEM into a 32-bit DIB; the pixel reader.
+struct TDrawnItem {
+  HDC DC;
+  HBITMAP Bitmap;
+  uint32_t* Bits;
+  int W, H;
+  COLORREF At(int X, int Y) const {
+    const uint32_t V = Bits[Y * W + X];
+    return RGB((V >> 16) & 0xFF, (V >> 8) & 0xFF, V & 0xFF);
+  }
+};
+
+TEST_F(PickersTest, ColourItemDrawing) {
+  auto* Box = Add<TAdvColorComboBox>(8, 8, 160);
+  Show(Box);
+  const int W = 160, H = 20;
+  BITMAPINFO Info{};
+  Info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, -H, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  TDrawnItem D{CreateCompatibleDC(nullptr), nullptr, nullptr, W, H};
+  void* Bits = nullptr;
+  D.Bitmap = CreateDIBSection(D.DC, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  D.Bits = static_cast<uint32_t*>(Bits);
+  HGDIOBJ Old = SelectObject(D.DC, D.Bitmap);
+  auto Draw = [&](int Index, UINT State) {
+    DRAWITEMSTRUCT S{ODT_COMBOBOX, static_cast<UINT>(GetDlgCtrlID(Box->Handle())), static_cast<UINT>(Index), ODA_DRAWENTIRE,
+                     State, Box->Handle(), D.DC, RECT{0, 0, W, H}, 0};
+    SendMessageA(Form->Handle(), WM_DRAWITEM, S.CtlID, reinterpret_cast<LPARAM>(&S));
+    GdiFlush();
+  };
+  // Square: B = (1,1)-(H+1-? ) : left 3, right H + 1, top 1, bottom H - 1.
+  const int SquareLeft = 3, SquareRight = H + 1;
+  Draw(8, 0);  // Gray $808080
+  EXPECT_EQ(D.At(SquareLeft + 4, 8), RGB(0x80, 0x80, 0x80));
+  EXPECT_EQ(D.At(SquareLeft, 8), RGB(0, 0, 0));
+  Draw(9, 0);  // Silver $C0C0C0
+  EXPECT_EQ(D.At(SquareLeft + 4, 8), RGB(0xC0, 0xC0, 0xC0));
+  EXPECT_EQ(D.At(SquareLeft, 8), RGB(0x80, 0x80, 0x80));
+  EXPECT_EQ(D.At(SquareRight - 1, 8), RGB(0x80, 0x80, 0x80));
+  Draw(10, ODS_SELECTED);  // Red, selected
+  EXPECT_EQ(D.At(SquareLeft + 4, 8), RGB(255, 0, 0));
+  EXPECT_EQ(D.At(W - 3, 2), static_cast<COLORREF>(GetSysColor(COLOR_HIGHLIGHT)));
+  Draw(42, 0);  // Custom: three dots
+  const COLORREF Back = static_cast<COLORREF>(ColorToRGB(Box->Color()));
+  for (int X : {W - 16, W - 12, W - 8}) {
+    EXPECT_EQ(D.At(X, H - 6), RGB(0, 0, 0)) << X;
+    EXPECT_EQ(D.At(X + 1, H - 5), RGB(0, 0, 0)) << X;
+    EXPECT_EQ(D.At(X + 2, H - 6), Back) << X;
+  }
+  SelectObject(D.DC, Old);
+  DeleteObject(D.Bitmap);
+  DeleteDC(D.DC);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Font combo
+
+TEST(FontFilter, OptionsOverFakeFamilies) {
+  const std::vector<TFontFamilyRec> Families{
+      {"Arial", ANSI_CHARSET, VARIABLE_PITCH, TRUETYPE_FONTTYPE},
+      {"Arial", RUSSIAN_CHARSET, VARIABLE_PITCH, TRUETYPE_FONTTYPE},
+      {"Terminal", OEM_CHARSET, FIXED_PITCH, RASTER_FONTTYPE},
+      {"Symbol", SYMBOL_CHARSET, VARIABLE_PITCH, TRUETYPE_FONTTYPE},
+      {"Courier", ANSI_CHARSET, FIXED_PITCH, RASTER_FONTTYPE},
+      {"Printer", ANSI_CHARSET, FIXED_PITCH, DEVICE_FONTTYPE},
+      {"Cyrillic", RUSSIAN_CHARSET, VARIABLE_PITCH, TRUETYPE_FONTTYPE}};
+  const struct {
+    TFontListOptions Options;
+    std::vector<std::string> Names;
+  } Cases[] = {
+      {0, {"Arial", "Terminal", "Symbol", "Courier", "Printer", "Cyrillic"}},
+      {foNoOEMFonts | foNoSymbolFonts, {"Arial", "Courier", "Printer", "Cyrillic"}},
+      {foScalableOnly, {"Arial", "Symbol", "Printer", "Cyrillic"}},
+      {foTrueTypeOnly, {"Arial", "Symbol", "Cyrillic"}},
+      {foFixedPitchOnly, {"Terminal", "Courier", "Printer"}},
+      {foAnsiOnly, {"Arial", "Courier", "Printer"}},
+      {foOEMFontsOnly, {"Terminal"}},
+  };
+  for (const auto& C : Cases) {
+    TStringList List;
+    AddFontFamilies(List, Families, C.Options);
+    std::vector<std::string> Names;
+    for (int I = 0; I < List.Count(); ++I) Names.push_back(List.Get(I));
+    EXPECT_EQ(Names, C.Names) << C.Options;
+    if (C.Options == 0) {
+      EXPECT_EQ(FontEntryBits(List, 0), TRUETYPE_FONTTYPE | FontNotSymbolBit);
+      EXPECT_EQ(FontEntryBits(List, 1), RASTER_FONTTYPE | FontNotSymbolBit);
+      EXPECT_EQ(FontEntryBits(List, 2), static_cast<uintptr_t>(TRUETYPE_FONTTYPE));
+      EXPECT_EQ(FontEntryBits(List, 4), DEVICE_FONTTYPE | FontNotSymbolBit);
+    }
+  }
+}
+
+TEST_F(PickersTest, FontComboBox) {
+  auto* Box = Add<TFontComboBox>(8, 8, 200);
+  Box->SetOptions(foNoOEMFonts | foNoSymbolFonts);
+  Box->SetStyle(odcsDropDown);
+  int Changes = 0;
+  Box->OnChange = [&](TObject*) { ++Changes; };
+  Show(Box);
+  TStrings& Items = *Box->Items();
+  ASSERT_GT(Items.Count(), 1);
+  for (int I = 1; I < Items.Count(); ++I) EXPECT_LT(lstrcmpiA(Items.Get(I - 1).c_str(), Items.Get(I).c_str()), 0) << Items.Get(I);
+  for (const char* Absent : {"Marlett", "Symbol", "Wingdings"}) EXPECT_LT(Items.IndexOf(Absent), 0) << Absent;
+  EXPECT_EQ(SendMessageA(Box->Handle(), CB_GETCOUNT, 0, 0), Items.Count());
+  EXPECT_EQ(Box->ItemHeight(), std::max(FontTextHeight(Box->Font()) + 1, 11));
+  const std::string Name = Items.Get(Items.Count() / 2);
+  std::string Lower = Name;
+  for (char& C : Lower) C = static_cast<char>(tolower(static_cast<unsigned char>(C)));
+  Changes = 0;
+  Box->SetFontName(Lower);
+  EXPECT_EQ(Box->ItemIndex(), Items.Count() / 2);
+  EXPECT_EQ(Changes, 1);
+  Box->SetFontName("No Such Font");
+  EXPECT_EQ(Box->FontName(), "No Such Font");
+  EXPECT_EQ(Box->ItemIndex(), -1);
+  EXPECT_EQ(Changes, 2);
+  // Typing another listed name selects it.
+  SetWindowTextA(Box->EditHandle(), Items.Get(0).c_str());
+  SendMessageA(Form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Box->Handle()), CBN_EDITCHANGE),
+               reinterpret_cast<LPARAM>(Box->Handle()));
+  EXPECT_EQ(Box->ItemIndex(), 0);
+  EXPECT_EQ(Changes, 3);
+  // WM_FONTCHANGE to the form refills the list and keeps the name.
+  Box->SetFontName(Name);
+  const int Count = Items.Count();
+  Items.Add("Zz not a font");
+  SendMessageA(Form->Handle(), WM_FONTCHANGE, 0, 0);
+  EXPECT_EQ(Items.Count(), Count);
+  EXPECT_LT(Items.IndexOf("Zz not a font"), 0);
+  EXPECT_EQ(Box->FontName(), Name);
+  // No printer: an empty list; the drop-down box keeps the name.
+  Changes = 0;
+  Box->SetDevice(fdPrinter);
+  EXPECT_EQ(Items.Count(), 0);
+  EXPECT_EQ(Box->FontName(), Name);
+  Box->SetDevice(fdBoth);
+  EXPECT_GT(Items.Count(), 1);
+}
+
+TEST_F(PickersTest, FontComboListWithoutPrinter) {
+  auto* Box = Add<TFontComboBox>(8, 8, 200);
+  Show(Box);
+  Box->SetFontName(Box->Items()->Get(0));
+  int Changes = 0;
+  Box->OnChange = [&](TObject*) { ++Changes; };
+  Box->SetDevice(fdPrinter);
+  EXPECT_EQ(Box->Items()->Count(), 0);
+  EXPECT_EQ(Box->ItemIndex(), -1);
+  EXPECT_EQ(Changes, 1);
+}
+
+}  // namespace

@@ -1,0 +1,319 @@
+// The spin edit, its up-down and the diagonal spin button, on real windows.
+#include "controls/ColorBox.h"
+#include "controls/RXSpin.h"
+#include "controls/RxCombos.h"
+#include "controls/VCLUtils.h"
+#include "tests/support/Gui.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+int SpinBeeps = 0;
+void CountSpinBeep() { ++SpinBeeps; }
+
+TEST(SpinValues, ConversionTable) {
+  char Sep[8] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Sep, sizeof(Sep));
+  const struct {
+    TValueType Type;
+    double Min, Max;
+    const char* Text;  // written as text when Write is NaN
+    double Write;
+    std::string Shown;
+    double Read;
+  } Cases[] = {
+      {vtHex, 0, 0, nullptr, 255, "FF", 255},
+      {vtHex, 0, 0, "1a", 0, "1a", 26},
+      {vtFloat, 0, 0, nullptr, 1, std::string("1") + Sep + "00", 1},
+      {vtInteger, 0, 0, nullptr, 2.5, "2", 2},
+      {vtInteger, 0, 0, nullptr, 3.5, "4", 4},
+      {vtInteger, 6, 20, "x", 0, "x", 6},
+      {vtInteger, 0, 0, nullptr, -123456, "-123456", -123456},
+      {vtInteger, 6, 20, nullptr, 25, "20", 20},
+      {vtInteger, 0, 0, nullptr, 3000000000.0, "3000000000", 3000000000.0},
+      {vtHex, 0, 0, nullptr, 3000000000.0, "B2D05E00", 3000000000.0},
+  };
+  for (const auto& C : Cases) {
+    TRxSpinEdit Edit(nullptr);
+    Edit.SetValueType(C.Type);
+    Edit.MinValue = C.Min;
+    Edit.MaxValue = C.Max;
+    if (C.Text)
+      Edit.SetText(C.Text);
+    else
+      Edit.SetValue(C.Write);
+    EXPECT_EQ(Edit.Text(), C.Shown) << C.Shown;
+    EXPECT_EQ(Edit.Value(), C.Read) << C.Shown;
+  }
+  TRxSpinEdit Edit(nullptr);
+  Edit.SetValueType(vtFloat);
+  Edit.SetIncrement(0.4);
+  Edit.SetValueType(vtInteger);
+  EXPECT_EQ(Edit.Increment(), 1.0);
+}
+
+TEST(SpinValues, AcceptsChar) {
+  char Sep[8] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Sep, sizeof(Sep));
+  TRxSpinEdit Edit(nullptr);
+  EXPECT_TRUE(Edit.AcceptsChar('5'));
+  EXPECT_TRUE(Edit.AcceptsChar('-'));
+  EXPECT_FALSE(Edit.AcceptsChar('a'));
+  Edit.SetValueType(vtHex);
+  EXPECT_TRUE(Edit.AcceptsChar('a'));
+  EXPECT_FALSE(Edit.AcceptsChar('g'));
+  Edit.SetValueType(vtFloat);
+  Edit.SetText("12");
+  EXPECT_TRUE(Edit.AcceptsChar(Sep[0]));
+  EXPECT_TRUE(Edit.AcceptsChar('e'));
+  Edit.SetText(std::string("1") + Sep + "5E3");
+  EXPECT_FALSE(Edit.AcceptsChar(Sep[0]));
+  EXPECT_FALSE(Edit.AcceptsChar('e'));
+  EXPECT_FALSE(Edit.AcceptsChar('E'));
+  Edit.EditorEnabled = false;
+  EXPECT_FALSE(Edit.AcceptsChar('1'));
+  EXPECT_FALSE(Edit.AcceptsChar('\b'));
+  EXPECT_TRUE(Edit.AcceptsChar('\x1b'));
+}
+
+class SpinTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RequireDisplay();
+    SpinBeeps = 0;
+    SetBeepFunc(CountSpinBeep);
+    Form = std::make_unique<TForm>(Application);
+    Form->SetBounds(120, 120, 300, 200);
+    Edit = new TRxSpinEdit(Form.get());
+    Edit->SetBounds(10, 10, 60, 21);
+    Edit->SetButtonKind(bkStandard);
+    Edit->MinValue = 6;
+    Edit->MaxValue = 20;
+    Edit->SetValue(8);
+    Edit->TabStop = true;
+    Edit->SetParent(Form.get());
+    Other = new TEdit(Form.get());
+    Other->SetBounds(10, 50, 60, 21);
+    Other->TabStop = true;
+    Other->SetParent(Form.get());
+    Form->Show();
+    Edit->SetFocus();
+    PumpUntilIdle();
+  }
+  void TearDown() override {
+    SetBeepFunc(nullptr);
+    Form.reset();
+    PumpUntilIdle(10, 500);
+  }
+  void Key(WORD Vk) {
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = Vk;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+    PumpUntilIdle(30);
+  }
+  std::unique_ptr<TForm> Form;
+  TRxSpinEdit* Edit = nullptr;
+  TEdit* Other = nullptr;
+};
+
+TEST_F(SpinTest, TypedValueClampedOnExit) {
+  Edit->SetText("");
+  Key('3');
+  EXPECT_EQ(Edit->Text(), "3");
+  Key(VK_TAB);
+  EXPECT_TRUE(Other->Focused());
+  EXPECT_EQ(Edit->Text(), "6");
+}
+
+TEST_F(SpinTest, StepsAndEvents) {
+  int Changes = 0, Tops = 0;
+  Edit->OnChange = [&](TObject*) { ++Changes; };
+  Edit->OnTopClick = [&](TObject*) { ++Tops; };
+  Edit->SetValue(20);
+  Changes = 0;
+  Edit->StepUp();
+  EXPECT_EQ(Edit->Text(), "20");
+  EXPECT_EQ(Changes, 0);
+  EXPECT_EQ(Tops, 1);
+  Key(VK_DOWN);
+  EXPECT_EQ(Edit->Text(), "19");
+  EXPECT_EQ(Changes, 1);
+  // A click on the up-down's upper half adds the increment; the position stays 0.
+  TRxUpDown* Up = Edit->UpDown();
+  ASSERT_NE(Up, nullptr);
+  RECT R;
+  GetClientRect(Up->Handle(), &R);
+  SendMessageA(Up->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(R.right / 2, R.bottom / 4));
+  SendMessageA(Up->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(R.right / 2, R.bottom / 4));
+  PumpUntilIdle();
+  EXPECT_EQ(Edit->Text(), "20");
+  EXPECT_EQ(SendMessageA(Up->Handle(), UDM_GETPOS32, 0, 0), 0);
+  // Geometry: the up-down's width and the formatting rectangle.
+  EXPECT_EQ(Up->Width(), std::min(GetSystemMetrics(SM_CXVSCROLL), 15));
+  RECT Format;
+  SendMessageA(Edit->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Format));
+  // Wine adjusts a formatting rectangle on its own: the expected one goes through a plain edit.
+  HWND Plain = CreateWindowExA(static_cast<DWORD>(GetWindowLongPtrA(Edit->Handle(), GWL_EXSTYLE)), "EDIT", "",
+                               static_cast<DWORD>(GetWindowLongPtrA(Edit->Handle(), GWL_STYLE)) & ~static_cast<DWORD>(WS_VISIBLE), 0, 0, Edit->Width(), Edit->Height(),
+                               Form->Handle(), nullptr, nullptr, nullptr);
+  SendMessageA(Plain, WM_SETFONT, SendMessageA(Edit->Handle(), WM_GETFONT, 0, 0), 0);
+  SendMessageA(Plain, EM_SETMARGINS, EC_RIGHTMARGIN, 0);
+  RECT Wanted{0, 0, Up->Left() - 2, Edit->ClientHeight() + 1}, Expected;
+  SendMessageA(Plain, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Wanted));
+  SendMessageA(Plain, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Expected));
+  DestroyWindow(Plain);
+  EXPECT_EQ(Format.right, Expected.right);
+  EXPECT_LE(Format.right, Up->Left() - 2);
+}
+
+TEST_F(SpinTest, ReadOnlyAndEditorDisabled) {
+  Edit->SetReadOnly(true);
+  Key(VK_UP);
+  Edit->StepDown();
+  EXPECT_EQ(Edit->Text(), "8");
+  EXPECT_EQ(SpinBeeps, 2);
+  Edit->SetReadOnly(false);
+  Edit->EditorEnabled = false;
+  Key('7');
+  EXPECT_EQ(SpinBeeps, 3);
+  EXPECT_EQ(Edit->Text(), "8");
+  Key(VK_UP);
+  EXPECT_EQ(Edit->Text(), "9");
+}
+
+TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
+  auto* Ok = new TButton(Form.get());
+  Ok->SetBounds(100, 10, 75, 25);
+  Ok->SetParent(Form.get());
+  Ok->SetDefault(true);
+  int Clicks = 0;
+  Ok->OnClick = [&](TObject*) { ++Clicks; };
+  Edit->SetFocus();
+  PumpUntilIdle();
+  Key(VK_RETURN);
+  EXPECT_EQ(Clicks, 1);
+  EXPECT_EQ(Edit->Text(), "8");
+  SendMessageA(Edit->Handle(), WM_CHAR, '\n', 1);
+  EXPECT_EQ(Edit->Text(), "8");
+  // Pasted text is taken up to its first line break.
+  if (OpenClipboard(Edit->Handle())) {
+    EmptyClipboard();
+    HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE, 16);
+    memcpy(GlobalLock(Data), "12\r\n34", 7);
+    GlobalUnlock(Data);
+    SetClipboardData(CF_TEXT, Data);
+    CloseClipboard();
+  }
+  Edit->SelectAll();
+  SendMessageA(Edit->Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(Edit->Text(), "12");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The diagonal button
+
+class SpinButtonTest : public SpinTest {};
+
+TEST_F(SpinButtonTest, HalvesAndRepeat) {
+  auto* Button = new TRxSpinButton(Form.get());
+  Button->SetBounds(150, 60, 20, 20);
+  Button->SetParent(Form.get());
+  EXPECT_EQ(Button->HalfAt(5, 5), sbTopDown);
+  EXPECT_EQ(Button->HalfAt(0, 20), sbTopDown);
+  EXPECT_EQ(Button->HalfAt(10, 10), sbTopDown);
+  EXPECT_EQ(Button->HalfAt(20, 0), sbTopDown);
+  EXPECT_EQ(Button->HalfAt(15, 15), sbBottomDown);
+  std::vector<DWORD> Times;
+  DWORD Start = 0;
+  Button->OnTopClick = [&](TObject*) { Times.push_back(GetTickCount() - Start); };
+  PumpUntilIdle();
+  POINT P = Button->ClientToScreen(POINT{5, 5});
+  SetCursorPos(P.x, P.y);
+  PumpUntilIdle();
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  Start = GetTickCount();
+  SendInput(1, &In, sizeof(In));
+  PumpUntil([&] { return GetTickCount() - Start >= 650; }, 1000);
+  In.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &In, sizeof(In));
+  PumpUntilIdle();
+  ASSERT_GE(Times.size(), 3u);
+  ASSERT_LE(Times.size(), 5u);
+  EXPECT_LT(Times[0], 100u);
+  EXPECT_NEAR(static_cast<double>(Times[1]), 400, 80);
+  EXPECT_NEAR(static_cast<double>(Times[2]), 500, 80);
+  EXPECT_EQ(Button->Down(), sbNotDown);
+  // A throwing click stops the timer and reaches the handler once.
+  int Errors = 0;
+  Application->OnException = [&](TObject*, Exception&) { ++Errors; };
+  Button->OnTopClick = [&](TObject*) {
+    if (!Times.empty()) Times.clear(), throw Exception("spin failed");
+  };
+  Times.push_back(0);
+  Start = GetTickCount();
+  In.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &In, sizeof(In));
+  PumpUntil([&] { return GetTickCount() - Start >= 300; }, 600);
+  In.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &In, sizeof(In));
+  PumpUntilIdle();
+  Application->OnException = nullptr;
+  EXPECT_EQ(Errors, 1);
+  ASSERT_NE(Button->RepeatTimer(), nullptr);
+}
+
+TEST_F(SpinButtonTest, PicturesAtTheirLines) {
+  auto* Button = new TRxSpinButton(Form.get());
+  Button->SetBounds(0, 0, 20, 20);
+  const COLORREF Face = GetSysColor(COLOR_BTNFACE), Shadow = GetSysColor(COLOR_BTNSHADOW),
+                 Light = GetSysColor(COLOR_BTNHIGHLIGHT), Frame = GetSysColor(COLOR_WINDOWFRAME);
+  auto None = Button->DrawPicture(sbNotDown);
+  auto Top = Button->DrawPicture(sbTopDown);
+  auto Bottom = Button->DrawPicture(sbBottomDown);
+  auto Px = [](TBitmap& B, int X, int Y) { return static_cast<COLORREF>(GetPixel(B.DC(), X, Y)); };
+  EXPECT_EQ(Px(*None, 0, 10), Frame);
+  EXPECT_EQ(Px(*None, 1, 8), Light);    // top half's left line
+  EXPECT_EQ(Px(*Top, 1, 8), Shadow);    // pressed
+  EXPECT_EQ(Px(*None, 10, 18), Shadow); // bottom line
+  EXPECT_EQ(Px(*Bottom, 10, 18), Light);
+  EXPECT_EQ(Px(*None, 4, 9), Face);
+  EXPECT_EQ(Px(*None, 12, 6), Shadow);  // the top half's shadow line
+  EXPECT_EQ(Px(*Top, 12, 6), Face);
+  // The up arrow (6x6, tip at its row 1, column 2) at N(5 - 3) + 1 = 3.
+  EXPECT_EQ(Px(*None, 3 + 2, 3 + 1), RGB(0, 0, 0));
+  EXPECT_EQ(Px(*Top, 4 + 2, 4 + 1), RGB(0, 0, 0));
+  delete Button;
+}
+
+TEST_F(SpinTest, Gallery) {
+  Form->SetBounds(120, 120, 420, 300);
+  Edit->SetButtonKind(bkDiagonal);
+  auto* Std = new TRxSpinEdit(Form.get());
+  Std->SetBounds(10, 90, 60, 21);
+  Std->SetButtonKind(bkStandard);
+  Std->SetParent(Form.get());
+  auto* Fonts = new TFontComboBox(Form.get());
+  Fonts->SetBounds(10, 130, 85, 21);
+  Fonts->SetParent(Form.get());
+  auto* Colours = new TAdvColorComboBox(Form.get());
+  Colours->SetBounds(100, 10, 180, 21);
+  Colours->SetParent(Form.get());
+  Fonts->SetFontName(Fonts->Items()->Get(0));
+  Colours->SetSelectedColor(0x0000FF);
+  Colours->SetDroppedDown(true);
+  PumpUntilIdle();
+  TWindowCapture Shot(Form->Handle());
+  EXPECT_TRUE(Shot.SavePng("controls-3"));
+  // The list shows beside the form's picture: it was dropped down when captured.
+  EXPECT_TRUE(Colours->DroppedDown());
+  Colours->SetDroppedDown(false);
+}
+
+}  // namespace
