@@ -1,15 +1,11 @@
-// Start-up of the component library in a GUI program: the hand and dragging-hand cursors of the
-// program's resources enter the screen's cursor table as crHand and crDragHand.
-#include "classlib/gui/Forms.h"
-#include "controls/RXConst.h"
+// Start-up of the component library in a GUI program: the program's cursors enter the screen's
+// cursor table.
+#include "controls/AdvCursors.h"
 
 namespace {
 
-struct TRxCursors {
-  TRxCursors() {
-    for (const int Cursor : {crHand, crDragHand})
-      if (const HCURSOR Handle = LoadRxCursor(Cursor)) Screen->SetCursors(Cursor, Handle);
-  }
-} RxCursors;
+struct TCursorStartup {
+  TCursorStartup() { InitAdvCursors(GetModuleHandleA(nullptr)); }
+} CursorStartup;
 
 }  // namespace

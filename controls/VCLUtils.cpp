@@ -377,3 +377,23 @@ void StretchDrawRectTransparent(TCanvas& Dest, int DstX, int DstY, int DstW, int
   StretchDrawTransparent(Dest, Bitmap, TransparentColor, DstX, DstY, DstW, DstH, SrcRect.left, SrcRect.top,
                          RectWidth(SrcRect), RectHeight(SrcRect));
 }
+
+void Frame3D(HDC DC, RECT& Rect, TColor TopColor, TColor BottomColor, int Width) {
+  auto Line = [DC](TColor Color, int X, int Y, int W, int H) {
+    SetBkColor(DC, static_cast<COLORREF>(ColorToRGB(Color)));
+    const RECT R{X, Y, X + W, Y + H};
+    ExtTextOutA(DC, 0, 0, ETO_OPAQUE, &R, nullptr, 0, nullptr);
+  };
+  const COLORREF OldBk = GetBkColor(DC);
+  for (int I = 0; I < Width; ++I) {
+    const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
+    if (W > 0 && H > 0) {
+      Line(TopColor, Rect.left, Rect.top, W - 1, 1);
+      Line(TopColor, Rect.left, Rect.top, 1, H - 1);
+      Line(BottomColor, Rect.right - 1, Rect.top, 1, H);
+      Line(BottomColor, Rect.left, Rect.bottom - 1, W, 1);
+    }
+    InflateRect(&Rect, -1, -1);
+  }
+  SetBkColor(DC, OldBk);
+}

@@ -95,3 +95,7 @@ void StretchDrawTransparent(TCanvas& Dest, TBitmap& Bitmap, TColor TransparentCo
                             int DstH, int SrcX, int SrcY, int SrcW, int SrcH);
 void StretchDrawRectTransparent(TCanvas& Dest, int DstX, int DstY, int DstW, int DstH, const RECT& SrcRect,
                                 TBitmap& Bitmap, TColor TransparentColor);
+
+// Width one-pixel three-dimensional frames inside Rect: TopColor on the left and top, BottomColor on
+// the right and bottom. Rect shrinks by Width on each side.
+void Frame3D(HDC DC, RECT& Rect, TColor TopColor, TColor BottomColor, int Width);

@@ -1,6 +1,11 @@
 // Published properties: lookups by name and the text forms of the property kinds.
 #include "classlib/core/TypInfo.h"
 
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 const TPropInfo* TClassInfo::FindProperty(const std::string& PropName) const {
   for (const TClassInfo* C = this; C; C = C->Parent)
     for (const TPropInfo& P : C->Properties)
@@ -137,4 +142,32 @@ std::string SetMembersText(const std::vector<std::string>& Names, unsigned Value
   for (size_t I = 0; I < Names.size(); ++I)
     if (Value & (1u << I)) Result += (Result.empty() ? "" : ",") + Names[I];
   return "[" + Result + "]";
+}
+
+std::string LocaleDecimalSeparator() {
+  char Buffer[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Buffer, sizeof(Buffer)) <= 1) return ".";
+  return Buffer;
+}
+
+std::string FloatToLocaleText(double Value, int Digits) {
+  char Buffer[64];
+  snprintf(Buffer, sizeof(Buffer), "%.*g", Digits, Value);
+  std::string Text = Buffer;
+  const size_t Point = Text.find('.');
+  if (Point != std::string::npos) Text.replace(Point, 1, LocaleDecimalSeparator());
+  return Text;
+}
+
+double LocaleTextToFloat(const std::string& Text) {
+  std::string S = Trim(Text);
+  const std::string Sep = LocaleDecimalSeparator();
+  if (Sep != ".") {
+    if (S.find('.') != std::string::npos) throw EConvertError("'%s' is not a valid floating point value", {Text});
+    if (const size_t P = S.find(Sep); P != std::string::npos) S.replace(P, Sep.size(), ".");
+  }
+  char* End = nullptr;
+  const double V = S.empty() ? 0 : strtod(S.c_str(), &End);
+  if (S.empty() || *End != '\0') throw EConvertError("'%s' is not a valid floating point value", {Text});
+  return V;
 }

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-enum TPropKind { pkString, pkInteger, pkBoolean, pkEnumeration, pkSet, pkStrings, pkCollection, pkObject, pkComponent };
+enum TPropKind { pkString, pkInteger, pkBoolean, pkEnumeration, pkSet, pkStrings, pkCollection, pkObject, pkComponent,
+                 pkChar, pkFloat, pkInt64 };
 
 struct TClassInfo;
 
@@ -28,6 +29,11 @@ struct TPropInfo {
   const TClassInfo* ObjectClass = nullptr;
   // pkEnumeration, pkSet: the member names, in the order of their values (bits).
   std::vector<std::string> Names;
+  // pkFloat: significant digits of the text (7 single, 15 double, 18 extended).
+  int Digits = 15;
+  // pkComponent: the component itself, and setting it (nullptr clears).
+  std::function<TComponent*(TObject* Instance)> GetComponent;
+  std::function<void(TObject* Instance, TComponent* Value)> SetComponent;
 };
 
 // An event: Bind stores a handler (a std::function of the event's exact type, in a std::any).
@@ -78,6 +84,12 @@ void BindEvent(TComponent* Instance, const std::string& EventName, const std::an
 // when it has none) or one of the owner's components; nullptr for "" and when none is found.
 TComponent* FindComponentRef(TComponent* Instance, const std::string& Name);
 
+// Floating-point text in the general format with Digits significant digits and the user locale's
+// decimal separator; reading takes that separator (bad text raises EConvertError).
+std::string FloatToLocaleText(double Value, int Digits);
+double LocaleTextToFloat(const std::string& Text);
+std::string LocaleDecimalSeparator();
+
 // Text conversions of the property kinds; bad text raises EConvertError.
 bool StrToBoolProp(const std::string& Text);
 int EnumValue(const std::vector<std::string>& Names, const std::string& Text);
@@ -104,6 +116,43 @@ TPropInfo IntProp(const char* Name, G Get, S Set) {
   P.Kind = pkInteger;
   P.Get = [Get](TObject* O) { return IntToStr(static_cast<long long>(std::invoke(Get, static_cast<C&>(*O)))); };
   P.Set = [Set](TObject* O, const std::string& T) { std::invoke(Set, static_cast<C&>(*O), StrToInt(T)); };
+  return P;
+}
+
+template <class C, class G, class S>
+TPropInfo Int64Prop(const char* Name, G Get, S Set) {
+  TPropInfo P = IntProp<C>(Name, Get, Set);
+  P.Kind = pkInt64;
+  P.Set = [Set](TObject* O, const std::string& T) { 
+    const long long V = StrToInt64Def(T, 0);
+    if (V == 0 && StrToInt64Def(T, 1) != 0) throw EConvertError("'%s' is not a valid integer value", {T});
+    std::invoke(Set, static_cast<C&>(*O), V);
+  };
+  return P;
+}
+
+// One character; writing "" raises EConvertError.
+template <class C, class G, class S>
+TPropInfo CharProp(const char* Name, G Get, S Set) {
+  TPropInfo P;
+  P.Name = Name;
+  P.Kind = pkChar;
+  P.Get = [Get](TObject* O) { return std::string(1, static_cast<char>(std::invoke(Get, static_cast<C&>(*O)))); };
+  P.Set = [Set](TObject* O, const std::string& T) {
+    if (T.empty()) throw EConvertError("'' is not a valid character");
+    std::invoke(Set, static_cast<C&>(*O), T[0]);
+  };
+  return P;
+}
+
+template <class C, class G, class S>
+TPropInfo FloatProp(const char* Name, int Digits, G Get, S Set) {
+  TPropInfo P;
+  P.Name = Name;
+  P.Kind = pkFloat;
+  P.Digits = Digits;
+  P.Get = [Get, Digits](TObject* O) { return FloatToLocaleText(static_cast<double>(std::invoke(Get, static_cast<C&>(*O))), Digits); };
+  P.Set = [Set](TObject* O, const std::string& T) { std::invoke(Set, static_cast<C&>(*O), LocaleTextToFloat(T)); };
   return P;
 }
 
@@ -196,6 +245,12 @@ TPropInfo ComponentProp(const char* Name, G Get, S Set) {
       if (!Ref) throw EConvertError("Component '%s' not found", {Text});
     }
     std::invoke(Set, Self, Ref);
+  };
+  P.GetComponent = [Get](TObject* O) -> TComponent* { return std::invoke(Get, static_cast<C&>(*O)); };
+  P.SetComponent = [Set](TObject* O, TComponent* Value) {
+    T* Ref = dynamic_cast<T*>(Value);
+    if (Value && !Ref) throw EConvertError("Component '%s' not found", {Value->Name()});
+    std::invoke(Set, static_cast<C&>(*O), Ref);
   };
   return P;
 }
