@@ -529,6 +529,10 @@ void TFrame::InitLayout(const TLayout& Layout) { LoadLayoutInto(this, TFrame::St
 // ---------------------------------------------------------------------------------------------
 // TApplication
 
+namespace {
+constexpr UINT_PTR HintTimerId = 1;  // the hint's timer, on the application window
+}  // namespace
+
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   INITCOMMONCONTROLSEX Init{sizeof(Init), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&Init);
@@ -540,6 +544,8 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
 TApplication::~TApplication() {
   // The forms (owned components) go first, while the application window still exists.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  if (FHintWindow) DestroyWindow(FHintWindow);
+  if (FHintFont) DeleteObject(FHintFont);
   if (FHandle) DestroyWindow(FHandle);
 }
 
@@ -561,6 +567,12 @@ void TApplication::WndProc(TMessage& M) {
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();
       return;
+    case WM_TIMER:
+      if (M.WParam == HintTimerId) {
+        HintTick();
+        return;
+      }
+      [[fallthrough]];
     default: M.Result = DefWindowProcA(FHandle, M.Msg, M.WParam, M.LParam);
   }
 }
@@ -611,6 +623,16 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     return true;
   }
   CallGuarded([&] {
+    switch (Msg.message) {
+      case WM_MOUSEMOVE:
+      case WM_NCMOUSEMOVE: HintMouseMove(); break;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+      case WM_NCLBUTTONDOWN:
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN: CancelHint(); break;
+    }
     bool Handled = false;
     if (OnMessage) OnMessage(Msg, Handled);
     for (TApplicationEvents* E : std::vector<TApplicationEvents*>(AppEvents()))
@@ -621,6 +643,134 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     }
   });
   return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hints
+
+namespace {
+
+constexpr UINT HintPollMs = 100;  // while a hint may show
+
+// The control whose hint applies at a screen point: the one there or its nearest parent with a hint,
+// when that one shows hints.
+TControl* HintControlAt(POINT P) {
+  TControl* C = FindDragTarget(P, true);
+  while (C && C->Hint().empty()) C = C->Parent();
+  return C && C->ShowHint ? C : nullptr;
+}
+
+LRESULT CALLBACK HintWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  LRESULT Result = 0;
+  if (!CallGuarded([&] {
+        switch (Msg) {
+          case WM_NCHITTEST: Result = HTTRANSPARENT; break;
+          case WM_PAINT: {
+            PAINTSTRUCT Ps;
+            HDC DC = BeginPaint(Wnd, &Ps);
+            RECT R;
+            GetClientRect(Wnd, &R);
+            FillRect(DC, &R, GetSysColorBrush(COLOR_INFOBK));
+            char Text[1024] = {};
+            GetWindowTextA(Wnd, Text, sizeof(Text));
+            const HGDIOBJ OldFont = SelectObject(DC, reinterpret_cast<HFONT>(GetWindowLongPtrA(Wnd, 0)));
+            SetBkMode(DC, TRANSPARENT);
+            SetTextColor(DC, GetSysColor(COLOR_INFOTEXT));
+            InflateRect(&R, -2, -1);
+            DrawTextA(DC, Text, -1, &R, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+            SelectObject(DC, OldFont);
+            EndPaint(Wnd, &Ps);
+            break;
+          }
+          default: Result = DefWindowProcA(Wnd, Msg, WParam, LParam);
+        }
+      }))
+    return 0;
+  return Result;
+}
+
+}  // namespace
+
+void TApplication::HintMouseMove() {
+  if (!ShowHint && !FHintControl) return;
+  HintTick();
+}
+
+void TApplication::HintTick() {
+  POINT P;
+  GetCursorPos(&P);
+  TControl* Control = ShowHint ? HintControlAt(P) : nullptr;
+  if (Control != FHintControl) {
+    HideHintWindow();
+    FHintControl = Control;
+    FHintSince = GetTickCount();
+    HintText = Control ? GetLongHint(Control->Hint()) : std::string();
+  }
+  if (!FHintControl) {
+    if (FHintTimer) KillTimer(Handle(), HintTimerId);
+    FHintTimer = false;
+    return;
+  }
+  // The timer sees the mouse rest, and leave for windows of other programs, which send nothing here.
+  if (!FHintTimer) FHintTimer = SetTimer(Handle(), HintTimerId, HintPollMs, nullptr) != 0;
+  const DWORD Rested = GetTickCount() - FHintSince;
+  if (!FHintShown && FHintSince && Rested >= static_cast<DWORD>(HintPause)) {
+    ActivateHint(GetShortHint(Control->Hint()));
+    FHintSince = GetTickCount();
+  } else if (FHintShown && Rested >= static_cast<DWORD>(HintHidePause)) {
+    CancelHint();
+  }
+}
+
+void TApplication::CancelHint() {
+  HideHintWindow();
+  FHintSince = 0;  // not again until the mouse moves to another control
+}
+
+void TApplication::HideHintWindow() {
+  if (FHintWindow && FHintShown) ShowWindow(FHintWindow, SW_HIDE);
+  FHintShown = false;
+}
+
+void TApplication::ActivateHint(const std::string& Text) {
+  if (Text.empty()) return;
+  if (!FHintWindow) {
+    static const ATOM Atom = [] {
+      WNDCLASSA Class{};
+      Class.style = CS_SAVEBITS;
+      Class.lpfnWndProc = HintWndProc;
+      Class.cbWndExtra = sizeof(LONG_PTR);
+      Class.hInstance = GetModuleHandleA(nullptr);
+      Class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      Class.lpszClassName = "THintWindow";
+      return RegisterClassA(&Class);
+    }();
+    (void)Atom;
+    NONCLIENTMETRICSA Metrics{};
+    Metrics.cbSize = sizeof(Metrics);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(Metrics), &Metrics, 0);
+    FHintFont = CreateFontIndirectA(&Metrics.lfStatusFont);
+    FHintWindow = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "THintWindow", "", WS_POPUP | WS_BORDER, 0, 0, 0,
+                                  0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(FHintWindow, 0, reinterpret_cast<LONG_PTR>(FHintFont));
+  }
+  SetWindowTextA(FHintWindow, Text.c_str());
+  HDC DC = GetDC(FHintWindow);
+  const HGDIOBJ OldFont = SelectObject(DC, FHintFont);
+  RECT R{0, 0, Screen ? Screen->Width() / 3 : 300, 0};
+  DrawTextA(DC, Text.c_str(), -1, &R, DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+  SelectObject(DC, OldFont);
+  ReleaseDC(FHintWindow, DC);
+  const int Width = R.right + 6, Height = R.bottom + 4;
+  POINT P;
+  GetCursorPos(&P);
+  const int ScreenWidth = GetSystemMetrics(SM_CXSCREEN), ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+  int X = P.x, Y = P.y + GetSystemMetrics(SM_CYCURSOR) * 2 / 3;
+  if (X + Width > ScreenWidth) X = ScreenWidth - Width;
+  if (Y + Height > ScreenHeight) Y = P.y - Height - 2;
+  SetWindowPos(FHintWindow, HWND_TOPMOST, X < 0 ? 0 : X, Y < 0 ? 0 : Y, Width, Height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(FHintWindow, nullptr, TRUE);
+  FHintShown = true;
 }
 
 void TApplication::HandleMessage() {

@@ -222,6 +222,19 @@ public:
   // Set by the actions' owner: the update of the actions, run whenever the queue is empty.
   std::function<void()> ActionUpdateHook;
 
+  // Hints: once the mouse has rested HintPause ms on a control with ShowHint and a hint, the hint
+  // window shows its short hint below the pointer; it goes when the mouse leaves the control, on a
+  // button or key, or after HintHidePause ms. HintText follows the long hint of the control under
+  // the mouse.
+  bool ShowHint = true;
+  int HintPause = 500;
+  int HintHidePause = 2500;
+  void CancelHint();
+  // The hint window (class "THintWindow"), made when first shown; its text is the hint shown.
+  HWND HintWindow() const { return FHintWindow; }
+  // A step of the hint's timer: follows the control under the mouse, shows and hides the hint.
+  void HintTick();
+
   void HookMainWindow(TWindowHook Hook);
   // The keyboard steps of the loop: shortcut hook, dialog keys; true when the key was taken.
   bool IsKeyMsg(MSG& Msg);
@@ -236,6 +249,15 @@ private:
   bool FTerminated = false, FQuitTaken = false;
   int FQuitCode = 0;
   std::vector<TWindowHook> FWindowHooks;
+  HWND FHintWindow = nullptr;
+  HFONT FHintFont = nullptr;
+  TControl* FHintControl = nullptr;  // compared only: it may have been freed since
+  DWORD FHintSince = 0;
+  bool FHintShown = false;
+  bool FHintTimer = false;
+  void HintMouseMove();
+  void ActivateHint(const std::string& Text);
+  void HideHintWindow();
   bool ProcessMessage(MSG& Msg);
   void Idle();
   void WndProc(TMessage& Message);
