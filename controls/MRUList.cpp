@@ -1,5 +1,7 @@
 #include "controls/MRUList.h"
 
+#include <algorithm>
+
 namespace {
 
 TObject* UserDataObject(int UserData) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(UserData)); }
@@ -58,12 +60,14 @@ void TRecentStrings::Remove(const std::string& S) {
 
 TMRUManager::TMRUManager(TComponent* AOwner)
     : TComponent(AOwner), FList(std::make_unique<TRecentStrings>()), FIniLink(std::make_unique<TIniLink>()) {
-  FList->OnChange = [this](TObject*) { Change(); };
+  FList->OnChange = [this](TObject*) { ListChanged(); };
   FIniLink->OnSave = [this](TObject* Sender) { IniSave(Sender); };
   FIniLink->OnLoad = [this](TObject* Sender) { IniLoad(Sender); };
 }
 
 TMRUManager::~TMRUManager() {
+  ClearRecentMenu();
+  SetRecentMenu(nullptr);
   FIniLink.reset();
   FList->OnChange = nullptr;
 }
@@ -77,8 +81,15 @@ const TClassInfo& TMRUManager::StaticClassInfo() {
        IntProp<M>("Capacity", &M::Capacity, &M::SetCapacity),
        EnumProp<M, TRecentMode>("Mode", {"rmInsert", "rmAppend"}, &M::Mode, &M::SetMode),
        BoolProp<M>("RemoveOnSelect", [](M& S) { return S.RemoveOnSelect; }, [](M& S, bool V) { S.RemoveOnSelect = V; }),
-       ComponentProp<M, TFormPlacement>("IniStorage", &M::IniStorage, &M::SetIniStorage)},
-      {EventProp<M>("OnChange", &M::OnChange), EventProp<M>("OnReadItem", &M::OnReadItem),
+       ComponentProp<M, TFormPlacement>("IniStorage", &M::IniStorage, &M::SetIniStorage),
+       EnumProp<M, TAccelDelimiter>("AccelDelimiter", {"adTab", "adSpace"}, &M::AccelDelimiter, &M::SetAccelDelimiter),
+       BoolProp<M>("AutoEnable", &M::AutoEnable, &M::SetAutoEnable),
+       IntProp<M>("SeparateSize", &M::SeparateSize, &M::SetSeparateSize),
+       ComponentProp<M, TMenuItem>("RecentMenu", &M::RecentMenu, &M::SetRecentMenu),
+       BoolProp<M>("ShowAccelChar", &M::ShowAccelChar, &M::SetShowAccelChar),
+       IntProp<M>("StartAccel", &M::StartAccel, [](M& S, int V) { S.SetStartAccel(static_cast<unsigned>(V)); })},
+      {EventProp<M>("OnChange", &M::OnChange), EventProp<M>("OnClick", &M::OnClick),
+       EventProp<M>("OnGetItemData", &M::OnGetItemData), EventProp<M>("OnReadItem", &M::OnReadItem),
        EventProp<M>("OnWriteItem", &M::OnWriteItem)},
       MakeComponent<TMRUManager>};
   return Info;
@@ -93,7 +104,134 @@ void TMRUManager::SetIniStorage(TFormPlacement* Value) {
 
 void TMRUManager::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && FIniLink && AComponent == IniStorage()) FIniLink->SetStorage(nullptr);
+  if (Operation != opRemove) return;
+  if (FIniLink && AComponent == IniStorage()) FIniLink->SetStorage(nullptr);
+  if (AComponent == FRecentMenu) {
+    // The parent frees its children: the items made go with it.
+    FItems.clear();
+    FRecentMenu = nullptr;
+  }
+  if (auto* Item = dynamic_cast<TMenuItem*>(AComponent))
+    FItems.erase(std::remove(FItems.begin(), FItems.end(), Item), FItems.end());
+}
+
+void TMRUManager::SetRecentMenu(TMenuItem* Value) {
+  ClearRecentMenu();
+  if (FRecentMenu) FRecentMenu->RemoveFreeNotification(this);
+  FRecentMenu = Value;
+  if (Value) Value->FreeNotification(this);
+  UpdateRecentMenu();
+}
+
+void TMRUManager::SetAutoEnable(bool Value) {
+  if (Value == FAutoEnable) return;
+  FAutoEnable = Value;
+  if (Value) EnableParent();
+}
+
+void TMRUManager::SetShowAccelChar(bool Value) {
+  if (Value == FShowAccelChar) return;
+  FShowAccelChar = Value;
+  if (AutoUpdate) UpdateRecentMenu();
+}
+
+void TMRUManager::SetSeparateSize(int Value) {
+  Value &= 0xFFFF;
+  if (Value == FSeparateSize) return;
+  FSeparateSize = Value;
+  if (AutoUpdate) UpdateRecentMenu();
+}
+
+void TMRUManager::SetStartAccel(unsigned Value) {
+  if (Value == FStartAccel) return;
+  FStartAccel = Value;
+  if (AutoUpdate) UpdateRecentMenu();
+}
+
+void TMRUManager::SetAccelDelimiter(TAccelDelimiter Value) {
+  if (Value == FAccelDelimiter) return;
+  FAccelDelimiter = Value;
+  if (AutoUpdate && FShowAccelChar) UpdateRecentMenu();
+}
+
+void TMRUManager::EnableParent() {
+  if (FRecentMenu && FAutoEnable) FRecentMenu->SetEnabled(FRecentMenu->Count() > 0);
+}
+
+void TMRUManager::ListChanged() {
+  Change();
+  if (AutoUpdate) UpdateRecentMenu();
+}
+
+void TMRUManager::AddMenuItem(TMenuItem* Item) {
+  Item->FreeNotification(this);
+  FRecentMenu->Add(Item);
+  FItems.push_back(Item);
+}
+
+void TMRUManager::ClearRecentMenu() {
+  while (!FItems.empty()) {
+    TMenuItem* Item = FItems.back();
+    FItems.pop_back();
+    Item->RemoveFreeNotification(this);
+    if (FRecentMenu && Item->Parent() == FRecentMenu) delete Item;
+  }
+  EnableParent();
+}
+
+void TMRUManager::UpdateRecentMenu() {
+  ClearRecentMenu();
+  if (!FRecentMenu) return;
+  auto Separator = [this] {
+    auto* Line = new TMenuItem(nullptr);
+    Line->SetCaption("-");
+    AddMenuItem(Line);
+  };
+  if (FList->Count() > 0 && FRecentMenu->Count() > 0) Separator();
+  for (int I = 0; I < FList->Count(); ++I) {
+    if (FSeparateSize > 0 && I > 0 && I % FSeparateSize == 0) Separator();
+    std::string S = FList->Get(I);
+    TShortCut Key = scNone;
+    GetItemData(S, Key, UserDataOf(*FList, I));
+    auto* Item = new TMenuItem(nullptr);
+    Item->SetCaption(GetShortHint(S));
+    Item->SetShortCut(Key);
+    Item->SetHint(GetLongHint(S));
+    Item->OnClick = [this](TObject* Sender) { MenuItemClick(Sender); };
+    if (FShowAccelChar) {
+      const unsigned L = static_cast<unsigned>(I) + FStartAccel;
+      const std::string Prefix = L < 10 ? "&" + std::to_string(L) : L <= 100 ? std::string("&") + static_cast<char>(L + 55) : " ";
+      Item->SetCaption(Prefix + (FAccelDelimiter == adTab ? "\t" : " ") + Item->Caption());
+    }
+    Item->Tag = I;
+    AddMenuItem(Item);
+  }
+  EnableParent();
+}
+
+void TMRUManager::GetItemData(std::string& Caption, TShortCut& ShortCut, int UserData) {
+  if (OnGetItemData) OnGetItemData(this, Caption, ShortCut, UserData);
+}
+
+void TMRUManager::DoClick(const std::string& RecentName, const std::string& Caption, int UserData) {
+  if (OnClick) OnClick(this, RecentName, Caption, UserData);
+}
+
+void TMRUManager::MenuItemClick(TObject* Sender) {
+  auto* Item = dynamic_cast<TMenuItem*>(Sender);
+  if (!Item || Item->Tag < 0 || Item->Tag >= FList->Count()) return;
+  // The handler may change the list and free the item: the entry is known by its name from here on.
+  const int Index = static_cast<int>(Item->Tag);
+  const std::string Name = FList->Get(Index);
+  const std::string Caption = Item->Caption();
+  const int UserData = UserDataOf(*FList, Index);
+  try {
+    DoClick(Name, Caption, UserData);
+  } catch (...) {
+    if (RemoveOnSelect) Remove(Name);
+    throw;
+  }
+  if (RemoveOnSelect) Remove(Name);
 }
 
 void TMRUManager::Add(const std::string& RecentName, int UserData) {

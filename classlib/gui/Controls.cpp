@@ -1260,6 +1260,8 @@ void TWinControl::WndProc(TMessage& M) {
       SystemFontChange();
       return;
     case WM_CANCELMODE:
+      FCaptureControl = nullptr;
+      if (GetCapture() == FHandle) ReleaseCapture();
       CancelMode();
       break;
     case WM_CONTEXTMENU: {

@@ -334,6 +334,8 @@ public:
   // The child under the client point (the topmost); nullptr when none.
   TControl* ControlAtPos(POINT P, bool AllowDisabled, bool AllowWinControls = false);
   bool ContainsControl(TControl* Control) const;
+  // The graphic child that the window's mouse capture serves (nullptr when none); WM_CANCELMODE ends it.
+  TControl* CaptureControl() const { return FCaptureControl; }
 
   int TabOrder();
   void SetTabOrder(int Value);

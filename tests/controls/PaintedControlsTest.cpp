@@ -1,9 +1,11 @@
 // Hover labels and gradient panels on real windows, checked by pixel probes under chosen system colours.
+#include "classlib/gui/Menus.h"
 #include "controls/GradientPanel.h"
 #include "controls/Hover.h"
 #include "controls/RXCtrls.h"
 #include "tests/support/Gui.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/SysColors.h"
 
 #include <gtest/gtest.h>
 
@@ -12,34 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Sets system colours for the test's lifetime and puts the old ones back.
-class TSysColors {
-public:
-  TSysColors(std::initializer_list<std::pair<int, COLORREF>> Colors) {
-    for (const auto& [Index, Color] : Colors) {
-      FIndexes.push_back(Index);
-      FOld.push_back(GetSysColor(Index));
-      FNew.push_back(Color);
-    }
-    Apply(FNew);
-  }
-  ~TSysColors() { Apply(FOld); }
-  void Set(int Index, COLORREF Color) {
-    const INT I[] = {Index};
-    const COLORREF C[] = {Color};
-    SetSysColors(1, I, C);
-    PumpUntilIdle(20, 500);
-  }
-
-private:
-  std::vector<INT> FIndexes;
-  std::vector<COLORREF> FOld, FNew;
-  void Apply(const std::vector<COLORREF>& Colors) {
-    SetSysColors(static_cast<int>(FIndexes.size()), FIndexes.data(), Colors.data());
-    PumpUntilIdle(20, 500);
-  }
-};
 
 constexpr COLORREF Face = RGB(200, 200, 200), Highlight = RGB(255, 255, 250), Shadow = RGB(60, 60, 140),
                    GrayText = RGB(150, 120, 90), Frame = RGB(10, 10, 10);
@@ -448,6 +422,41 @@ TEST_F(PaintedControlsTest, GallerySavesAPicture) {
   TRxLabel* Disabled = MakeRxLabel(Form, "Disabled label");
   Disabled->SetBounds(10, 115, 10, 10);
   Disabled->SetEnabled(false);
+  // A tool strip of speed buttons: glyph and caption, flat, a group with one down, a drop-down, disabled.
+  Form->SetBounds(60, 60, 360, 270);
+  TBitmap Glyph;
+  Glyph.SetSize(16, 16);
+  Glyph.Canvas().BrushColor = clFuchsia;
+  Glyph.Canvas().FillRect(RECT{0, 0, 16, 16});
+  Glyph.Canvas().BrushColor = static_cast<TColor>(RGB(0, 120, 0));
+  Glyph.Canvas().FillRect(RECT{7, 2, 9, 14});
+  Glyph.Canvas().FillRect(RECT{2, 7, 14, 9});
+  auto* Menu = new TPopupMenu(Form);
+  int Left = 10;
+  auto Speed = [&](const std::string& Caption, int Width) {
+    auto* B = new TRxSpeedButton(Form);
+    B->SetParent(Form);
+    B->SetBounds(Left, 190, Width, 26);
+    B->SetCaption(Caption);
+    Left += Width + 4;
+    return B;
+  };
+  TRxSpeedButton* Add = Speed("&Add", 64);
+  Add->SetGlyph(&Glyph);
+  Add->SetLayout(blGlyphLeft);
+  Speed("", 26)->SetGlyph(&Glyph);
+  TRxSpeedButton* Flat = Speed("", 26);
+  Flat->SetGlyph(&Glyph);
+  Flat->SetFlat(true);
+  for (int I = 0; I < 2; ++I) {
+    TRxSpeedButton* Member = Speed(I ? "Two" : "One", 40);
+    Member->SetGroupIndex(1);
+    Member->SetDown(I == 0);
+  }
+  Speed("Menu", 60)->SetDropDownMenu(Menu);
+  TRxSpeedButton* Off = Speed("", 26);
+  Off->SetGlyph(&Glyph);
+  Off->SetEnabled(false);
   Form->Show();
   PumpUntilIdle();
   TWindowCapture Shot(Form->Handle());

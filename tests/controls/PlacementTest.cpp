@@ -391,4 +391,105 @@ TEST(RecentStrings, CapacityModesAndCase) {
   EXPECT_EQ(C.Strings().Count(), 1);
 }
 
+// The captions of Parent's children in order.
+std::vector<std::string> Captions(TMenuItem* Parent) {
+  std::vector<std::string> Result;
+  for (int I = 0; I < Parent->Count(); ++I) Result.push_back(Parent->Items(I)->Caption());
+  return Result;
+}
+
+TEST(RecentMenu, CaptionsCarryAcceleratorsAndTheParentFollowsTheEntries) {
+  TPopupMenu Menu(nullptr);
+  auto* Parent = new TMenuItem(&Menu);
+  Menu.Items()->Add(Parent);
+  TMRUManager M(nullptr);
+  M.SetAccelDelimiter(adSpace);
+  M.SetRecentMenu(Parent);
+  EXPECT_FALSE(Parent->Enabled());
+  for (int I = 10; I >= 1; --I) M.Add("f" + std::to_string(I), I);
+  ASSERT_EQ(Parent->Count(), 10);
+  EXPECT_TRUE(Parent->Enabled());
+  EXPECT_EQ(Parent->Items(0)->Caption(), "&1 f1");
+  EXPECT_EQ(Parent->Items(8)->Caption(), "&9 f9");
+  EXPECT_EQ(Parent->Items(9)->Caption(), "&A f10");
+  M.SetAccelDelimiter(adTab);
+  EXPECT_EQ(Parent->Items(0)->Caption(), "&1\tf1");
+  M.SetStartAccel(35);
+  EXPECT_EQ(Parent->Items(0)->Caption(), "&Z\tf1");
+  M.SetStartAccel(100);
+  EXPECT_EQ(Parent->Items(0)->Caption(), "&\x9B\tf1");
+  EXPECT_EQ(Parent->Items(1)->Caption(), " \tf2");
+  M.Strings().Clear();
+  EXPECT_EQ(Parent->Count(), 0);
+  EXPECT_FALSE(Parent->Enabled());
+
+  // Items of the parent's own come first, then a separator line and the entries.
+  auto* Own = new TMenuItem(&Menu);
+  Own->SetCaption("Own");
+  Parent->Add(Own);
+  M.Add("x", 0);
+  EXPECT_EQ(Captions(Parent), (std::vector<std::string>{"Own", "-", "&\x9B\tx"}));
+  M.SetRecentMenu(nullptr);
+  EXPECT_EQ(Captions(Parent), (std::vector<std::string>{"Own"}));
+}
+
+TEST(RecentMenu, SeparatorsShortAndLongPartsAndItemData) {
+  TMenuItem Parent(nullptr);
+  TMRUManager M(nullptr);
+  M.SetCapacity(12);
+  M.SetShowAccelChar(false);
+  M.SetSeparateSize(5);
+  M.SetRecentMenu(&Parent);
+  for (int I = 11; I >= 0; --I) M.Add("n" + std::to_string(I), 0);
+  EXPECT_EQ(Captions(&Parent), (std::vector<std::string>{"n0", "n1", "n2", "n3", "n4", "-", "n5", "n6", "n7", "n8",
+                                                          "n9", "-", "n10", "n11"}));
+  M.SetSeparateSize(0);
+  M.Strings().Clear();
+  M.Add("short|long", 0);
+  ASSERT_EQ(Parent.Count(), 1);
+  EXPECT_EQ(Parent.Items(0)->Caption(), "short");
+  EXPECT_EQ(Parent.Items(0)->Hint(), "long");
+  M.OnGetItemData = [](TObject*, std::string& Caption, TShortCut& Key, int UserData) {
+    Caption = "data " + std::to_string(UserData);
+    Key = ShortCut('R', ssCtrl);
+  };
+  M.Add("plain", 42);
+  EXPECT_EQ(Parent.Items(0)->Caption(), "data 42");
+  EXPECT_EQ(Parent.Items(0)->Hint(), "data 42");
+  EXPECT_EQ(Parent.Items(0)->ShortCut(), ShortCut('R', ssCtrl));
+  M.AutoUpdate = false;
+  M.Add("later", 0);
+  EXPECT_EQ(Parent.Count(), 2);
+  M.UpdateRecentMenu();
+  EXPECT_EQ(Parent.Count(), 3);
+}
+
+TEST(RecentMenu, ClickReportsTheEntryAndRemoveOnSelectTakesItsName) {
+  TMenuItem Parent(nullptr);
+  TMRUManager M(nullptr);
+  M.SetRecentMenu(&Parent);
+  M.RemoveOnSelect = true;
+  M.Add("c", 3);
+  M.Add("b", 2);
+  M.Add("a", 1);
+  std::vector<std::string> Seen;
+  // The handler removes its own entry: its item is freed while it runs.
+  M.OnClick = [&](TObject*, const std::string& Name, const std::string& Caption, int UserData) {
+    Seen.push_back(Name + "|" + Caption + "|" + std::to_string(UserData));
+    M.Remove(Name);
+  };
+  Parent.Items(1)->Click();
+  EXPECT_EQ(Seen, (std::vector<std::string>{"b|&2\tb|2"}));
+  EXPECT_EQ(M.Strings().Text(), "a\r\nc\r\n");
+  // The handler shortens the list in front of the clicked entry: that entry goes, the others stay.
+  M.Add("d", 4);
+  M.OnClick = [&](TObject*, const std::string&, const std::string&, int) { M.Remove("d"); };
+  Parent.Items(2)->Click();
+  EXPECT_EQ(M.Strings().Text(), "a\r\n");
+  // A raising handler still has its entry removed; the error goes on.
+  M.OnClick = [](TObject*, const std::string&, const std::string&, int) { throw Exception("click failed"); };
+  EXPECT_THROW(Parent.Items(0)->Click(), Exception);
+  EXPECT_EQ(M.Strings().Count(), 0);
+  EXPECT_FALSE(Parent.Enabled());
+}
 }  // namespace
