@@ -10,25 +10,7 @@
 
 namespace {
 
-void MoveMouseTo(POINT P) {
-  INPUT In{};
-  In.type = INPUT_MOUSE;
-  In.mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  In.mi.dy = MulDiv(P.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  const auto At = [P] {
-    POINT Now;
-    GetCursorPos(&Now);
-    return Now.x == P.x && Now.y == P.y;
-  };
-  // Under X the pointer follows a move asynchronously, and the echo of an earlier move can put it
-  // back: the move counts once the pointer has stayed at P for a while.
-  for (int Try = 0; Try < 5; ++Try) {
-    SendInput(1, &In, sizeof(INPUT));
-    if (PumpUntil(At) && !PumpUntil([&] { return !At(); }, 250)) return;
-  }
-  ADD_FAILURE() << "the pointer does not stay at " << P.x << "," << P.y;
-}
+void MoveMouseTo(POINT P) { MovePointerTo(P); }
 
 POINT CenterOf(TWinControl* Control) {
   RECT R;

@@ -220,6 +220,27 @@ private:
 };
 
 // Whether two colours differ by at most Tolerance in each channel.
+// Moves the pointer to P (screen coordinates) and returns once it has stayed there: under X the
+// pointer follows a move asynchronously, and the echo of an earlier move can put it back.
+inline bool MovePointerTo(POINT P) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  In.mi.dy = MulDiv(P.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  const auto At = [P] {
+    POINT Now;
+    GetCursorPos(&Now);
+    return Now.x == P.x && Now.y == P.y;
+  };
+  for (int Try = 0; Try < 5; ++Try) {
+    SendInput(1, &In, sizeof(INPUT));
+    if (PumpUntil(At) && !PumpUntil([&] { return !At(); }, 250)) return true;
+  }
+  ADD_FAILURE() << "the pointer does not stay at " << P.x << "," << P.y;
+  return false;
+}
+
 inline bool NearColor(COLORREF A, COLORREF B, int Tolerance = 8) {
   return std::abs(GetRValue(A) - GetRValue(B)) <= Tolerance && std::abs(GetGValue(A) - GetGValue(B)) <= Tolerance &&
          std::abs(GetBValue(A) - GetBValue(B)) <= Tolerance;
