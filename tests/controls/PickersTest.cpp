@@ -278,11 +278,19 @@ struct TColorDialogFuncScope {
 TEST_F(PickersTest, ColourEntries) {
   auto* Box = Add<TAdvColorComboBox>(8, 8);
   Show(Box);
+  const char* const Names[43] = {
+      "Default", "Black", "Maroon", "Green", "Olive", "Navy", "Purple", "Teal", "Gray", "Silver", "Red",
+      "Lime", "Yellow", "Blue", "Fuchsia", "Aqua", "White", "ScrollBar", "Background", "ActiveCaption",
+      "InactiveCaption", "Menu", "Window", "WindowFrame", "MenuText", "WindowText", "CaptionText", "ActiveBorder",
+      "InactiveBorder", "AppWorkSpace", "Highlight", "HighlightText", "BtnFace", "BtnShadow", "GrayText", "BtnText",
+      "InactiveCaptionText", "BtnHighlight", "3DDkShadow", "3DLight", "InfoText", "InfoBk", "Custom"};
   ASSERT_EQ(Box->Items()->Count(), 43);
-  EXPECT_EQ(Box->Items()->Get(0), "Default");
-  EXPECT_EQ(Box->Items()->Get(1), "Black");
-  EXPECT_EQ(Box->Items()->Get(41), "InfoBk");
-  EXPECT_EQ(Box->Items()->Get(42), "Custom");
+  for (int I = 0; I < 43; ++I) EXPECT_EQ(Box->Items()->Get(I), Names[I]) << I;
+  // Colours: the standard ones from the table, system colour n for the system ones.
+  EXPECT_EQ(Box->GetItemColor(8), 0x808080);
+  EXPECT_EQ(Box->GetItemColor(13), 0xFF0000);
+  EXPECT_EQ(Box->GetItemColor(17), static_cast<TColor>(0xFF000000u));
+  EXPECT_EQ(Box->GetItemColor(41), static_cast<TColor>(0xFF000018u));
   EXPECT_EQ(SendMessageA(Box->Handle(), CB_GETCOUNT, 0, 0), 43);
   Box->SetSelectedColor(0x0000FF);
   EXPECT_EQ(Box->Text(), "Red");
@@ -522,6 +530,16 @@ TEST_F(PickersTest, FontComboListWithoutPrinter) {
   Box->OnChange = [&](TObject*) { ++Changes; };
   Box->SetDevice(fdPrinter);
   EXPECT_EQ(Box->Items()->Count(), 0);
+  EXPECT_EQ(Box->ItemIndex(), -1);
+  EXPECT_EQ(Changes, 1);
+  // A drop-down list takes no unknown name; a write of the same name changes nothing.
+  Box->SetDevice(fdScreen);
+  const std::string Name = Box->Items()->Get(1);
+  Box->SetFontName(Name);
+  Changes = 0;
+  Box->SetFontName(Name);
+  EXPECT_EQ(Changes, 0);
+  Box->SetFontName("No Such Font");
   EXPECT_EQ(Box->ItemIndex(), -1);
   EXPECT_EQ(Changes, 1);
 }
