@@ -5,10 +5,6 @@
 #include "controls/VCLUtils.h"
 #include "resources/strings/ColorBox.h"
 
-#include <commdlg.h>
-
-#include <cstdio>
-
 namespace {
 
 // The entries' colours, in the order of the names.
@@ -22,8 +18,6 @@ std::vector<TColorRec> MakeList(int FirstName, int Count, const TColor* Colors) 
     List.push_back({LoadResString(SColorNameFirst + FirstName + I), Colors ? Colors[I] : static_cast<TColor>(clSystemColor | I)});
   return List;
 }
-
-TColorDialogFunc ColorDialogFunc = SystemColorDialog;
 
 }  // namespace
 
@@ -42,48 +36,6 @@ const std::vector<TColorRec>& SystemColorList() {
 const std::vector<TColorRec>& CustomColorList() {
   static const std::vector<TColorRec> List{{LoadResString(SColorNameFirst + TColorNames::CustomIndex), 0}};
   return List;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The colour dialog
-
-bool SystemColorDialog(HWND Owner, TColor& Color, TStrings& CustomColors, TColorDialogOptions Options) {
-  COLORREF Custom[16];
-  for (COLORREF& C : Custom) C = 0xFFFFFF;
-  for (int I = 0; I < CustomColors.Count(); ++I) {
-    const std::string Line = CustomColors.Get(I);
-    unsigned Value = 0;
-    if (Line.size() > 7 && Line.compare(0, 5, "Color") == 0 && Line[5] >= 'A' && Line[5] <= 'P' && Line[6] == '=' &&
-        std::sscanf(Line.c_str() + 7, "%x", &Value) == 1)
-      Custom[Line[5] - 'A'] = Value;
-  }
-  CHOOSECOLORA Dialog{};
-  Dialog.lStructSize = sizeof(Dialog);
-  Dialog.hwndOwner = Owner;
-  Dialog.rgbResult = static_cast<COLORREF>(ColorToRGB(Color));
-  Dialog.lpCustColors = Custom;
-  Dialog.Flags = CC_RGBINIT | ((Options & cdFullOpen) ? CC_FULLOPEN : 0) |
-                 ((Options & cdPreventFullOpen) ? CC_PREVENTFULLOPEN : 0) | ((Options & cdShowHelp) ? CC_SHOWHELP : 0) |
-                 ((Options & cdSolidColor) ? CC_SOLIDCOLOR : 0) | ((Options & cdAnyColor) ? CC_ANYCOLOR : 0);
-  if (!ChooseColorA(&Dialog)) return false;
-  Color = static_cast<TColor>(Dialog.rgbResult);
-  CustomColors.Clear();
-  for (int I = 0; I < 16; ++I) {
-    char Line[32];
-    std::snprintf(Line, sizeof(Line), "Color%c=%06X", 'A' + I, static_cast<unsigned>(Custom[I]));
-    CustomColors.Add(Line);
-  }
-  return true;
-}
-
-TColorDialogFunc SetColorDialogFunc(TColorDialogFunc Func) {
-  const TColorDialogFunc Previous = ColorDialogFunc;
-  ColorDialogFunc = Func ? Func : SystemColorDialog;
-  return Previous;
-}
-
-bool ExecuteColorDialog(HWND Owner, TColor& Color, TStrings& CustomColors, TColorDialogOptions Options) {
-  return ColorDialogFunc(Owner, Color, CustomColors, Options);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -292,12 +244,13 @@ void TAdvColorComboBox::Notify(TMessage& M) {
 }
 
 void TAdvColorComboBox::PickCustomColor() {
-  TColor Color = SelectedColor();
-  TStringList Custom;
-  Custom.Assign(FCustomColors.get());
-  if (!ExecuteColorDialog(Handle(), Color, Custom, ColorDlgOptions)) return;
-  FCustomColors->Assign(&Custom);
-  SetCustomColor(Color);
+  TColorDialog Dialog(nullptr);
+  Dialog.Color = SelectedColor();
+  Dialog.Options = ColorDlgOptions;
+  Dialog.CustomColors()->Assign(FCustomColors.get());
+  if (!Dialog.Execute()) return;
+  FCustomColors->Assign(Dialog.CustomColors());
+  SetCustomColor(Dialog.Color);
   SelectionChanged();
 }
 

@@ -1,8 +1,9 @@
 // The colour combo box: an owner-drawn list of the default colour, the 16 standard colours, the
-// system colours and a custom colour chosen in the colour dialog; names from the string table,
+// system colours and a custom colour chosen in the library's colour dialog; names from the string table,
 // replaceable per control through TColorNames.
 #pragma once
 
+#include "classlib/gui/Dialogs.h"
 #include "controls/AdvCtrls.h"
 
 #include <memory>
@@ -19,20 +20,6 @@ const std::vector<TColorRec>& DefaultColorList();   // "Default"
 const std::vector<TColorRec>& StandardColorList();  // the 16 standard colours
 const std::vector<TColorRec>& SystemColorList();    // the 25 system colours
 const std::vector<TColorRec>& CustomColorList();    // "Custom"
-
-// Options of the colour dialog.
-enum TColorDialogOption : unsigned { cdFullOpen = 1, cdPreventFullOpen = 2, cdShowHelp = 4, cdSolidColor = 8, cdAnyColor = 16 };
-using TColorDialogOptions = unsigned;
-
-// The colour dialog: Color is the initial colour and the answer; CustomColors holds up to 16 lines
-// "ColorA=BBGGRR" .. "ColorP=BBGGRR" (hexadecimal) both ways. True when the user confirmed.
-using TColorDialogFunc = bool (*)(HWND Owner, TColor& Color, TStrings& CustomColors, TColorDialogOptions Options);
-// The system's ChooseColorA with 16 custom colours (full open with cdFullOpen).
-bool SystemColorDialog(HWND Owner, TColor& Color, TStrings& CustomColors, TColorDialogOptions Options);
-// The dialog the colour combo box opens; replaceable (nullptr: SystemColorDialog again). Returns the
-// previous one.
-TColorDialogFunc SetColorDialogFunc(TColorDialogFunc Func);
-bool ExecuteColorDialog(HWND Owner, TColor& Color, TStrings& CustomColors, TColorDialogOptions Options);
 
 class TAdvColorComboBox;
 

@@ -248,6 +248,8 @@ const TClassInfo& TRxSpinEdit::StaticClassInfo() {
       &TCustomEdit::StaticClassInfo(),
       {EnumProp<TRxSpinEdit, TAlignment>("Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
                                          &TRxSpinEdit::Alignment, &TRxSpinEdit::SetAlignment),
+       BoolProp<TRxSpinEdit>("AutoSelect", [](TRxSpinEdit& E) { return E.AutoSelect; },
+                             [](TRxSpinEdit& E, bool V) { E.AutoSelect = V; }),
        BoolProp<TRxSpinEdit>("ArrowKeys", &TRxSpinEdit::ArrowKeys, &TRxSpinEdit::SetArrowKeys),
        EnumProp<TRxSpinEdit, TSpinButtonKind>("ButtonKind", {"bkStandard", "bkDiagonal"}, &TRxSpinEdit::ButtonKind,
                                               &TRxSpinEdit::SetButtonKind),
@@ -543,6 +545,11 @@ void TRxSpinEdit::WndProc(TMessage& M) {
     default: break;
   }
   TCustomEdit::WndProc(M);
+}
+
+void TRxSpinEdit::DoEnter() {
+  if (AutoSelect && !(ControlState & csLButtonDown)) SelectAll();
+  TCustomEdit::DoEnter();
 }
 
 void TRxSpinEdit::DoExit() {

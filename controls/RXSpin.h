@@ -89,6 +89,8 @@ public:
   int Decimal() const { return FDecimal; }
   void SetDecimal(int Value);
   bool EditorEnabled = true;
+  // Entering the edit other than by a mouse press selects all of its text.
+  bool AutoSelect = true;
   TValueType ValueType() const { return FValueType; }
   void SetValueType(TValueType Value);
   bool ArrowKeys() const { return FArrowKeys; }
@@ -108,6 +110,7 @@ public:
   virtual void StepDown();
   void Change() override;
   void WndProc(TMessage& Message) override;
+  void DoEnter() override;
   void DoExit() override;
   void EnabledChanged() override;
   void FontChanged() override;

@@ -1,7 +1,8 @@
-// The program's cursors in the screen's cursor table after start-up; built once with and once
-// without the "Copy" cursor resource.
+// The component library's start-up: the program's cursors in the screen's cursor table (built once
+// with and once without the "Copy" cursor resource) and the icon clipboard format.
 #include "controls/AdvCursors.h"
 #include "classlib/gui/Forms.h"
+#include "controls/ClipIcon.h"
 #include "controls/RXConst.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,16 @@ TEST(AdvCursors, StartUpFillsTheCursorTable) {
   EXPECT_EQ(Hand.y, 16);
   EXPECT_EQ(Drag.x, 15);
   EXPECT_EQ(Drag.y, 16);
+}
+
+TEST(ClipIcon, RegisteredAtStartUp) {
+  const UINT Format = IconClipboardFormat();
+  ASSERT_NE(Format, 0u);
+  char Name[64] = {};
+  EXPECT_GT(GetClipboardFormatNameA(Format, Name, sizeof(Name)), 0);
+  TGraphicFactory Factory = ClipboardGraphic(Format);
+  ASSERT_NE(Factory, nullptr);
+  EXPECT_NE(dynamic_cast<TIcon*>(Factory().get()), nullptr);
 }
 
 TEST(AdvCursors, LoadCursorSafeFallsBackToTheArrow) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -39,7 +41,47 @@ protected:
     Focus->SetFocus();
     PumpUntilIdle();
   }
+  // An editable box of Apple, Apricot and Banana with the focus; OnMatch counts into Matches.
+  TAdvComboBox* Fruits(bool Free, int* Matches) {
+    auto* Box = Add<TAdvComboBox>(8, 8);
+    Box->FreeText = Free;
+    for (const char* S : {"Apple", "Apricot", "Banana"}) Box->Items()->Add(S);
+    if (Matches) Box->OnMatch = [Matches](TObject*) { ++*Matches; };
+    Show(Box);
+    return Box;
+  }
   static void Char(TWinControl* C, HWND Wnd, char Key) { SendMessageA(Wnd, WM_CHAR, static_cast<unsigned char>(Key), 1); }
+  // Presses Vk with Modifier held, as the keyboard does.
+  static void Press(WORD Modifier, WORD Vk) {
+    INPUT In[4]{};
+    const WORD Keys[4] = {Modifier, Vk, Vk, Modifier};
+    for (int I = 0; I < 4; ++I) {
+      In[I].type = INPUT_KEYBOARD;
+      In[I].ki.wVk = Keys[I];
+      In[I].ki.dwFlags = I < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, In, sizeof(INPUT));
+    PumpUntilIdle(30);
+  }
+  static void SetClipboardText(HWND Owner, const std::string& Text) {
+    ASSERT_TRUE(OpenClipboard(Owner));
+    EmptyClipboard();
+    HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE, Text.size() + 1);
+    memcpy(GlobalLock(Data), Text.c_str(), Text.size() + 1);
+    GlobalUnlock(Data);
+    SetClipboardData(CF_TEXT, Data);
+    CloseClipboard();
+  }
+  static std::string ClipboardText(HWND Owner) {
+    std::string Text;
+    if (!OpenClipboard(Owner)) return "(not opened)";
+    if (HANDLE Data = GetClipboardData(CF_TEXT)) {
+      Text = static_cast<const char*>(GlobalLock(Data));
+      GlobalUnlock(Data);
+    }
+    CloseClipboard();
+    return Text;
+  }
   std::unique_ptr<TForm> Form;
 };
 
@@ -99,12 +141,8 @@ TEST_F(PickersTest, EditableTypeAhead) {
   for (bool Free : {true, false}) {
     SCOPED_TRACE(Free);
     Beeps = 0;
-    auto* Box = Add<TAdvComboBox>(8, 8);
-    Box->FreeText = Free;
-    for (const char* S : {"Apple", "Apricot", "Banana"}) Box->Items()->Add(S);
     int Matches = 0;
-    Box->OnMatch = [&](TObject*) { ++Matches; };
-    Show(Box);
+    auto* Box = Fruits(Free, &Matches);
     const HWND Edit = Box->EditHandle();
     ASSERT_NE(Edit, nullptr);
     Char(Box, Edit, 'a');
@@ -124,6 +162,59 @@ TEST_F(PickersTest, EditableTypeAhead) {
     }
     Char(Box, Edit, '\x1b');
     EXPECT_EQ(Box->ItemIndex(), -1);
+    delete Box;
+  }
+}
+
+TEST_F(PickersTest, EditableDeleteKey) {
+  // Delete: the prefix becomes the text less the selection, or less the character at the caret;
+  // without FreeText the key is dropped unless the whole text is selected.
+  const struct {
+    bool Free;
+    const char* Text;
+    int Start, End;
+    const char* Search;
+    const char* After;
+  } Cases[] = {
+      {false, "Apple", 1, 1, "Aple", "Apple"}, {false, "Apple", 2, 5, "Ap", "Apple"},
+      {false, "Apple", 0, 5, "", ""},          {false, "Apple", 5, 5, "Apple", "Apple"},
+      {true, "xyz", 1, 1, "xz", "xz"},         {true, "xyz", 1, 3, "x", "x"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(std::string(C.Free ? "free " : "") + C.Text + " " + std::to_string(C.Start) + ".." + std::to_string(C.End));
+    auto* Box = Fruits(C.Free, nullptr);
+    const HWND Edit = Box->EditHandle();
+    SetWindowTextA(Edit, C.Text);
+    SendMessageA(Edit, EM_SETSEL, static_cast<WPARAM>(C.Start), C.End);
+    SendMessageA(Edit, WM_KEYDOWN, VK_DELETE, 1);
+    SendMessageA(Edit, WM_KEYUP, VK_DELETE, 1);
+    EXPECT_EQ(Box->SearchText(), C.Search);
+    EXPECT_EQ(Box->Text(), C.After);
+    delete Box;
+  }
+}
+
+TEST_F(PickersTest, EditableInsertKey) {
+  // Shift+Insert pastes and matches only with FreeText; Insert without FreeText is dropped, so
+  // Ctrl+Insert copies nothing.
+  for (bool Free : {false, true}) {
+    SCOPED_TRACE(Free);
+    int Matches = 0;
+    auto* Box = Fruits(Free, &Matches);
+    const HWND Edit = Box->EditHandle();
+    SetClipboardText(Edit, "ban");
+    Press(VK_SHIFT, VK_INSERT);
+    EXPECT_EQ(Box->Text(), Free ? "Banana" : "");
+    EXPECT_EQ(Box->ItemIndex(), Free ? 2 : -1);
+    EXPECT_EQ(Matches > 0, Free);
+    // Ctrl+V is dropped the same way.
+    SetWindowTextA(Edit, "");
+    Char(Box, Edit, 22);
+    EXPECT_EQ(Box->Text(), Free ? "Banana" : "");
+    Box->SetItemIndex(0);
+    SendMessageA(Edit, EM_SETSEL, 0, -1);
+    Press(VK_CONTROL, VK_INSERT);
+    EXPECT_EQ(ClipboardText(Edit), Free ? "Apple" : "ban");
     delete Box;
   }
 }
@@ -154,24 +245,52 @@ TEST_F(PickersTest, EditableLengthLimitWidthAndFlatBorder) {
 // Colour combo
 
 int Dialogs = 0;
-TColor DialogInitial = 0;
-bool Confirm(HWND, TColor& Color, TStrings& Custom, TColorDialogOptions) {
+CHOOSECOLORA Seen{};
+COLORREF SeenCustom[16]{};
+void See(const CHOOSECOLORA& Choice) {
   ++Dialogs;
-  DialogInitial = Color;
-  Color = 0x00FF00;
-  Custom.Clear();
-  Custom.Add("ColorA=00FF00");
-  return true;
+  Seen = Choice;
+  std::copy(Choice.lpCustColors, Choice.lpCustColors + 16, SeenCustom);
 }
+BOOL Confirm(CHOOSECOLORA& Choice) {
+  See(Choice);
+  Choice.rgbResult = 0x00FF00;
+  Choice.lpCustColors[0] = 0x00FF00;
+  return TRUE;
+}
+
+// Drops the list down from the item before "Custom" and picks "Custom" with Down and Enter.
+void PickCustomWithKeys(TAdvColorComboBox* Box) {
+  Box->SetItemIndex(Box->Items()->Count() - 2);
+  Box->SetDroppedDown(true);
+  PumpUntilIdle();
+  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+  PumpUntilIdle();
+}
+
+// Puts the library's colour dialog function back after a test replaced it.
+struct TColorDialogFuncScope {
+  TColorDialogFunc Saved = ColorDialogFunc;
+  ~TColorDialogFuncScope() { ColorDialogFunc = Saved; }
+};
 
 TEST_F(PickersTest, ColourEntries) {
   auto* Box = Add<TAdvColorComboBox>(8, 8);
   Show(Box);
+  const char* const Names[43] = {
+      "Default", "Black", "Maroon", "Green", "Olive", "Navy", "Purple", "Teal", "Gray", "Silver", "Red",
+      "Lime", "Yellow", "Blue", "Fuchsia", "Aqua", "White", "ScrollBar", "Background", "ActiveCaption",
+      "InactiveCaption", "Menu", "Window", "WindowFrame", "MenuText", "WindowText", "CaptionText", "ActiveBorder",
+      "InactiveBorder", "AppWorkSpace", "Highlight", "HighlightText", "BtnFace", "BtnShadow", "GrayText", "BtnText",
+      "InactiveCaptionText", "BtnHighlight", "3DDkShadow", "3DLight", "InfoText", "InfoBk", "Custom"};
   ASSERT_EQ(Box->Items()->Count(), 43);
-  EXPECT_EQ(Box->Items()->Get(0), "Default");
-  EXPECT_EQ(Box->Items()->Get(1), "Black");
-  EXPECT_EQ(Box->Items()->Get(41), "InfoBk");
-  EXPECT_EQ(Box->Items()->Get(42), "Custom");
+  for (int I = 0; I < 43; ++I) EXPECT_EQ(Box->Items()->Get(I), Names[I]) << I;
+  // Colours: the standard ones from the table, system colour n for the system ones.
+  EXPECT_EQ(Box->GetItemColor(8), 0x808080);
+  EXPECT_EQ(Box->GetItemColor(13), 0xFF0000);
+  EXPECT_EQ(Box->GetItemColor(17), static_cast<TColor>(0xFF000000u));
+  EXPECT_EQ(Box->GetItemColor(41), static_cast<TColor>(0xFF000018u));
   EXPECT_EQ(SendMessageA(Box->Handle(), CB_GETCOUNT, 0, 0), 43);
   Box->SetSelectedColor(0x0000FF);
   EXPECT_EQ(Box->Text(), "Red");
@@ -213,7 +332,8 @@ TEST_F(PickersTest, CustomColourAfterCloseUp) {
   Box->OnCloseUp = [&](TObject*) { Log.push_back("closeup " + std::to_string(Dialogs)); };
   Box->OnChange = [&](TObject*) { Log.push_back("change " + std::to_string(Box->SelectedColor())); };
   Show(Box);
-  const TColorDialogFunc Previous = SetColorDialogFunc(Confirm);
+  TColorDialogFuncScope Scope;
+  ColorDialogFunc = Confirm;
   Dialogs = 0;
   Box->SetSelectedColor(0x123456);
   // Escape on "Custom" opens no dialog.
@@ -222,42 +342,45 @@ TEST_F(PickersTest, CustomColourAfterCloseUp) {
   SendMessageA(Box->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
   PumpUntilIdle();
   EXPECT_EQ(Dialogs, 0);
-  // Picked with the keyboard: the dialog after OnCloseUp, with the current colour.
-  Box->SetItemIndex(41);
+  // Picked with the keyboard: the library's dialog after OnCloseUp, with the current colour.
   Log.clear();
-  Box->SetDroppedDown(true);
-  PumpUntilIdle();
-  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_DOWN, 1);
-  SendMessageA(Box->Handle(), WM_KEYDOWN, VK_RETURN, 1);
-  PumpUntilIdle();
-  SetColorDialogFunc(Previous);
+  PickCustomWithKeys(Box);
   EXPECT_EQ(Dialogs, 1);
-  EXPECT_EQ(DialogInitial, 0x123456);
+  EXPECT_EQ(Seen.rgbResult, 0x123456u);
+  EXPECT_TRUE(Seen.Flags & CC_FULLOPEN);
+  EXPECT_EQ(Seen.hwndOwner, Form->Handle());
   EXPECT_EQ(Box->SelectedColor(), 0x00FF00);
   ASSERT_FALSE(Log.empty());
   EXPECT_EQ(Log.back(), "change " + std::to_string(0x00FF00));
   EXPECT_NE(std::find(Log.begin(), Log.end(), "closeup 0"), Log.end());
   EXPECT_EQ(Box->CustomColors().Get(0), "ColorA=00FF00");
+  // The custom colours go back into the next dialog; a cancelled one changes nothing.
+  ColorDialogFunc = [](CHOOSECOLORA& Choice) -> BOOL {
+    See(Choice);
+    Choice.rgbResult = 0x0000FF;
+    return FALSE;
+  };
+  PickCustomWithKeys(Box);
+  EXPECT_EQ(Dialogs, 2);
+  EXPECT_EQ(Seen.rgbResult, 0x00FF00u);
+  EXPECT_EQ(SeenCustom[0], 0x00FF00u);
+  EXPECT_EQ(SeenCustom[1], 0xFFFFFFu);
+  EXPECT_EQ(Box->SelectedColor(), 0x00FF00);
 }
 
 TEST_F(PickersTest, RealColourDialogConfirmed) {
   auto* Box = Add<TAdvColorComboBox>(8, 8);
   Show(Box);
-  int Seen = 0;
-  TWindowsHook Hook(WH_CBT, [&](int Code, WPARAM W, LPARAM) {
-    if (Code != HCBT_ACTIVATE) return;
-    char Class[32] = {};
-    GetClassNameA(reinterpret_cast<HWND>(W), Class, sizeof(Class));
-    if (std::string(Class) != "#32770") return;
-    ++Seen;
-    PostMessageA(reinterpret_cast<HWND>(W), WM_COMMAND, IDOK, 0);
-  });
-  TStringList Custom;
-  TColor Color = 0x345678;
-  EXPECT_TRUE(SystemColorDialog(Box->Handle(), Color, Custom, cdFullOpen));
-  EXPECT_EQ(Seen, 1);
-  EXPECT_EQ(Color, 0x345678);
-  EXPECT_EQ(Custom.Count(), 16);
+  Box->SetCustomColor(0x345678);
+  TColorDialogAnswerer Answerer;
+  int Changes = 0;
+  Box->OnChange = [&](TObject*) { ++Changes; };
+  PickCustomWithKeys(Box);
+  EXPECT_EQ(Answerer.Seen, 1);
+  EXPECT_EQ(Answerer.Owner, Form->Handle());
+  EXPECT_EQ(Box->SelectedColor(), 0x345678);
+  EXPECT_EQ(Box->CustomColors().Count(), 16);
+  EXPECT_GE(Changes, 1);
 }
 
 // Draws item Index through the form's WM_DRAWITEM into a 32-bit DIB; the pixel reader.
@@ -407,6 +530,16 @@ TEST_F(PickersTest, FontComboListWithoutPrinter) {
   Box->OnChange = [&](TObject*) { ++Changes; };
   Box->SetDevice(fdPrinter);
   EXPECT_EQ(Box->Items()->Count(), 0);
+  EXPECT_EQ(Box->ItemIndex(), -1);
+  EXPECT_EQ(Changes, 1);
+  // A drop-down list takes no unknown name; a write of the same name changes nothing.
+  Box->SetDevice(fdScreen);
+  const std::string Name = Box->Items()->Get(1);
+  Box->SetFontName(Name);
+  Changes = 0;
+  Box->SetFontName(Name);
+  EXPECT_EQ(Changes, 0);
+  Box->SetFontName("No Such Font");
   EXPECT_EQ(Box->ItemIndex(), -1);
   EXPECT_EQ(Changes, 1);
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -126,7 +128,7 @@ TEST_F(SpinTest, TypedValueClampedOnExit) {
   Key('3');
   EXPECT_EQ(Edit->Text(), "3");
   Key(VK_TAB);
-  EXPECT_TRUE(Other->Focused());
+  EXPECT_TRUE(PumpUntil([&] { return Other->Focused(); }, 2000));  // a loaded machine is slow
   EXPECT_EQ(Edit->Text(), "6");
 }
 
@@ -174,16 +176,52 @@ TEST_F(SpinTest, StepsAndEvents) {
 TEST_F(SpinTest, ReadOnlyAndEditorDisabled) {
   Edit->SetReadOnly(true);
   Key(VK_UP);
-  Edit->StepDown();
+  // Both halves of the up-down.
+  TRxUpDown* Up = Edit->UpDown();
+  ASSERT_NE(Up, nullptr);
+  RECT R;
+  GetClientRect(Up->Handle(), &R);
+  for (int Y : {R.bottom / 4, R.bottom * 3 / 4}) {
+    SendMessageA(Up->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(R.right / 2, Y));
+    SendMessageA(Up->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(R.right / 2, Y));
+  }
+  PumpUntilIdle();
   EXPECT_EQ(Edit->Text(), "8");
-  EXPECT_EQ(SpinBeeps, 2);
+  EXPECT_EQ(SpinBeeps, 3);
   Edit->SetReadOnly(false);
   Edit->EditorEnabled = false;
   Key('7');
-  EXPECT_EQ(SpinBeeps, 3);
+  EXPECT_EQ(SpinBeeps, 4);
   EXPECT_EQ(Edit->Text(), "8");
   Key(VK_UP);
   EXPECT_EQ(Edit->Text(), "9");
+}
+
+TEST_F(SpinTest, AutoSelectOnEntryButNotOnAClick) {
+  auto Enter = [&](bool Click) {
+    Other->SetFocus();
+    PumpUntilIdle();
+    Edit->SetSel(0, 0);
+    if (!Click) {
+      Edit->SetFocus();
+    } else {
+      const POINT P = Edit->ClientToScreen(POINT{6, Edit->ClientHeight() / 2});
+      SetCursorPos(P.x, P.y);
+      INPUT In[2]{};
+      In[0].type = In[1].type = INPUT_MOUSE;
+      In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+      In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+      SendInput(2, In, sizeof(INPUT));
+    }
+    PumpUntilIdle();
+    EXPECT_TRUE(Edit->Focused());
+    return Edit->SelLength();
+  };
+  Edit->SetValue(12);
+  EXPECT_EQ(Enter(false), 2);
+  EXPECT_EQ(Enter(true), 0);
+  Edit->AutoSelect = false;
+  EXPECT_EQ(Enter(false), 0);
 }
 
 TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
@@ -217,12 +255,61 @@ TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
 // ---------------------------------------------------------------------------------------------
 // The diagonal button
 
-class SpinButtonTest : public SpinTest {};
+class SpinButtonTest : public SpinTest {
+protected:
+  void SetUp() override {
+    SpinTest::SetUp();
+    Button = new TRxSpinButton(Form.get());
+    Button->SetBounds(150, 60, 20, 20);
+    Button->SetParent(Form.get());
+    Button->OnMouseMove = [this](TObject*, TShiftState, int X, int Y) {
+      LastMove = POINT{X, Y};
+      ++Moves;
+    };
+    SetCursorPos(0, 0);  // off the form, so that the first move onto the button is one
+    PumpUntilIdle();
+  }
+  void TearDown() override {
+    Mouse(MOUSEEVENTF_LEFTUP);
+    Application->OnException = nullptr;
+    SpinTest::TearDown();
+  }
+  // Moves the pointer to the button's point (X, Y) as the mouse does. Wine's X driver echoes each
+  // move back from the X server, sometimes after the next one: the move is sent again until the
+  // last move the button saw is (X, Y) and no other follows for a while.
+  void MoveTo(int X, int Y) {
+    const POINT P = Button->ClientToScreen(POINT{X, Y});
+    for (int Try = 0; Try < 10; ++Try) {
+      Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, P.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+            P.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+      PumpUntil([&] { return LastMove.x == X && LastMove.y == Y; }, 500);
+      int Seen;
+      do {
+        Seen = Moves;
+        PumpUntilTime(GetTickCount(), 120);
+      } while (Seen != Moves);
+      if (LastMove.x == X && LastMove.y == Y) return;
+    }
+    ADD_FAILURE() << "the pointer did not stay at " << X << "," << Y;
+  }
+  static void Mouse(DWORD Flags, LONG X = 0, LONG Y = 0) {
+    INPUT In{};
+    In.type = INPUT_MOUSE;
+    In.mi.dwFlags = Flags;
+    In.mi.dx = X;
+    In.mi.dy = Y;
+    SendInput(1, &In, sizeof(In));
+  }
+  // Pumps messages until Ms milliseconds after Start.
+  static void PumpUntilTime(DWORD Start, DWORD Ms) {
+    PumpUntil([&] { return GetTickCount() - Start >= Ms; }, Ms + 500);
+  }
+  TRxSpinButton* Button = nullptr;
+  POINT LastMove{-1000, -1000};  // the last mouse move the button saw
+  int Moves = 0;
+};
 
 TEST_F(SpinButtonTest, HalvesAndRepeat) {
-  auto* Button = new TRxSpinButton(Form.get());
-  Button->SetBounds(150, 60, 20, 20);
-  Button->SetParent(Form.get());
   EXPECT_EQ(Button->HalfAt(5, 5), sbTopDown);
   EXPECT_EQ(Button->HalfAt(0, 20), sbTopDown);
   EXPECT_EQ(Button->HalfAt(10, 10), sbTopDown);
@@ -231,18 +318,11 @@ TEST_F(SpinButtonTest, HalvesAndRepeat) {
   std::vector<DWORD> Times;
   DWORD Start = 0;
   Button->OnTopClick = [&](TObject*) { Times.push_back(GetTickCount() - Start); };
-  PumpUntilIdle();
-  POINT P = Button->ClientToScreen(POINT{5, 5});
-  SetCursorPos(P.x, P.y);
-  PumpUntilIdle();
-  INPUT In{};
-  In.type = INPUT_MOUSE;
-  In.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  MoveTo(5, 5);
   Start = GetTickCount();
-  SendInput(1, &In, sizeof(In));
-  PumpUntil([&] { return GetTickCount() - Start >= 650; }, 1000);
-  In.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &In, sizeof(In));
+  Mouse(MOUSEEVENTF_LEFTDOWN);
+  PumpUntilTime(Start, 650);
+  Mouse(MOUSEEVENTF_LEFTUP);
   PumpUntilIdle();
   ASSERT_GE(Times.size(), 3u);
   ASSERT_LE(Times.size(), 5u);
@@ -250,28 +330,62 @@ TEST_F(SpinButtonTest, HalvesAndRepeat) {
   EXPECT_NEAR(static_cast<double>(Times[1]), 400, 80);
   EXPECT_NEAR(static_cast<double>(Times[2]), 500, 80);
   EXPECT_EQ(Button->Down(), sbNotDown);
-  // A throwing click stops the timer and reaches the handler once.
-  int Errors = 0;
-  Application->OnException = [&](TObject*, Exception&) { ++Errors; };
-  Button->OnTopClick = [&](TObject*) {
-    if (!Times.empty()) Times.clear(), throw Exception("spin failed");
-  };
-  Times.push_back(0);
-  Start = GetTickCount();
-  In.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  SendInput(1, &In, sizeof(In));
-  PumpUntil([&] { return GetTickCount() - Start >= 300; }, 600);
-  In.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &In, sizeof(In));
-  PumpUntilIdle();
-  Application->OnException = nullptr;
-  EXPECT_EQ(Errors, 1);
+}
+
+TEST_F(SpinButtonTest, MovingOffPausesAndMovingBackResumes) {
+  int Tops = 0, Bottoms = 0;
+  Button->OnTopClick = [&](TObject*) { ++Tops; };
+  Button->OnBottomClick = [&](TObject*) { ++Bottoms; };
+  MoveTo(5, 5);
+  Mouse(MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(PumpUntil([&] { return Tops >= 2; }, 1500)) << "the repeat did not start";
+  EXPECT_EQ(Button->Down(), sbTopDown);
+  // Off the control, then over the other half: no half is pressed and the ticks click nothing.
+  MoveTo(5, 40);
+  EXPECT_EQ(Button->Down(), sbNotDown);
+  const int Paused = Tops;
+  PumpUntilTime(GetTickCount(), 250);
+  MoveTo(15, 15);
+  PumpUntilTime(GetTickCount(), 250);
+  EXPECT_EQ(Button->Down(), sbNotDown);
+  EXPECT_EQ(Tops, Paused);
+  EXPECT_EQ(Bottoms, 0);
   ASSERT_NE(Button->RepeatTimer(), nullptr);
+  EXPECT_TRUE(Button->RepeatTimer()->Enabled());
+  // Back over the pressed half: the repeat goes on.
+  MoveTo(5, 5);
+  EXPECT_EQ(Button->Down(), sbTopDown);
+  EXPECT_TRUE(PumpUntil([&] { return Tops > Paused; }, 1000));
+  EXPECT_EQ(Bottoms, 0);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  PumpUntilIdle();
+  EXPECT_EQ(Button->Down(), sbNotDown);
+}
+
+TEST_F(SpinButtonTest, ThrowingRepeatStopsTheTimer) {
+  int Clicks = 0, Errors = 0;
+  std::string Message;
+  Application->OnException = [&](TObject*, Exception& E) {
+    ++Errors;
+    Message = E.Message();
+  };
+  Button->OnTopClick = [&](TObject*) {
+    if (++Clicks == 2) throw Exception("spin failed");
+  };
+  MoveTo(5, 5);
+  Mouse(MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(PumpUntil([&] { return Errors > 0; }, 2000)) << "the repeat did not run";
+  PumpUntilTime(GetTickCount(), 400);  // time for four more ticks
+  EXPECT_EQ(Clicks, 2) << "no click after the one that raised";
+  EXPECT_EQ(Errors, 1);
+  EXPECT_EQ(Message, "spin failed");
+  ASSERT_NE(Button->RepeatTimer(), nullptr);
+  EXPECT_FALSE(Button->RepeatTimer()->Enabled());
+  Mouse(MOUSEEVENTF_LEFTUP);
+  PumpUntilIdle();
 }
 
 TEST_F(SpinButtonTest, PicturesAtTheirLines) {
-  auto* Button = new TRxSpinButton(Form.get());
-  Button->SetBounds(0, 0, 20, 20);
   const COLORREF Face = GetSysColor(COLOR_BTNFACE), Shadow = GetSysColor(COLOR_BTNSHADOW),
                  Light = GetSysColor(COLOR_BTNHIGHLIGHT), Frame = GetSysColor(COLOR_WINDOWFRAME);
   auto None = Button->DrawPicture(sbNotDown);
@@ -289,7 +403,34 @@ TEST_F(SpinButtonTest, PicturesAtTheirLines) {
   // The up arrow (6x6, tip at its row 1, column 2) at N(5 - 3) + 1 = 3.
   EXPECT_EQ(Px(*None, 3 + 2, 3 + 1), RGB(0, 0, 0));
   EXPECT_EQ(Px(*Top, 4 + 2, 4 + 1), RGB(0, 0, 0));
-  delete Button;
+}
+
+// The pixels of the edit's text in Shot differ from the same text drawn by the system in the edit's
+// font at its place (highlighted when all of it is selected): a count of what covers or clips it.
+int TextMismatches(const TWindowCapture& Shot, TRxSpinEdit& E) {
+  const std::string Text = E.Text();
+  const LRESULT Pos = SendMessageA(E.Handle(), EM_POSFROMCHAR, 0, 0);
+  const int X0 = static_cast<short>(LOWORD(Pos)), Y0 = static_cast<short>(HIWORD(Pos));
+  const bool Selected = E.SelStart() == 0 && E.SelLength() == static_cast<int>(Text.size());
+  TBitmap Reference(1, 1, pf24bit);
+  HDC DC = Reference.DC();
+  HGDIOBJ OldFont = SelectObject(DC, reinterpret_cast<HFONT>(SendMessageA(E.Handle(), WM_GETFONT, 0, 0)));
+  SIZE Size{};
+  GetTextExtentPoint32A(DC, Text.c_str(), static_cast<int>(Text.size()), &Size);
+  SelectObject(DC, OldFont);
+  Reference.SetSize(Size.cx, Size.cy);
+  DC = Reference.DC();
+  OldFont = SelectObject(DC, reinterpret_cast<HFONT>(SendMessageA(E.Handle(), WM_GETFONT, 0, 0)));
+  SetBkMode(DC, OPAQUE);
+  SetBkColor(DC, Selected ? GetSysColor(COLOR_HIGHLIGHT) : static_cast<COLORREF>(ColorToRGB(E.Color())));
+  SetTextColor(DC, Selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : static_cast<COLORREF>(ColorToRGB(E.Font().Color())));
+  TextOutA(DC, 0, 0, Text.c_str(), static_cast<int>(Text.size()));
+  SelectObject(DC, OldFont);
+  int Mismatches = 0;
+  for (int Y = 0; Y < Size.cy; ++Y)
+    for (int X = 0; X < Size.cx; ++X)
+      if (Shot.ClientPixel(E.Handle(), X0 + X, Y0 + Y) != static_cast<COLORREF>(GetPixel(DC, X, Y))) ++Mismatches;
+  return Size.cx > 0 ? Mismatches : -1;
 }
 
 TEST_F(SpinTest, Gallery) {
@@ -314,6 +455,11 @@ TEST_F(SpinTest, Gallery) {
   // The list shows beside the form's picture: it was dropped down when captured.
   EXPECT_TRUE(Colours->DroppedDown());
   Colours->SetDroppedDown(false);
+  // Both spin edits show their whole text, the focused one selected: no caret over the first digit.
+  ASSERT_TRUE(Edit->Focused());
+  EXPECT_EQ(Edit->SelLength(), 1);
+  EXPECT_EQ(TextMismatches(Shot, *Edit), 0);
+  EXPECT_EQ(TextMismatches(Shot, *Std), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <colordlg.h>
 
 #include <deque>
 #include <string>
@@ -151,6 +152,29 @@ private:
     SetDlgItemTextA(Dialog, 1148, Path.c_str());
     const int Button = Path.empty() ? IDCANCEL : IDOK;
     PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(Button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, Button)));
+  }
+};
+
+// Answers the next colour dialogs (known by their red-value field) by pressing Button, recording
+// each one's owner.
+class TColorDialogAnswerer {
+public:
+  explicit TColorDialogAnswerer(int Button = IDOK)
+      : FButton(Button), FHook(WH_CBT, [this](int Code, WPARAM W, LPARAM) { OnCbt(Code, reinterpret_cast<HWND>(W)); }) {}
+  int Seen = 0;
+  HWND Owner = nullptr;  // of the last dialog answered
+
+private:
+  int FButton;
+  TWindowsHook FHook;
+  void OnCbt(int Code, HWND Dialog) {
+    if (Code != HCBT_ACTIVATE) return;
+    char Class[64] = {};
+    GetClassNameA(Dialog, Class, sizeof(Class));
+    if (std::string(Class) != "#32770" || !GetDlgItem(Dialog, COLOR_RED)) return;
+    ++Seen;
+    Owner = GetWindow(Dialog, GW_OWNER);
+    PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, FButton)));
   }
 };
 
