@@ -27,19 +27,6 @@ protected:
   std::vector<std::string> Errors;
 };
 
-// Posts a command that the test sees handled.
-bool CommandHandledAfter() {
-  bool Handled = false;
-  const HWND Wnd = AllocateHWnd([&](TMessage& M) {
-    if (M.Msg == WM_COMMAND) Handled = true;
-    else M.Result = DefWindowProcA(nullptr, M.Msg, M.WParam, M.LParam);
-  });
-  PostMessageA(Wnd, WM_COMMAND, 1, 0);
-  PumpUntil([&] { return Handled; }, 2000);
-  DeallocateHWnd(Wnd);
-  return Handled;
-}
-
 TEST_F(ApplicationTest, EveryBoundaryHandsItsExceptionOn) {
   auto Form = std::make_unique<TfrmTest>(Application);
   Form->Show();
@@ -50,7 +37,7 @@ TEST_F(ApplicationTest, EveryBoundaryHandsItsExceptionOn) {
   PostMessageA(Ok->Handle(), BM_CLICK, 0, 0);
   PumpUntilIdle();
   EXPECT_EQ(Errors, std::vector<std::string>{"click failed"});
-  EXPECT_TRUE(CommandHandledAfter());
+  EXPECT_TRUE(PostedCommandHandled());
 
   struct TCase {
     const char* Name;
@@ -115,7 +102,7 @@ TEST_F(ApplicationTest, EveryBoundaryHandsItsExceptionOn) {
     Errors.clear();
     C.Raise();
     EXPECT_EQ(Errors, std::vector<std::string>{Expected[I]}) << C.Name;
-    EXPECT_TRUE(CommandHandledAfter()) << C.Name;
+    EXPECT_TRUE(PostedCommandHandled()) << C.Name;
     ++I;
   }
   // EAbort is silent.

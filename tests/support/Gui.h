@@ -57,6 +57,20 @@ bool PumpUntil(F&& Done, DWORD MaxMs = 3000) {
   return Done();
 }
 
+// Posts a command to a utility window of its own: whether the message loop handled it (the next
+// message after a failure still works).
+inline bool PostedCommandHandled() {
+  bool Handled = false;
+  const HWND Wnd = AllocateHWnd([&](TMessage& M) {
+    if (M.Msg == WM_COMMAND) Handled = true;
+    else M.Result = DefWindowProcA(nullptr, M.Msg, M.WParam, M.LParam);
+  });
+  PostMessageA(Wnd, WM_COMMAND, 1, 0);
+  PumpUntil([&] { return Handled; }, 2000);
+  DeallocateHWnd(Wnd);
+  return Handled;
+}
+
 // The component Name of Root as a T; a test failure when missing or of another class.
 template <class T>
 T* FindByName(TComponent* Root, const std::string& Name) {
