@@ -23,6 +23,9 @@ TVITEMA NodeItem(TTreeNode* Node, UINT Mask) {
 TTreeNode::TTreeNode(TTreeNodes* AOwner) : FOwner(AOwner) {}
 
 TTreeNode::~TTreeNode() {
+  TTreeView* View = TreeView();
+  if (View->FDragNode == this) View->FDragNode = nullptr;
+  if (View->FRClickNode == this) View->FRClickNode = nullptr;
   if (!FItemId) return;
   // Deleted directly: the item goes too, without freeing this node a second time.
   TVITEMA Item = NodeItem(this, TVIF_PARAM);
@@ -486,7 +489,6 @@ void TTreeView::FreeSaved(std::vector<TSavedNode>& Saved) {
   for (TSavedNode& S : Saved) {
     FreeSaved(S.Children);
     S.Node->FItemId = nullptr;
-    if (S.Node == FDragNode) FDragNode = nullptr;
     delete S.Node;
   }
   Saved.clear();
@@ -717,6 +719,12 @@ LRESULT TTreeView::CustomDraw(NMTVCUSTOMDRAW& Draw) {
   return Result;
 }
 
+void TTreeView::WndProc(TMessage& M) {
+  if (M.Msg == WM_RBUTTONDOWN)
+    FRClickNode = RightClickSelect ? GetNodeAt(static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))) : nullptr;
+  TWinControl::WndProc(M);
+}
+
 void TTreeView::Notify(TMessage& M) {
   if (M.Msg != CN_NOTIFY) return;
   auto* Header = reinterpret_cast<NMHDR*>(M.LParam);
@@ -726,9 +734,7 @@ void TTreeView::Notify(TMessage& M) {
       auto* Node = reinterpret_cast<TTreeNode*>(Tree->itemOld.lParam);
       if (!Node) break;
       Node->FItemId = nullptr;
-      if (FKeepNodes) break;
-      if (Node == FDragNode) FDragNode = nullptr;
-      delete Node;
+      if (!FKeepNodes) delete Node;
       break;
     }
     case TVN_SELCHANGEDA: Change(FItems.GetNode(Tree->itemNew.hItem)); break;
@@ -776,13 +782,10 @@ void TTreeView::Notify(TMessage& M) {
       DragBegin(this, true, -1, ClientToScreen(Tree->ptDrag));
       break;
     }
-    case NM_RCLICK: {
-      if (!RightClickSelect) break;
-      const DWORD Pos = GetMessagePos();
-      const POINT P = ScreenToClient(POINT{static_cast<short>(LOWORD(Pos)), static_cast<short>(HIWORD(Pos))});
-      if (TTreeNode* Node = GetNodeAt(P.x, P.y)) Node->SetSelected(true);
+    case NM_RCLICK:
+      if (FRClickNode) FRClickNode->SetSelected(true);
+      FRClickNode = nullptr;
       break;
-    }
     case NM_CUSTOMDRAW: M.Result = CustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(M.LParam)); break;
     default: break;
   }

@@ -240,6 +240,7 @@ protected:
   void CreateWnd() override;
   void DestroyWnd() override;
   void Notify(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   bool AutoDragOnPress() const override { return false; }
   // The parts of reflected notifications, for descendants that add to them.
@@ -269,6 +270,7 @@ private:
   bool FManualNotify = false;  // expanding from code: the view's own expand notifications are ignored
   bool FInEdit = false;        // a label edit allowed by CanEdit runs
   HTREEITEM FVetoedCollapse = nullptr;
+  TTreeNode* FRClickNode = nullptr;  // under the last right press, selected by its click
   std::vector<TSavedNode> FSaved;
   TControlCanvas FCanvas;
   bool FCanvasFontChanged = false;

@@ -265,4 +265,34 @@ TEST_F(DragTest, AutomaticDragOfAPanelStartsPastTheThreshold) {
   EXPECT_FALSE(Panel->Dragging());
 }
 
+TEST_F(DragTest, TreeWithImagesDragsItsNodesPicture) {
+  GiveObject = false;
+  TImageList Images(16, 16);
+  TBitmap Bmp;
+  Bmp.SetSize(16, 16);
+  Images.Add(Bmp, nullptr);
+  First->SetImages(&Images);
+  for (TTreeNode* N = First->Items().GetFirstNode(); N; N = N->GetNextSibling()) N->SetImageIndex(0);
+  // The view's own picture of a node, as comctl32 makes it here (Wine's holds no image).
+  TTreeNode* Node = First->Items().Item(1);
+  const auto Picture = reinterpret_cast<HIMAGELIST>(
+      SendMessageA(First->Handle(), TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(Node->ItemId())));
+  const int PictureImages = Picture ? ImageList_GetImageCount(Picture) : 0;
+  if (Picture) ImageList_Destroy(Picture);
+  PressAndPull(Node);
+  ASSERT_TRUE(First->Dragging());
+  EXPECT_EQ(First->DragNode(), Node);
+  TDragImageList* Own = First->GetDragImages();
+  EXPECT_EQ(DragObject()->GetDragImages(), Own);
+  if (PictureImages > 0) {
+    ASSERT_NE(Own, nullptr);
+    EXPECT_EQ(Own->Count(), PictureImages);
+  } else {
+    EXPECT_EQ(Own, nullptr);
+  }
+  CancelDrag();
+  EXPECT_EQ(Ends, std::vector<TObject*>{nullptr});
+  First->SetImages(nullptr);
+}
+
 }  // namespace

@@ -440,4 +440,83 @@ TEST_F(TreesTest, MoveToAttachModesAndOwnBranchRefused) {
   EXPECT_EQ(B->Parent(), A);
 }
 
+TEST_F(TreesTest, SelectionFiresOnChangeAndRightClickSelects) {
+  TTreeNode* A = Tree->Items().Add(nullptr, "A");
+  TTreeNode* B = Tree->Items().Add(nullptr, "B");
+  TTreeNode* C = Tree->Items().Add(nullptr, "C");
+  std::vector<TTreeNode*> Changes;
+  Tree->OnChange = [&](TObject* Sender, TTreeNode* Node) {
+    EXPECT_EQ(Sender, Tree);
+    Changes.push_back(Node);
+  };
+  B->SetSelected(true);
+  EXPECT_EQ(Changes, std::vector<TTreeNode*>{B});
+  EXPECT_EQ(Tree->Selected(), B);
+  EXPECT_TRUE(B->Selected());
+  EXPECT_FALSE(A->Selected());
+  Tree->SetSelected(A);
+  EXPECT_EQ(Tree->Selected(), A);
+  EXPECT_EQ(Changes.back(), A);
+
+  const RECT R = C->DisplayRect(true);
+  const LPARAM At = MAKELPARAM((R.left + R.right) / 2, (R.top + R.bottom) / 2);
+  const auto RightClick = [&] {
+    PostMessageA(Tree->Handle(), WM_RBUTTONUP, 0, At);
+    SendMessageA(Tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, At);
+    PumpUntilIdle();
+  };
+  RightClick();
+  EXPECT_EQ(Tree->Selected(), A);
+  Tree->RightClickSelect = true;
+  RightClick();
+  EXPECT_EQ(Tree->Selected(), C);
+  EXPECT_EQ(Changes.back(), C);
+}
+
+TEST_F(TreesTest, MakeVisibleOpensTheAncestorsAndScrolls) {
+  TTreeNode* Last = nullptr;
+  for (int I = 0; I < 50; ++I) Last = Tree->Items().Add(nullptr, "Node " + std::to_string(I));
+  TTreeNode* Child = Tree->Items().AddChild(Last, "Deep child");
+  EXPECT_FALSE(Child->IsVisible());
+  Child->MakeVisible();
+  EXPECT_TRUE(Last->Expanded());
+  EXPECT_TRUE(Child->IsVisible());
+  const RECT R = Child->DisplayRect(false);
+  EXPECT_GE(R.top, 0);
+  EXPECT_LE(R.bottom, Tree->ClientHeight());
+  EXPECT_NE(Tree->TopItem(), Tree->Items().GetFirstNode());
+  EXPECT_EQ(Child->Level(), 1);
+  EXPECT_EQ(Child->AbsoluteIndex(), 50);
+  EXPECT_EQ(Tree->Items().Item(50), Child);
+  EXPECT_THROW(Tree->Items().Item(51), ETreeViewError);
+}
+
+TEST_F(TreesTest, PropertiesByNameAndImageListFreed) {
+  ASSERT_EQ(FindComponentClass("TTreeView"), &TTreeView::StaticClassInfo());
+  const auto Style = [&] { return GetWindowLongPtrA(Tree->Handle(), GWL_STYLE); };
+  SetPropText(Tree, "Indent", "25");
+  EXPECT_EQ(SendMessageA(Tree->Handle(), TVM_GETINDENT, 0, 0), 25);
+  EXPECT_EQ(GetPropText(Tree, "Indent"), "25");
+  SetPropText(Tree, "HideSelection", "True");
+  EXPECT_FALSE(Style() & TVS_SHOWSELALWAYS);
+  SetPropText(Tree, "HideSelection", "False");
+  EXPECT_TRUE(Style() & TVS_SHOWSELALWAYS);
+  EXPECT_TRUE(Style() & TVS_EDITLABELS);
+  SetPropText(Tree, "ReadOnly", "True");
+  EXPECT_FALSE(Style() & TVS_EDITLABELS);
+  SetPropText(Tree, "ShowLines", "False");
+  EXPECT_FALSE(Style() & TVS_HASLINES);
+  SetPropText(Tree, "RightClickSelect", "True");
+  EXPECT_TRUE(Tree->RightClickSelect);
+  SetPropText(Tree, "DragMode", "dmAutomatic");
+  EXPECT_EQ(Tree->DragMode, dmAutomatic);
+
+  auto* Images = new TImageList(Form.get());
+  Tree->SetImages(Images);
+  EXPECT_EQ(SendMessageA(Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0), reinterpret_cast<LRESULT>(Images->Handle()));
+  delete Images;
+  EXPECT_EQ(Tree->Images(), nullptr);
+  EXPECT_EQ(SendMessageA(Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0), 0);
+}
+
 }  // namespace
