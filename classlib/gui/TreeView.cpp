@@ -426,6 +426,7 @@ void TTreeView::CreateWnd() {
   if (FIndent >= 0) SendMessageA(FHandle, TVM_SETINDENT, static_cast<WPARAM>(FIndent), 0);
   ApplyImageList(TVSIL_NORMAL);
   ApplyImageList(TVSIL_STATE);
+  if (FSaved.empty()) return;
   std::vector<TSavedNode> Saved;
   Saved.swap(FSaved);
   auto Scope = UpdateScope(FItems);
