@@ -54,6 +54,14 @@ void TSortedCollection::Update(TCollectionItem* Item) {
 
 TAdvStringList::TAdvStringList() : Delimiter(";") {}
 
+void TAdvStringList::AssignTo(TPersistent* Dest) {
+  if (auto* Target = dynamic_cast<TStringsTarget*>(Dest)) {
+    Target->FillFromStrings(*this);
+    return;
+  }
+  TStringList::AssignTo(Dest);
+}
+
 std::string TAdvStringList::GetJoinedText() const {
   std::string Result;
   const int N = Count();

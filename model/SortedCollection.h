@@ -43,7 +43,7 @@ private:
 };
 
 // A string list with an object per line that joins its lines with Delimiter (";" by default).
-// Filling tree and list views from it is added with the view controls.
+// Assigned to a view or its entries (a TStringsTarget), it replaces them with its lines.
 class TAdvStringList : public TStringList {
 public:
   TAdvStringList();
@@ -52,4 +52,8 @@ public:
 
   // The lines in order, each but the last followed by Delimiter; "" for an empty list.
   std::string GetJoinedText() const;
+
+protected:
+  // A TStringsTarget is filled; anything else raises the assignment error.
+  void AssignTo(TPersistent* Dest) override;
 };

@@ -197,6 +197,16 @@ private:
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// What a string list with objects fills: one entry per line, with the line as its text and the
+// line's object as its data (views and their entry lists).
+class TStringsTarget {
+public:
+  virtual void FillFromStrings(const TStrings& Lines) = 0;
+
+protected:
+  ~TStringsTarget() = default;
+};
+
 // Lines with one object each (not owned), optionally kept sorted.
 class TStringList : public TStrings {
 public:

@@ -242,14 +242,22 @@ const TClassInfo& TControl::StaticClassInfo() {
        BoolProp<TControl>("ParentFont", &TControl::ParentFont, &TControl::SetParentFont),
        IntProp<TControl>("Color", &TControl::Color, &TControl::SetColor),
        BoolProp<TControl>("ParentColor", &TControl::ParentColor, &TControl::SetParentColor),
-       IntProp<TControl>("Cursor", &TControl::Cursor, &TControl::SetCursor)},
+       IntProp<TControl>("Cursor", &TControl::Cursor, &TControl::SetCursor),
+       EnumProp<TControl, TDragMode>("DragMode", {"dmManual", "dmAutomatic"}, [](TControl& C) { return C.DragMode; },
+                                     [](TControl& C, TDragMode V) { C.DragMode = V; }),
+       IntProp<TControl>("DragCursor", [](TControl& C) { return C.DragCursor; },
+                         [](TControl& C, int V) { C.DragCursor = V; })},
       {EventProp<TControl>("OnClick", &TControl::OnClick), EventProp<TControl>("OnDblClick", &TControl::OnDblClick),
        EventProp<TControl>("OnResize", &TControl::OnResize),
        EventProp<TControl>("OnMouseDown", &TControl::OnMouseDown),
        EventProp<TControl>("OnMouseUp", &TControl::OnMouseUp),
        EventProp<TControl>("OnMouseMove", &TControl::OnMouseMove),
        EventProp<TControl>("OnMouseEnter", &TControl::OnMouseEnter),
-       EventProp<TControl>("OnMouseLeave", &TControl::OnMouseLeave)},
+       EventProp<TControl>("OnMouseLeave", &TControl::OnMouseLeave),
+       EventProp<TControl>("OnStartDrag", &TControl::OnStartDrag),
+       EventProp<TControl>("OnDragOver", &TControl::OnDragOver),
+       EventProp<TControl>("OnDragDrop", &TControl::OnDragDrop),
+       EventProp<TControl>("OnEndDrag", &TControl::OnEndDrag)},
       {}};
   return Info;
 }
@@ -262,6 +270,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
+  DragControlGone(this);
   SetAction(nullptr);
   FFont->OnChange = nullptr;
   if (FParent) FParent->RemoveControl(this);
@@ -471,6 +480,7 @@ void TControl::WndProc(TMessage& M) {
     case WM_LBUTTONDOWN:
       ControlState |= csLButtonDown | (ClicksHere ? static_cast<unsigned>(csClicked) : 0u);
       MouseDown(mbLeft, Shift, X, Y);
+      if (DragMode == dmAutomatic && AutoDragOnPress()) DragBegin(this, false, -1, ClientToScreen(POINT{X, Y}));
       break;
     case WM_LBUTTONDBLCLK: DblClick(); MouseDown(mbLeft, Shift, X, Y); break;
     case WM_RBUTTONDOWN: MouseDown(mbRight, Shift, X, Y); break;
@@ -1151,6 +1161,7 @@ void TWinControl::DoExit() {
 }
 
 void TWinControl::WndProc(TMessage& M) {
+  if (DragMessage(this, M)) return;
   switch (M.Msg) {
     case WM_COMMAND:
       if (M.LParam) return ReflectToChild(M, reinterpret_cast<HWND>(M.LParam));

@@ -19,6 +19,9 @@
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class TControl;
+class TDragObject;
+class TDragImageList;
 
 // ---------------------------------------------------------------------------------------------
 // Messages the library sends itself: a parent reflects a child's notifications to it as
@@ -105,7 +108,7 @@ constexpr TAnchors akLeftTop = AnchorBit(akLeft) | AnchorBit(akTop);
 enum TBorderStyle { bsNone, bsSingle };
 using TCursor = int;
 constexpr TCursor crDefault = 0, crArrow = -2, crIBeam = -4, crSizeWE = -9, crSizeNS = -7, crHourGlass = -11,
-                  crNo = -18, crHandPoint = -21, crHSplit = -14, crVSplit = -15;
+                  crDrag = -12, crNo = -18, crHandPoint = -21, crHSplit = -14, crVSplit = -15;
 
 // ControlState bits.
 enum TControlStateBit : unsigned { csLButtonDown = 1, csClicked = 2, csPaintCopy = 4, csAligning = 8, csMouseInside = 16 };
@@ -120,6 +123,16 @@ using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TSh
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+// Dragging inside the program (DragDrop.h has the drag objects and the manager).
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// Source is the drag object, or the dragged control when the drag runs with the default object.
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+// Target: the control dropped on, nullptr when the drag was cancelled or refused.
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
 
 // Minimum and maximum size of a control; 0 means no limit.
 class TSizeConstraints : public TPersistent {
@@ -140,8 +153,15 @@ TWinControl* FindControl(HWND Wnd);
 // The control of Wnd or of its nearest ancestor that has one.
 TWinControl* FindOwningControl(HWND Wnd);
 // The control (graphic ones included) under the screen point; nullptr when none of the library's.
-class TControl;
 TControl* FindDragTarget(POINT ScreenPos, bool AllowDisabled);
+
+// The drag manager's side of the controls (DragDrop.cpp). While a drag runs or waits for its
+// threshold, every mouse and key message of the library's windows is offered to it first: true when
+// it took the message. DragBegin starts (Immediate) or arms a drag of Control at the screen point.
+bool DragMessage(TControl* Control, TMessage& Message);
+void DragBegin(TControl* Control, bool Immediate, int Threshold, POINT ScreenPos);
+// A control going away: a drag from or over it is cancelled or forgets it.
+void DragControlGone(TControl* Control);
 
 // ---------------------------------------------------------------------------------------------
 // TControl
@@ -266,7 +286,32 @@ public:
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* Value);
 
+  // Dragging (DragDrop.cpp). dmAutomatic starts a drag on a left press moved past the threshold.
+  TDragMode DragMode = dmManual;
+  TCursor DragCursor = crDrag;  // over a target that accepts, with the default drag object
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  // Immediate: the drag starts now; else once the pointer moves Threshold pixels (-1: the system's)
+  // from here with the left button held.
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  bool Dragging() const;
+  // Ends this control's drag: dropped on the current target when Drop and it accepts, else cancelled.
+  void EndDrag(bool Drop);
+  // The drag's start: OnStartDrag, which may supply the drag object.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  // The drag's end: OnEndDrag.
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+  // This control as a target: OnDragOver decides Accept (false without a handler); OnDragDrop.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  // The images the default drag object shows; none in the base.
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+
 protected:
+  // Whether a left press starts an automatic drag (controls that detect drags themselves say no).
+  virtual bool AutoDragOnPress() const { return true; }
   virtual std::string GetText();
   virtual void SetTextValue(const std::string& Value);  // stores the text (and tells the window)
   virtual void Resize();

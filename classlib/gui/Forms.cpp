@@ -5,6 +5,7 @@
 #include "classlib/gui/ExtCtrls.h"
 #include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
+#include "classlib/gui/TreeView.h"
 
 #include <commctrl.h>
 
@@ -44,7 +45,7 @@ std::map<std::string, const TClassInfo*>& ClassRegistry() {
           &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TUpDown::StaticClassInfo(),
           &TApplicationEvents::StaticClassInfo(), &TForm::StaticClassInfo(), &TFrame::StaticClassInfo(),
           &TImageList::StaticClassInfo(), &TActionList::StaticClassInfo(), &TAction::StaticClassInfo(),
-          &TPopupMenu::StaticClassInfo(), &TMenuItem::StaticClassInfo()})
+          &TPopupMenu::StaticClassInfo(), &TMenuItem::StaticClassInfo(), &TTreeView::StaticClassInfo()})
       R[UpperCase(Info->Name)] = Info;
     return R;
   }();

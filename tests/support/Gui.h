@@ -192,13 +192,16 @@ private:
   }
 };
 
-// The window's screen pixels (it is brought up and painted first), rows from the top.
+// The window's screen pixels (with Redraw it is brought up and painted first; without, the screen
+// is taken as it is, as for a drag image drawn over it), rows from the top.
 class TWindowCapture {
 public:
-  explicit TWindowCapture(HWND Wnd) {
-    SetWindowPos(Wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    PumpUntilIdle(30, 1000);
+  explicit TWindowCapture(HWND Wnd, bool Redraw = true) {
+    if (Redraw) {
+      SetWindowPos(Wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+      PumpUntilIdle(30, 1000);
+    }
     GetWindowRect(Wnd, &FRect);
     FWidth = FRect.right - FRect.left;
     FHeight = FRect.bottom - FRect.top;
