@@ -1,6 +1,7 @@
 // The sorted collection and the joining string list.
 #include "model/SortedCollection.h"
 
+#include "classlib/gui/ListView.h"
 #include "model/TreeCollection.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -53,6 +54,27 @@ void TSortedCollection::Update(TCollectionItem* Item) {
 // TAdvStringList
 
 TAdvStringList::TAdvStringList() : Delimiter(";") {}
+
+void TAdvStringList::AssignTo(TPersistent* Dest) {
+  if (auto* View = dynamic_cast<TCustomListView*>(Dest)) Dest = View->Items();
+  if (auto* Items = dynamic_cast<TListItems*>(Dest)) {
+    Items->BeginUpdate();
+    try {
+      Items->Clear();
+      for (int I = 0; I < Count(); ++I) {
+        TListItem* Item = Items->Add();
+        Item->SetCaption(Get(I));
+        Item->SetData(Objects(I));
+      }
+    } catch (...) {
+      Items->EndUpdate();
+      throw;
+    }
+    Items->EndUpdate();
+    return;
+  }
+  TStringList::AssignTo(Dest);
+}
 
 std::string TAdvStringList::GetJoinedText() const {
   std::string Result;

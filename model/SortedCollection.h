@@ -43,12 +43,16 @@ private:
 };
 
 // A string list with an object per line that joins its lines with Delimiter (";" by default).
-// Filling tree and list views from it is added with the view controls.
+// Assigned to a view, it fills it with its lines (text and object as the entries' Data).
 class TAdvStringList : public TStringList {
 public:
   TAdvStringList();
 
   std::string Delimiter;
+
+  // A list view or its items: the items are replaced by one per line (Caption and Data); any other
+  // destination raises the assignment error.
+  void AssignTo(TPersistent* Dest) override;
 
   // The lines in order, each but the last followed by Delimiter; "" for an empty list.
   std::string GetJoinedText() const;

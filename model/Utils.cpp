@@ -2,6 +2,8 @@
 
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
+#include "classlib/gui/Forms.h"
+#include "classlib/gui/StdCtrls.h"
 #include "controls/VCLUtils.h"
 #include "resources/strings/Utils.h"
 
@@ -231,4 +233,32 @@ std::string GUIDToString(const GUID& Guid) {
                 static_cast<unsigned long>(Guid.Data1), Guid.Data2, Guid.Data3, Guid.Data4[0], Guid.Data4[1],
                 Guid.Data4[2], Guid.Data4[3], Guid.Data4[4], Guid.Data4[5], Guid.Data4[6], Guid.Data4[7]);
   return Buffer;
+}
+
+void SetControlsEnabled(TControl* Control, bool Enabled, bool KeepValues) {
+  if (!Control) return;
+  Control->SetEnabled(Enabled);
+  if (!KeepValues) {
+    if (auto* Combo = dynamic_cast<TCustomComboBox*>(Control)) {
+      Combo->SetItemIndex(Enabled && Combo->Items()->Count() > 0 ? 0 : -1);
+    } else if (!Enabled) {
+      if (auto* Edit = dynamic_cast<TCustomEdit*>(Control)) Edit->SetText("");
+      else if (auto* Check = dynamic_cast<TCheckBox*>(Control); Check && !dynamic_cast<TRadioButton*>(Check))
+        Check->SetChecked(false);
+    }
+  }
+  if (auto* Win = dynamic_cast<TWinControl*>(Control))
+    for (int I = 0; I < Win->ControlCount(); ++I) SetControlsEnabled(Win->Controls(I), Enabled, KeepValues);
+}
+
+void ApplySystemFont(TControl* Control, TFont& Font) {
+  if (!Control) return;
+  if (dynamic_cast<TCustomForm*>(Control)) {
+    Control->Font().Assign(&Font);
+  } else if (!Control->ParentFont() && Control->Font().Size() == 8) {
+    Control->Font().SetName(Font.Name());
+    Control->Font().SetCharset(Font.Charset());
+  }
+  if (auto* Win = dynamic_cast<TWinControl*>(Control))
+    for (int I = 0; I < Win->ControlCount(); ++I) ApplySystemFont(Win->Controls(I), Font);
 }
