@@ -94,7 +94,7 @@ int TListItem::Index() const { return FOwner->IndexOf(this); }
 
 void TListItem::Redraw() {
   TCustomListView* View = ListView();
-  if (!View->HandleAllocated()) return;
+  if (!View->HandleAllocated() || FOwner->UpdateCount() > 0) return;  // the bracket's end repaints
   const int I = Index();
   if (I >= 0) SendMessageA(View->Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(I), I);
 }
@@ -165,14 +165,21 @@ TListItem* TListItems::Item(int Index) const {
 }
 
 int TListItems::IndexOf(const TListItem* Item) const {
+  // The position the item had when last asked is tried first.
+  const size_t Hint = static_cast<size_t>(Item->FIndexHint);
+  if (Hint < FItems.size() && FItems[Hint].get() == Item) return Item->FIndexHint;
   for (size_t I = 0; I < FItems.size(); ++I)
-    if (FItems[I].get() == Item) return static_cast<int>(I);
+    if (FItems[I].get() == Item) {
+      Item->FIndexHint = static_cast<int>(I);
+      return Item->FIndexHint;
+    }
   return -1;
 }
 
 TListItem* TListItems::Insert(int Index) {
   Index = std::clamp(Index, 0, Count());
   auto* Item = new TListItem(this);
+  Item->FIndexHint = Index;
   FItems.insert(FItems.begin() + Index, std::unique_ptr<TListItem>(Item));
   if (FOwner->HandleAllocated()) FOwner->InsertWindowItem(Index, Item);
   return Item;
@@ -195,11 +202,11 @@ void TListItems::BeginUpdate() {
 
 void TListItems::EndUpdate() {
   if (FUpdateCount == 0 || --FUpdateCount > 0) return;
-  if (FOwner->FSortType != stNone) FOwner->AlphaSort();
   if (FOwner->HandleAllocated()) {
     SendMessageA(FOwner->Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FOwner->Handle(), nullptr, TRUE);
   }
+  if (FOwner->FSortType != stNone) FOwner->AlphaSort();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -277,6 +284,7 @@ void TCustomListView::DestroyWnd() {
 }
 
 void TCustomListView::InsertWindowItem(int Index, TListItem* Item) {
+  // Straight to the list view's own procedure: the library has nothing to add to these messages.
   LVITEMA Row{};
   Row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
   Row.iItem = Index;
@@ -285,11 +293,11 @@ void TCustomListView::InsertWindowItem(int Index, TListItem* Item) {
   Row.lParam = reinterpret_cast<LPARAM>(Item);
   Row.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   Row.state = Item->FState;
-  SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Row));
+  CallWindowProcA(FDefWndProc, FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Row));
   for (int Column = 1; Column < FColumns.Count(); ++Column) {
     Row.mask = LVIF_TEXT;
     Row.iSubItem = Column;
-    SendMessageA(FHandle, LVM_SETITEMTEXTA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Row));
+    CallWindowProcA(FDefWndProc, FHandle, LVM_SETITEMTEXTA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Row));
   }
 }
 
@@ -458,24 +466,10 @@ int TCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, LPARAM Dat
 
 namespace {
 
-// The sort of the moment: the view and its procedure (nullptr: the view's CompareItems).
-struct TSortContext {
-  TCustomListView* View;
-  TLVCompare Proc;
-  LPARAM Data;
-  bool Failed;
-};
-
-// A sort callback of the window; an exception stops the comparisons and is handed on afterwards.
-int CALLBACK SortCallback(LPARAM Item1, LPARAM Item2, LPARAM Context) {
-  auto* C = reinterpret_cast<TSortContext*>(Context);
-  if (C->Failed) return 0;
-  int Result = 0;
-  C->Failed = !CallGuarded([&] {
-    Result = C->Proc ? C->Proc(Item1, Item2, C->Data)
-                     : C->View->SortCompare(reinterpret_cast<TListItem*>(Item1), reinterpret_cast<TListItem*>(Item2), C->Data);
-  });
-  return Result;
+// The window's order follows the items' new positions, kept in their index hints.
+int CALLBACK CompareHints(LPARAM Item1, LPARAM Item2, LPARAM) {
+  const int A = reinterpret_cast<TListItem*>(Item1)->Index(), B = reinterpret_cast<TListItem*>(Item2)->Index();
+  return A < B ? -1 : A > B ? 1 : 0;
 }
 
 }  // namespace
@@ -484,24 +478,22 @@ int TCustomListView::SortCompare(TListItem* Item1, TListItem* Item2, LPARAM Data
 
 bool TCustomListView::CustomSort(TLVCompare SortProc, LPARAM Data) {
   if (FItems.FItems.size() < 2) return true;
-  TSortContext Context{this, SortProc, Data, false};
-  if (!SendMessageA(Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&Context), reinterpret_cast<LPARAM>(SortCallback)))
-    return false;
-  ReadOrderFromWindow();
-  return !Context.Failed;
-}
-
-void TCustomListView::ReadOrderFromWindow() {
-  std::vector<std::unique_ptr<TListItem>> Ordered(FItems.FItems.size());
-  for (auto& Item : FItems.FItems) {
-    LVFINDINFOA Find{};
-    Find.flags = LVFI_PARAM;
-    Find.lParam = reinterpret_cast<LPARAM>(Item.get());
-    const int I = static_cast<int>(SendMessageA(FHandle, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&Find)));
-    if (I < 0 || I >= static_cast<int>(Ordered.size()) || Ordered[static_cast<size_t>(I)]) return;  // order unchanged
-    Ordered[static_cast<size_t>(I)] = std::move(Item);
+  // Sorted here, so that the comparisons (and what they raise) stay outside the window's callback;
+  // the items keep their order when a comparison raises.
+  std::vector<TListItem*> Order;
+  Order.reserve(FItems.FItems.size());
+  for (auto& Item : FItems.FItems) Order.push_back(Item.get());
+  std::stable_sort(Order.begin(), Order.end(), [&](TListItem* A, TListItem* B) {
+    const int C = SortProc ? SortProc(reinterpret_cast<LPARAM>(A), reinterpret_cast<LPARAM>(B), Data) : SortCompare(A, B, Data);
+    return C < 0;
+  });
+  for (auto& Item : FItems.FItems) Item.release();
+  for (size_t I = 0; I < Order.size(); ++I) {
+    FItems.FItems[I].reset(Order[I]);
+    Order[I]->FIndexHint = static_cast<int>(I);
   }
-  FItems.FItems = std::move(Ordered);
+  if (HandleAllocated()) SendMessageA(FHandle, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareHints));
+  return true;
 }
 
 void TCustomListView::Notify(TMessage& M) {

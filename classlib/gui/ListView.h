@@ -95,6 +95,7 @@ private:
   void* FData = nullptr;
   int FImageIndex = -1;
   UINT FState = 0;  // selection and focus while there is no window
+  mutable int FIndexHint = 0;
   bool GetState(UINT Mask) const;
   void SetState(UINT Mask, bool Value);
   void Redraw();
@@ -172,7 +173,9 @@ public:
   // The item at a client point (nullptr when none).
   TListItem* GetItemAt(int X, int Y);
 
-  // Sorts with SortProc, or with OnCompare (captions when it is unassigned) for nullptr. True when sorted.
+  // Sorts with SortProc (called with the items as lParams), or with OnCompare (captions when it is
+  // unassigned) for nullptr; equal items keep their order. What a comparison raises goes on to the
+  // caller, the order unchanged.
   bool CustomSort(TLVCompare SortProc, LPARAM Data);
   bool AlphaSort() { return CustomSort(nullptr, 0); }
   // The order CustomSort without a procedure uses (CompareItems).
@@ -211,7 +214,6 @@ private:
   void UpdateColumns();
   void ApplyAutoSize();
   void InsertWindowItem(int Index, TListItem* Item);
-  void ReadOrderFromWindow();
   void SortChanged(bool ByData);
   void ImagesChanged();
   TListItem* ItemOfParam(LPARAM Param) const { return reinterpret_cast<TListItem*>(Param); }

@@ -140,14 +140,30 @@ TEST_F(ListViewTest, SortsBeforeTheWindowExistsAndKeepsSelectionAcrossRecreation
   EXPECT_EQ(List->SelCount(), 1);
 }
 
-TEST_F(ListViewTest, AnExceptionInOnCompareReachesTheApplicationOnce) {
-  List->OnCompare = [](TObject*, TListItem*, TListItem*, LPARAM, int&) { throw Exception("compare failed"); };
-  AddRows({{"x", "", 1}, {"y", "", 2}, {"z", "", 3}});
+TEST_F(ListViewTest, AnExceptionInOnCompareReachesTheCallerAndKeepsTheOrder) {
+  int Calls = 0;
+  List->OnCompare = [&](TObject*, TListItem* A, TListItem* B, LPARAM, int& Compare) {
+    if (++Calls == 2) throw Exception("compare failed");
+    Compare = static_cast<int>(Key(A) - Key(B));
+  };
+  AddRows({{"z", "", 3}, {"y", "", 2}, {"x", "", 1}});
   Form->Show();
-  EXPECT_FALSE(List->AlphaSort());
-  EXPECT_EQ(Errors, std::vector<std::string>{"compare failed"});
-  Errors.clear();
-  EXPECT_EQ(List->Items()->Count(), 3);
+  try {
+    List->AlphaSort();
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "compare failed");
+  }
+  EXPECT_EQ(WindowColumn(0), (std::vector<std::string>{"z", "y", "x"}));
+  EXPECT_EQ(List->Items()->Item(0)->Caption(), "z");
+  // A procedure of CustomSort gets the items and the sort's data.
+  EXPECT_TRUE(List->CustomSort(
+      [](LPARAM A, LPARAM B, LPARAM Data) -> int {
+        EXPECT_EQ(Data, 7);
+        return reinterpret_cast<TListItem*>(A)->Caption().compare(reinterpret_cast<TListItem*>(B)->Caption());
+      },
+      7));
+  EXPECT_EQ(WindowColumn(0), (std::vector<std::string>{"x", "y", "z"}));
 }
 
 TEST_F(ListViewTest, ColumnClickNamesItsColumn) {
