@@ -523,6 +523,21 @@ void TCustomListView::Notify(TMessage& M) {
       if (Item.mask & LVIF_IMAGE) Item.iImage = Item.iSubItem == 0 ? Row->FImageIndex : -1;
       break;
     }
+    case LVN_ENDLABELEDITA:
+    case LVN_ENDLABELEDITW: {
+      // An edited label becomes the caption (the window shows it through the text callback).
+      auto& Item = reinterpret_cast<NMLVDISPINFOA*>(M.LParam)->item;
+      if (!Item.pszText || Item.iItem < 0 || Item.iItem >= FItems.Count()) break;
+      std::string Text = Item.pszText;
+      if (Header->code == LVN_ENDLABELEDITW) {
+        const auto* Wide = reinterpret_cast<const wchar_t*>(Item.pszText);
+        Text.assign(static_cast<size_t>(std::max(0, WideCharToMultiByte(CP_ACP, 0, Wide, -1, nullptr, 0, nullptr, nullptr) - 1)), '\0');
+        WideCharToMultiByte(CP_ACP, 0, Wide, -1, Text.data(), static_cast<int>(Text.size()) + 1, nullptr, nullptr);
+      }
+      FItems.Item(Item.iItem)->SetCaption(Text);
+      M.Result = FALSE;  // the window keeps asking for the text
+      break;
+    }
     case LVN_COLUMNCLICK: {
       const int Index = reinterpret_cast<NMLISTVIEW*>(M.LParam)->iSubItem;
       if (OnColumnClick && Index >= 0 && Index < FColumns.Count()) OnColumnClick(this, FColumns.Items(Index));

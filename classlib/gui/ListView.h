@@ -132,8 +132,8 @@ enum TItemChange { ctText, ctImage, ctState };
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 using TLVCompareEvent = std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, LPARAM Data, int& Compare)>;
 using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
-// A sort procedure of CustomSort: the two items' lParams (TListItem pointers) and the sort's data.
-using TLVCompare = int(CALLBACK*)(LPARAM Item1, LPARAM Item2, LPARAM Data);
+// A sort procedure of CustomSort: the two items (TListItem pointers) and the sort's data.
+using TLVCompare = int (*)(LPARAM Item1, LPARAM Item2, LPARAM Data);
 
 class TCustomListView : public TWinControl {
 public:

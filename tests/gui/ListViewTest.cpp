@@ -223,6 +223,22 @@ TEST_F(ListViewTest, SelectionFocusAndChangeEvents) {
   EXPECT_EQ(WindowColumn(0), (std::vector<std::string>{"b", "c"}));
 }
 
+TEST_F(ListViewTest, AnEditedLabelBecomesTheCaptionUnlessReadOnly) {
+  AddRows({{"old", "", 1}});
+  Form->Show();
+  PumpUntilIdle();
+  List->SetFocus();
+  EXPECT_EQ(SendMessageA(List->Handle(), LVM_EDITLABELA, 0, 0), 0);  // read-only: no edit
+  List->SetReadOnly(false);
+  const HWND Edit = reinterpret_cast<HWND>(SendMessageA(List->Handle(), LVM_EDITLABELA, 0, 0));
+  ASSERT_NE(Edit, nullptr);
+  SetWindowTextA(Edit, "Renamed");
+  SendMessageA(Edit, WM_KEYDOWN, VK_RETURN, 1);
+  PumpUntilIdle();
+  EXPECT_EQ(List->Items()->Item(0)->Caption(), "Renamed");
+  EXPECT_EQ(WindowColumn(0), std::vector<std::string>{"Renamed"});
+}
+
 TEST_F(ListViewTest, MakeVisibleScrollsTheLastRowIntoView) {
   List->SetHeight(90);
   std::vector<std::tuple<std::string, std::string, int>> Rows;
