@@ -13,6 +13,7 @@
 #include <string>
 
 class TCustomImageList;
+class TControl;
 
 // The raster operation DSPDxax: the brush colour where the source is white, the destination where
 // it is black.
@@ -28,6 +29,11 @@ std::unique_ptr<TBitmap> LoadModuleBitmap(HINSTANCE Module, const char* ResID);
 // source is copied with its transparent colour; any other picture is drawn over clSilver. Dest takes
 // Source's transparency. Nothing when either is nullptr.
 void CopyBitmapCell(TGraphic* Source, TBitmap* Dest, int Cols, int Rows, int Index);
+
+// Control's parent and the graphic controls below it painted on Dest at the control's place (the
+// parent in the paint-copy state meanwhile). Nothing without a control or a parent. Built with the
+// GUI controls (corvane_controls_gui).
+void CopyParentImage(TControl* Control, TCanvas& Dest);
 
 // An embossed copy of Source: Back where Source is not the outline colour (for a monochrome source:
 // where it is white), Shadow on the outline and, with DrawHighlight, Highlight on the outline moved

@@ -81,3 +81,14 @@ bool PathSearchAvailable();
 bool TryParseGuid(const std::string& Text, GUID& Guid);
 // The registry form of a GUID: upper-case hexadecimal in braces.
 std::string GUIDToString(const GUID& Guid);
+
+class TControl;
+
+// Enabled of Control and of every control inside it. Unless KeepValues, enabling selects a combo
+// box's first entry; disabling empties edits, leaves combo boxes without selection and unchecks
+// check boxes.
+void SetControlsEnabled(TControl* Control, bool Enabled, bool KeepValues);
+
+// A form takes Font whole; another control with a font of its own (not its parent's) of 8 points
+// takes Font's name and character set; then the same for every control inside it.
+void ApplySystemFont(TControl* Control, TFont& Font);

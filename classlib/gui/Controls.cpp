@@ -987,16 +987,29 @@ TControl* TWinControl::ControlAtPos(POINT P, bool AllowDisabled, bool AllowWinCo
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* Below) {
+  const RECT Target = Below ? Below->BoundsRect() : RECT{};
   for (TControl* C : FControls) {
     if (C == Below) break;
     auto* G = dynamic_cast<TGraphicControl*>(C);
     if (!G || !G->Visible()) continue;
+    RECT Common;
+    const RECT Bounds = G->BoundsRect();
+    if (Below && !IntersectRect(&Common, &Bounds, &Target)) continue;
     const int Saved = SaveDC(DC);
     POINT Org;
     GetViewportOrgEx(DC, &Org);
     SetViewportOrgEx(DC, Org.x + G->Left(), Org.y + G->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, G->Width(), G->Height());
-    G->PaintTo(DC);
+    // Painted as a copy when it serves as another control's background.
+    if (Below) G->ControlState |= csPaintCopy;
+    try {
+      G->PaintTo(DC);
+    } catch (...) {
+      G->ControlState &= ~static_cast<unsigned>(csPaintCopy);
+      RestoreDC(DC, Saved);
+      throw;
+    }
+    if (Below) G->ControlState &= ~static_cast<unsigned>(csPaintCopy);
     RestoreDC(DC, Saved);
   }
 }
@@ -1008,10 +1021,18 @@ void PaintParentBackground(TControl* Control, HDC DC) {
   POINT Org;
   GetViewportOrgEx(DC, &Org);
   SetViewportOrgEx(DC, Org.x - Control->Left(), Org.y - Control->Top(), nullptr);
+  const RECT Client = Parent->ClientRect();
+  IntersectClipRect(DC, 0, 0, Client.right, Client.bottom);
   Parent->ControlState |= csPaintCopy;
-  Parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC));
-  Parent->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(DC), PRF_CLIENT);
-  Parent->PaintControls(DC, Control);
+  try {
+    Parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC));
+    Parent->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(DC), PRF_CLIENT);
+    Parent->PaintControls(DC, Control);
+  } catch (...) {
+    Parent->ControlState &= ~static_cast<unsigned>(csPaintCopy);
+    RestoreDC(DC, Saved);
+    throw;
+  }
   Parent->ControlState &= ~static_cast<unsigned>(csPaintCopy);
   RestoreDC(DC, Saved);
 }

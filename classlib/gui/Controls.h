@@ -523,6 +523,7 @@ TComponent* MakeComponent(TComponent* Owner) {
   return new T(Owner);
 }
 
-// Draws the parent's background (and the graphic controls below Control) into DC at Control's
-// place: how a transparent control shows its parent. The parent is in the paint-copy state meanwhile.
+// Draws the parent's background (clipped to its client area) and the graphic controls below Control
+// that overlap it into DC at Control's place: how a transparent control shows its parent. The parent
+// and those controls are in the paint-copy state meanwhile.
 void PaintParentBackground(TControl* Control, HDC DC);
