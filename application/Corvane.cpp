@@ -3,8 +3,8 @@
 #include "application/Main.h"
 #include "application/MultInst.h"
 
-#include "classlib/core/SysUtils.h"
 #include "application/AppPaths.h"
+#include "classlib/core/SysUtils.h"
 
 namespace {
 
@@ -28,6 +28,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->CreateForm(frmMain);
     FreeLoadingForm();
     Application->Run();
+    // The windows go while the library's tables still exist; static destruction comes later.
+    delete frmMain;
   } catch (...) {
     Application->HandleException(nullptr);
   }
