@@ -44,25 +44,11 @@ public:
   }
   bool Running() const { return FStarted && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
 
-  // A visible top-level window of the program of class ClassName ("" any), or nullptr.
-  HWND FindWindowOf(const std::string& ClassName) const {
-    struct TFind {
-      DWORD Id;
-      const std::string* Class;
-      HWND Found;
-    } Find{FInfo.dwProcessId, &ClassName, nullptr};
-    EnumWindows(
-        [](HWND Wnd, LPARAM Param) noexcept -> BOOL {
-          auto* F = reinterpret_cast<TFind*>(Param);
-          DWORD Pid = 0;
-          GetWindowThreadProcessId(Wnd, &Pid);
-          char Class[64] = {};
-          GetClassNameA(Wnd, Class, sizeof(Class));
-          if (Pid != F->Id || !IsWindowVisible(Wnd) || (!F->Class->empty() && *F->Class != Class)) return TRUE;
-          F->Found = Wnd;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&Find));
+  // A top-level window of the program of class ClassName ("" any), a visible one unless AnyState;
+  // nullptr when none.
+  HWND FindWindowOf(const std::string& ClassName, bool AnyState = false) const {
+    TFind Find{FInfo.dwProcessId, &ClassName, AnyState, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&Find));
     return Find.Found;
   }
   // Waits up to Ms for a visible window of ClassName while the program runs.
@@ -76,6 +62,22 @@ public:
   }
 
 private:
+  struct TFind {
+    DWORD Id;
+    const std::string* Class;
+    bool AnyState;
+    HWND Found;
+  };
+  static BOOL CALLBACK FindProc(HWND Wnd, LPARAM Param) noexcept {
+    auto* F = reinterpret_cast<TFind*>(Param);
+    DWORD Pid = 0;
+    GetWindowThreadProcessId(Wnd, &Pid);
+    char Class[64] = {};
+    GetClassNameA(Wnd, Class, sizeof(Class));
+    if (Pid != F->Id || (!F->AnyState && !IsWindowVisible(Wnd)) || (!F->Class->empty() && *F->Class != Class)) return TRUE;
+    F->Found = Wnd;
+    return FALSE;
+  }
   bool FStarted = false;
   PROCESS_INFORMATION FInfo{};
 };

@@ -124,10 +124,14 @@ public:
   void SetUp() override {
     SetKeyValue(HKEY_CLASSES_ROOT, ".corvtest", "corvtestfile");
     SetKeyValue(HKEY_CLASSES_ROOT, "corvtestfile", "Corvane test file");
+    SetKeyValue(HKEY_CLASSES_ROOT, ".corvtest2", "corvtestfile2");
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvtestfile2", "Corvane test file 2");
   }
   void TearDown() override {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, ".corvtest");
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "corvtestfile");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".corvtest2");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "corvtestfile2");
   }
 };
 const auto* const TestFileType = ::testing::AddGlobalTestEnvironment(new TTestFileType);
@@ -309,6 +313,29 @@ TEST_F(MainWindowTest, IniBesideTheProgramGetsThePlacementAtClose) {
   EXPECT_EQ(RegServerCalls(), "");  // start-up and closing call no export
 }
 
+TEST_F(MainWindowTest, ZU2001InTheWindowsFolderTakesEverything) {
+  const std::string Windows = GetWindowsFolder() + "ZU2001.ini";
+  ASSERT_FALSE(FileExists(Windows));
+  WriteIni();
+  ASSERT_TRUE(CopyFileA(Ini().c_str(), Windows.c_str(), FALSE));
+  DeleteFileA(Ini().c_str());
+  struct TRemove {
+    std::string File;
+    ~TRemove() { DeleteFileA(File.c_str()); }
+  } Remove{Windows};
+  Open();
+  EXPECT_EQ(Form->IniFileName(), Windows);
+  ASSERT_NE(DynamicItem(), nullptr);  // loaded from there
+  DynamicItem()->SetCaption("Edited");
+  SetExtensionBox(false);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  Form->Close();
+  PumpUntilIdle();
+  EXPECT_NE(SectionText(Windows, "Dynamic Items").find("Caption1=Edited"), std::string::npos);
+  EXPECT_NE(FileBytesOr(Windows, "").find("[Corvane]"), std::string::npos);
+  EXPECT_FALSE(FileExists(Ini()));
+}
+
 TEST_F(MainWindowTest, ShellExtBoxFollowsTheClassKey) {
   const std::string ClassKey = "CLSID\\" + GUIDToString(ShellExtClassID);
   const bool WasRegistered = KeyExists(HKEY_CLASSES_ROOT, ClassKey);
@@ -445,6 +472,29 @@ TEST_F(MainWindowTest, ApplyTable) {
     Form = nullptr;
     RegDeleteTreeA(HKEY_CLASSES_ROOT, ("corvtestfile\\shell\\" + NewCaption + " (*)").c_str());
   }
+}
+
+TEST_F(MainWindowTest, MovedItemMovesTheBuiltExtensionsRegistration) {
+  ASSERT_TRUE(CopyFileA((ModuleFolder() + "Vellisk.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+  const std::string ClassKey = "CLSID\\" + GUIDToString(ShellExtClassID);
+  const bool WasRegistered = KeyExists(HKEY_CLASSES_ROOT, ClassKey);
+  WriteIni();
+  RegisterServer(Dir.File("Vellisk.DLL"), raRegister);
+  const std::string HandlerA = "corvtestfile\\shellex\\ContextMenuHandlers\\Corvane";
+  const std::string HandlerB = "corvtestfile2\\shellex\\ContextMenuHandlers\\Corvane";
+  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, HandlerA));
+  Open();
+  ASSERT_TRUE(Get<TCheckBox>("chkShellExt")->Checked());
+  TFileType* B = Form->FileTypes->FileTypes()->FindByName("corvtestfile2");
+  ASSERT_NE(B, nullptr);
+  DynamicItem()->SetFileType(B);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, HandlerB));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, HandlerA));
+  RegisterServer(Dir.File("Vellisk.DLL"), raUnregister);
+  if (WasRegistered) SetKeyValue(HKEY_CLASSES_ROOT, ClassKey, "restored");
 }
 
 TEST_F(MainWindowTest, FailedWriteStopsTheSaveAndApplyStaysEnabled) {

@@ -157,6 +157,16 @@ TEST_F(StartupTest, StatusLineFollowsTheScan) {
   TProgram P(Program);
   const HWND Loading = P.WaitWindow("TfrmLoading", 60000);
   ASSERT_NE(Loading, nullptr);
+  auto Title = [&] {
+    char Text[256] = {};
+    GetWindowTextA(P.FindWindowOf("TApplication", true), Text, sizeof(Text));
+    return std::string(Text);
+  };
+  // The title is set right after the start-up form shows, and kept while the main window is made.
+  const DWORD Shown = GetTickCount();
+  while (Title() != "Corvane 2007 starting..." && GetTickCount() - Shown < 5000) Sleep(5);
+  EXPECT_EQ(Title(), "Corvane 2007 starting...");
+  EXPECT_TRUE(IsWindowVisible(Loading));
   // Two pictures of the form during the scan differ (the status line moved on).
   bool Differ = false;
   for (int Try = 0; Try < 20 && !Differ && IsWindowVisible(Loading); ++Try) {
@@ -171,6 +181,8 @@ TEST_F(StartupTest, StatusLineFollowsTheScan) {
   EXPECT_TRUE(Differ);
   const HWND Main = P.WaitWindow("TfrmMain", 120000);
   ASSERT_NE(Main, nullptr);
+  WaitForInputIdle(P.Process(), 10000);
+  EXPECT_EQ(Title(), "Corvane 2007");
   CloseMain(P, Main);
 }
 
