@@ -98,10 +98,12 @@ void RunTreeBench() {
 
 }  // namespace
 
+void RunListBench();  // bench/ViewBenchList.cpp
+
 int main() {
   try {
     RunTreeBench();
-    // ---- The list half: RunListBench() (bench/ViewBenchList.cpp) is called here. ----
+    RunListBench();
   } catch (const std::exception& E) {
     std::printf("view_bench failed: %s\n", E.what());
   }

@@ -1,0 +1,101 @@
+// The main window: the title band, the four pages, the bottom row, the action list; choosing the
+// INI file, loading both menus with the load-error log, saving on Apply and OK, the close question,
+// the shell extension's check box and the error display.
+#pragma once
+
+#include "classlib/core/Classes.h"
+#include "classlib/gui/ActnList.h"
+#include "classlib/gui/Forms.h"
+
+#include <memory>
+#include <string>
+
+class TStaticMenu;
+class TDynamicMenu;
+class TFileTypeList;
+class TFileType;
+class TFormStorage;
+class TCheckBox;
+class TPopupMenu;
+
+class TfrmMain : public TForm {
+public:
+  explicit TfrmMain(TComponent* AOwner);
+  ~TfrmMain() override;
+
+  TStaticMenu* StaticMenu = nullptr;
+  TDynamicMenu* DynamicMenu = nullptr;
+  TFileTypeList* FileTypes = nullptr;
+  bool Loading = false;
+  bool ExtensionsScanned = false;
+
+  // Handlers named by the layout.
+  void FormCreate(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  void FormKeyUp(TObject* Sender, WORD& Key, TShiftState Shift);
+  void FormStorageRestorePlacement(TObject* Sender);
+  void appeMainIdle(TObject* Sender, bool& Done);
+  void appeMainException(TObject* Sender, Exception& E);
+  void pgcMainChange(TObject* Sender);
+  void TabSheet2Show(TObject* Sender);
+  void tshtStaticMenusShow(TObject* Sender) {}
+  void tshtActiveXMenusShow(TObject* Sender) {}
+  void btnOkClick(TObject* Sender);
+  void btnCancelClick(TObject* Sender);
+  void actApplyExecute(TObject* Sender);
+  void actApplyUpdate(TObject* Sender);
+  void chkShellExtClick(TObject* Sender);
+  void actRegistryBugsUpdate(TObject* Sender);
+  void actQuickHintExecute(TObject* Sender);
+  void actFileTypesRefreshExecute(TObject* Sender);
+  void OnAlwaysEnabled(TObject* Sender);
+  void On3DEnter(TObject* Sender);
+  void On3DExit(TObject* Sender);
+  void OnLabelClick(TObject* Sender);
+  void pmHintPopup(TObject* Sender);
+  void FileTypesRefreshItem(TObject* Sender, TFileType* Item);
+  void FileTypesLoadIcon(TObject* Sender, TFileType* Item);
+  void FileTypesRefresh(TObject* Sender);
+
+  // Apply and OK: the static menu, the dynamic menu around the extension's registration, the
+  // static-verb cleanup; an error ends it at the failing step.
+  void Save();
+  bool IsModified();
+  bool IsExtensionEnabled();
+  // Updates the actions of Category (every action for "").
+  void UpdateActions(const std::string& Category = "");
+  // Action's shortcut, none while Tree edits a node's text or an edit box is the active control;
+  // Button (when given) is enabled with the action.
+  void SetActionShortCut(TWinControl* Tree, TAction* Action, TShortCut Value, TControl* Button = nullptr);
+  void RefreshFileTypes();
+  void OnCleanupModified(TObject* Sender);
+  // The INI file chosen at creation.
+  std::string IniFileName();
+
+  TAction* Action(const std::string& Name);
+
+private:
+  std::unique_ptr<TStream> FErrorLog;
+  std::string FErrorLogPath;
+  bool FErrorLogFailed = false;
+  void OpenErrorLog();
+  void AppendErrorLog(const std::string& Text);
+  void CloseErrorLog();
+  // Writes Header and Lines to the log; a log that cannot be written is reported once.
+  void LogErrors(const std::string& Header, const TStrings& Lines);
+  // The extension's export through Vellisk.DLL in the program's folder; on failure the box shows
+  // what the registry holds (without its click handler) and the error goes on.
+  void RegisterShellExt(bool Register);
+  void ShowFoundShellExtState();
+  TFormStorage* Storage();
+  TCheckBox* ShellExtBox();
+};
+
+extern TfrmMain* frmMain;
+
+// The page descriptions, by page index.
+const char* PageDescription(int Index);
+// The text of an error box: Message with "." added when its last character sorts after "."
+// (unsigned character order).
+std::string ErrorDisplayText(const std::string& Message);

@@ -1,0 +1,107 @@
+// Driving Corvane.exe from another process: starting it, finding its windows and message boxes,
+// pressing their buttons, waiting for its end, and capturing the screen.
+#pragma once
+
+#include "tests/support/Gui.h"
+
+#include <windows.h>
+
+#include <string>
+
+class TProgram {
+public:
+  // Starts Path (its folder the current one); Valid() tells whether it started.
+  explicit TProgram(const std::string& Path) {
+    std::string Line = "\"" + Path + "\"";
+    const std::string Folder = Path.substr(0, Path.find_last_of('\\') + 1);
+    STARTUPINFOA Startup{};
+    Startup.cb = sizeof(Startup);
+    FStarted = CreateProcessA(Path.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              Folder.empty() ? nullptr : Folder.c_str(), &Startup, &FInfo) != FALSE;
+  }
+  // Ends a program still running (a failed test must not leave it behind).
+  ~TProgram() {
+    if (!FStarted) return;
+    if (WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(FInfo.hProcess, 99);
+      WaitForSingleObject(FInfo.hProcess, 5000);
+    }
+    CloseHandle(FInfo.hThread);
+    CloseHandle(FInfo.hProcess);
+  }
+  TProgram(const TProgram&) = delete;
+  TProgram& operator=(const TProgram&) = delete;
+
+  bool Valid() const { return FStarted; }
+  DWORD Id() const { return FInfo.dwProcessId; }
+  HANDLE Process() const { return FInfo.hProcess; }
+  // The exit code once the program ended within Ms; -1 when it still runs.
+  long WaitExit(DWORD Ms) const {
+    if (!FStarted || WaitForSingleObject(FInfo.hProcess, Ms) != WAIT_OBJECT_0) return -1;
+    DWORD Code = 0;
+    GetExitCodeProcess(FInfo.hProcess, &Code);
+    return static_cast<long>(Code);
+  }
+  bool Running() const { return FStarted && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
+
+  // A top-level window of the program of class ClassName ("" any), a visible one unless AnyState;
+  // nullptr when none.
+  HWND FindWindowOf(const std::string& ClassName, bool AnyState = false) const {
+    TFind Find{FInfo.dwProcessId, &ClassName, AnyState, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&Find));
+    return Find.Found;
+  }
+  // Waits up to Ms for a visible window of ClassName while the program runs.
+  HWND WaitWindow(const std::string& ClassName, DWORD Ms) const {
+    const DWORD Start = GetTickCount();
+    do {
+      if (HWND Wnd = FindWindowOf(ClassName)) return Wnd;
+      Sleep(20);
+    } while (GetTickCount() - Start < Ms && Running());
+    return FindWindowOf(ClassName);
+  }
+
+private:
+  struct TFind {
+    DWORD Id;
+    const std::string* Class;
+    bool AnyState;
+    HWND Found;
+  };
+  static BOOL CALLBACK FindProc(HWND Wnd, LPARAM Param) noexcept {
+    auto* F = reinterpret_cast<TFind*>(Param);
+    DWORD Pid = 0;
+    GetWindowThreadProcessId(Wnd, &Pid);
+    char Class[64] = {};
+    GetClassNameA(Wnd, Class, sizeof(Class));
+    if (Pid != F->Id || (!F->AnyState && !IsWindowVisible(Wnd)) || (!F->Class->empty() && *F->Class != Class)) return TRUE;
+    F->Found = Wnd;
+    return FALSE;
+  }
+  bool FStarted = false;
+  PROCESS_INFORMATION FInfo{};
+};
+
+struct TBoxText {
+  std::string Caption, Text;
+};
+
+// The caption and static text of a message box.
+inline TBoxText ReadBox(HWND Box) {
+  char Buffer[4096] = {};
+  TBoxText Result;
+  GetWindowTextA(Box, Buffer, sizeof(Buffer));
+  Result.Caption = Buffer;
+  Buffer[0] = 0;
+  GetDlgItemTextA(Box, 0xFFFF, Buffer, sizeof(Buffer));
+  Result.Text = Buffer;
+  return Result;
+}
+
+// Presses Button of a dialog of another process.
+inline void PressButton(HWND Box, int Button) {
+  PostMessageA(Box, WM_COMMAND, MAKEWPARAM(Button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Box, Button)));
+}
+
+// The screen as a PNG picture Name in the screenshot folder.
+inline bool SaveScreen(const std::string& Name) { return TWindowCapture(GetDesktopWindow()).SavePng(Name); }

@@ -1,0 +1,766 @@
+// The main window and the start-up form in process: the program's folder is a test folder with a
+// recording stand-in for Vellisk.DLL, the INI file a copy made by each test, and a foreign verb key
+// marked for the static-verb cleanup.
+#include "application/AppPaths.h"
+#include "application/Loading.h"
+#include "application/Main.h"
+#include "classlib/core/SysUtils.h"
+#include "classlib/gui/ComCtrls.h"
+#include "classlib/gui/ExtCtrls.h"
+#include "classlib/gui/Menus.h"
+#include "model/DynamicMenu.h"
+#include "model/ShellExtReg.h"
+#include "model/StaticItemsCleanup.h"
+#include "model/StaticMenu.h"
+#include "model/Utils.h"
+#include "tests/support/Files.h"
+#include "tests/support/Gui.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ModuleFolder() {
+  char Path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, Path, MAX_PATH);
+  return ExtractFilePath(Path);
+}
+
+std::string RegServerCalls() {
+  char Buffer[256] = {};
+  GetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", Buffer, sizeof(Buffer));
+  return Buffer;
+}
+
+bool KeyExists(HKEY Root, const std::string& Path) {
+  HKEY Key = nullptr;
+  if (RegOpenKeyExA(Root, Path.c_str(), 0, KEY_READ, &Key) != ERROR_SUCCESS) return false;
+  RegCloseKey(Key);
+  return true;
+}
+
+void SetKeyValue(HKEY Root, const std::string& Path, const std::string& Value) {
+  HKEY Key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(Root, Path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Key, nullptr), ERROR_SUCCESS) << Path;
+  RegSetValueExA(Key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(Value.c_str()), static_cast<DWORD>(Value.size() + 1));
+  RegCloseKey(Key);
+}
+
+// Section of Text, from its header to the next one.
+std::string SectionOf(const std::string& Text, const std::string& Section) {
+  const size_t Start = Text.find("[" + Section + "]");
+  if (Start == std::string::npos) return "";
+  const size_t End = Text.find("\r\n[", Start);
+  std::string Result = Text.substr(Start, End == std::string::npos ? std::string::npos : End - Start);
+  while (!Result.empty() && (Result.back() == '\n' || Result.back() == '\r')) Result.pop_back();
+  return Result;
+}
+
+std::string SectionText(const std::string& File, const std::string& Section) {
+  return SectionOf(FileBytesOr(File, ""), Section);
+}
+
+// Answers every message box from a list in order, records caption and text, and saves a picture of
+// each box whose entry names one.
+class TBoxAnswers {
+public:
+  struct TBox {
+    std::string Caption, Text;
+  };
+  struct TAnswer {
+    int Button;
+    std::string Picture;
+  };
+  TBoxAnswers() : FHook(WH_CBT, [this](int Code, WPARAM W, LPARAM) { OnCbt(Code, reinterpret_cast<HWND>(W)); }) {
+    Current = this;
+  }
+  ~TBoxAnswers() { Current = nullptr; }
+  void Answer(int Button, const std::string& Picture = "") { FAnswers.push_back({Button, Picture}); }
+  std::vector<TBox> Boxes;
+
+private:
+  static inline TBoxAnswers* Current = nullptr;
+  TWindowsHook FHook;
+  std::vector<TAnswer> FAnswers;
+  size_t FNext = 0;
+  HWND FBox = nullptr;
+  TAnswer FPending{};
+  void OnCbt(int Code, HWND Box) {
+    if (Code != HCBT_ACTIVATE) return;
+    char Class[64] = {};
+    GetClassNameA(Box, Class, sizeof(Class));
+    if (std::string(Class) != "#32770" || !GetDlgItem(Box, 0xFFFF)) return;
+    char Buffer[4096] = {};
+    GetWindowTextA(Box, Buffer, sizeof(Buffer));
+    TBox Seen{Buffer, ""};
+    GetDlgItemTextA(Box, 0xFFFF, Buffer, sizeof(Buffer));
+    Seen.Text = Buffer;
+    Boxes.push_back(Seen);
+    FPending = FNext < FAnswers.size() ? FAnswers[FNext++] : TAnswer{IDCANCEL, ""};
+    FBox = Box;
+    // Pressed once the box has been drawn.
+    SetTimer(nullptr, 0, FPending.Picture.empty() ? 10 : 400, &Press);
+  }
+  static void CALLBACK Press(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    if (!Current || !Current->FBox) return;
+    const HWND Box = Current->FBox;
+    Current->FBox = nullptr;
+    const TAnswer A = Current->FPending;
+    if (!A.Picture.empty()) TWindowCapture(Box).SavePng(A.Picture);
+    HWND Button = GetDlgItem(Box, A.Button);
+    PostMessageA(Box, WM_COMMAND, MAKEWPARAM(A.Button, BN_CLICKED), reinterpret_cast<LPARAM>(Button));
+  }
+};
+
+// The file type of the tests' items: a type counts when an extension names it.
+class TTestFileType : public ::testing::Environment {
+public:
+  void SetUp() override {
+    SetKeyValue(HKEY_CLASSES_ROOT, ".corvtest", "corvtestfile");
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvtestfile", "Corvane test file");
+    SetKeyValue(HKEY_CLASSES_ROOT, ".corvtest2", "corvtestfile2");
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvtestfile2", "Corvane test file 2");
+  }
+  void TearDown() override {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".corvtest");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "corvtestfile");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".corvtest2");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "corvtestfile2");
+  }
+};
+const auto* const TestFileType = ::testing::AddGlobalTestEnvironment(new TTestFileType);
+
+// A test folder as the program's folder, with the recording Vellisk.DLL.
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RequireDisplay();
+    ASSERT_TRUE(Dir.Valid());
+    SetProgramFolder(Dir.Folder());
+    ASSERT_TRUE(CopyFileA((ModuleFolder() + "helpers_regserver_good.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+    SetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", "");
+    Application->SetTitle(ProductTitle);
+    Verb = "CorvaneTestVerb" + std::to_string(GetCurrentProcessId());
+    Caption = "Corvane test " + std::to_string(GetCurrentProcessId());
+    GetStaticItemsCleanup()->Reset();
+  }
+  void TearDown() override {
+    delete Form;
+    Form = nullptr;
+    PumpUntilIdle(10, 500);
+    GetStaticItemsCleanup()->Reset();
+    for (const std::string& Key : {"corvtestfile\\shell\\" + Caption + " (*)", "corvtestfile\\shell\\" + Caption + " 2 (*)",
+                                   "corvtestfile\\shell\\" + Verb})
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, Key.c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(DisabledStaticItemsKey) + "corvtestfile\\shell\\" + Verb).c_str());
+    SetProgramFolder("");
+  }
+  std::string Ini() const { return Dir.File("Corvane.ini"); }
+  // The INI file with one static and one dynamic item for corvtestfile.
+  void WriteIni(const std::string& Extra = "") {
+    WriteBytes(Ini(), "[Static Items]\r\nApplication0=notepad.exe\r\nParameters0=\"%1\"\r\nCaption0=" + Caption +
+                          "\r\nChecked0=1\r\nFileType0=corvtestfile\r\nCount=1\r\n[Dynamic Items]\r\nParent1=0\r\n"
+                          "Application1=notepad.exe\r\nParameters1=\"%1\"\r\nCaption1=Edit\r\nChecked1=1\r\n"
+                          "FileType1=corvtestfile\r\nCount=1\r\n" + Extra);
+  }
+  void Open() {
+    Form = new TfrmMain(Application);
+    Form->Show();
+    PumpUntilIdle();
+  }
+  template <class T>
+  T* Get(const std::string& Name) {
+    return FindByName<T>(Form, Name);
+  }
+  TStaticMenuItem* StaticItem() {
+    TStaticMenuItem* Found = nullptr;
+    Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) { Found = Found ? Found : Item; });
+    return Found;
+  }
+  TCustomMenuItem* DynamicItem() {
+    TTreeItems* Root = Form->DynamicMenu->Items();
+    for (int C = 0; C < Root->Count(); ++C)
+      if (Root->GetItem(C)->Items()->Count() > 0) return dynamic_cast<TCustomMenuItem*>(Root->GetItem(C)->Items()->GetItem(0));
+    return nullptr;
+  }
+  // Marks the foreign verb for disabling.
+  void MarkForeignVerb() {
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + Verb + "\\command", "foreign.exe \"%1\"");
+    GetStaticItemsCleanup()->Reset();
+    TStaticItems* Items = GetStaticItemsCleanup()->GetStaticItems("\\corvtestfile\\shell");
+    for (int I = 0; I < Items->GetCount(); ++I)
+      if (EndsWith(Items->GetItem(I)->KeyPath, "\\" + Verb)) Items->SetDisabled(I, true);
+    ASSERT_TRUE(GetStaticItemsCleanup()->Modified());
+  }
+  static bool EndsWith(const std::string& Text, const std::string& Tail) {
+    return Text.size() >= Tail.size() && Text.compare(Text.size() - Tail.size(), Tail.size(), Tail) == 0;
+  }
+  bool ForeignVerbMoved() const {
+    return !KeyExists(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + Verb) &&
+           KeyExists(HKEY_CURRENT_USER, std::string(DisabledStaticItemsKey) + "corvtestfile\\shell\\" + Verb);
+  }
+  void SetExtensionBox(bool Checked) {
+    Form->Loading = true;
+    Get<TCheckBox>("chkShellExt")->SetChecked(Checked);
+    Form->Loading = false;
+  }
+
+  TTempDir Dir;
+  TfrmMain* Form = nullptr;
+  std::string Verb, Caption;
+  TBoxAnswers Boxes;  // an unexpected box is cancelled, never left waiting
+};
+
+// ---------------------------------------------------------------------------------------------
+// Start-up form
+
+TEST(LoadingTest, StatusLinePaintsOnlyAfterMoreThan60Ms) {
+  RequireDisplay();
+  double Now = 45000.0;
+  SetStatusClock([&] { return Now; });
+  ShowStatus("Nothing");  // no start-up form: nothing happens
+  frmLoading = new TfrmLoading(Application);
+  PumpUntilIdle();
+  auto* Label = FindByName<TLabel>(frmLoading, "lblLoading");
+  ASSERT_NE(Label, nullptr);
+  EXPECT_EQ(Label->Caption(), "Initializing...");
+  ResetStatusPump();
+  struct TCase {
+    double StepMs;
+    bool Painted;
+  };
+  // The spans add up since the last pump: 10, 60 (not more than 60), 61, then 0, 59 and 260.
+  const TCase Cases[] = {{10, false}, {50, false}, {1, true}, {0, false}, {59, false}, {201, true}};
+  int Step = 0;
+  for (const TCase& C : Cases) {
+    Now += C.StepMs / 86400000.0;
+    frmLoading->Invalidate();
+    const std::string Text = "Step " + std::to_string(++Step);
+    ShowStatus(Text);
+    EXPECT_EQ(Label->Caption(), Text + "...");
+    RECT Update{};
+    EXPECT_EQ(GetUpdateRect(frmLoading->Handle(), &Update, FALSE) == FALSE, C.Painted) << "after " << C.StepMs << " ms";
+    if (C.Painted) PumpUntilIdle(10, 200);
+  }
+  TWindowCapture(frmLoading->Handle()).SavePng("app_loading_form");
+  Application->SetTitle("Corvane 2007 starting...");
+  FreeLoadingForm();
+  EXPECT_EQ(frmLoading, nullptr);
+  EXPECT_EQ(Application->Title(), "Corvane 2007");
+  ShowStatus("After");  // gone: nothing happens
+  SetStatusClock(nullptr);
+}
+
+TEST(LoadingTest, QuitTakenByThePaintPumpStaysQueued) {
+  RequireDisplay();
+  auto Form = std::make_unique<TForm>(Application);
+  Form->Show();
+  PumpUntilIdle();
+  InvalidateRect(Form->Handle(), nullptr, TRUE);
+  PostQuitMessage(7);
+  PumpPaintMessages();
+  MSG Msg;
+  ASSERT_TRUE(PeekMessageA(&Msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(Msg.wParam, 7u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The frame
+
+TEST_F(MainWindowTest, FrameCaptionPagesAndLimits) {
+  Open();
+  EXPECT_EQ(Form->Caption(), "Corvane 2007");
+  const LONG_PTR Style = GetWindowLongPtrA(Form->Handle(), GWL_STYLE);
+  EXPECT_TRUE(Style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(Style & WS_MAXIMIZEBOX);
+  MINMAXINFO Info{};
+  SendMessageA(Form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&Info));
+  EXPECT_EQ(Info.ptMinTrackSize.x, 593);
+  EXPECT_EQ(Info.ptMinTrackSize.y, 382);
+  const char* const Descriptions[] = {
+      "Manages static items of file objects context menus.\r\nStatic menu items are stored in the registry and very easy to handle by File Manager.",
+      "Manages dynamic items of file objects context menus.\r\nDynamic items require to load a shell extension DLL when menu is about to be displayed.",
+      "Unused static menu items cleanup.\r\nStatic menu items are deleted permanently from the registry.",
+      "Unused context menu extensions cleanup.\r\nShell extension entries are deleted permanently from the registry."};
+  const char* const Pages[] = {"Static Items", "Submenu Items", "Static Items Cleanup", "Shell Extensions Cleanup"};
+  auto* Pgc = Get<TPageControl>("pgcMain");
+  ASSERT_EQ(Pgc->PageCount(), 4);
+  for (int I = 0; I < 4; ++I) {
+    Pgc->SetActivePageIndex(I);
+    Form->pgcMainChange(Pgc);
+    PumpUntilIdle();
+    EXPECT_EQ(Pgc->Pages(I)->Caption(), Pages[I]);
+    EXPECT_EQ(Get<TLabel>("lblTabDescr")->Caption(), Descriptions[I]);
+    EXPECT_EQ(Get<TLabel>("lblTabDescr")->Width(), Form->Width() - 160);
+    TWindowCapture(Form->Handle()).SavePng("app_main_page" + std::to_string(I));
+  }
+  EXPECT_EQ(Get<TCustomActionList>("alMain")->ActionCount(), 35);
+  EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+}
+
+TEST_F(MainWindowTest, IniBesideTheProgramGetsThePlacementAtClose) {
+  Open();
+  EXPECT_EQ(Form->IniFileName(), Dir.File("Corvane.ini"));
+  Form->Close();
+  PumpUntilIdle();
+  EXPECT_NE(FileBytesOr(Ini(), "").find("[Corvane]"), std::string::npos);
+  EXPECT_EQ(RegServerCalls(), "");  // start-up and closing call no export
+}
+
+TEST_F(MainWindowTest, ZU2001InTheWindowsFolderTakesEverything) {
+  const std::string Windows = GetWindowsFolder() + "ZU2001.ini";
+  ASSERT_FALSE(FileExists(Windows));
+  WriteIni();
+  ASSERT_TRUE(CopyFileA(Ini().c_str(), Windows.c_str(), FALSE));
+  DeleteFileA(Ini().c_str());
+  struct TRemove {
+    std::string File;
+    ~TRemove() { DeleteFileA(File.c_str()); }
+  } Remove{Windows};
+  Open();
+  EXPECT_EQ(Form->IniFileName(), Windows);
+  ASSERT_NE(DynamicItem(), nullptr);  // loaded from there
+  DynamicItem()->SetCaption("Edited");
+  SetExtensionBox(false);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  Form->Close();
+  PumpUntilIdle();
+  EXPECT_NE(SectionText(Windows, "Dynamic Items").find("Caption1=Edited"), std::string::npos);
+  EXPECT_NE(FileBytesOr(Windows, "").find("[Corvane]"), std::string::npos);
+  EXPECT_FALSE(FileExists(Ini()));
+}
+
+TEST_F(MainWindowTest, ShellExtBoxFollowsTheClassKey) {
+  const std::string ClassKey = "CLSID\\" + GUIDToString(ShellExtClassID);
+  const bool WasRegistered = KeyExists(HKEY_CLASSES_ROOT, ClassKey);
+  for (bool Registered : {true, false}) {
+    if (Registered)
+      SetKeyValue(HKEY_CLASSES_ROOT, ClassKey, "test");
+    else
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey.c_str());
+    Open();
+    EXPECT_EQ(Get<TCheckBox>("chkShellExt")->Checked(), Registered);
+    delete Form;
+    Form = nullptr;
+  }
+  if (WasRegistered) SetKeyValue(HKEY_CLASSES_ROOT, ClassKey, "restored");
+  EXPECT_EQ(RegServerCalls(), "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading and the error log
+
+TEST_F(MainWindowTest, LoadErrorsOfBothSectionsGoToOneLogAndOneQuestion) {
+  WriteBytes(Ini(), "[Static Items]\r\nApplication0=a.exe\r\nCaption0=" + Caption +
+                        "\r\nChecked0=1\r\nFileType0=nosuchtype.corvane\r\nCount=1\r\n[Dynamic Items]\r\nParent1=0\r\n"
+                        "Application1=b.exe\r\nCaption1=B\r\nChecked1=maybe\r\nFileType1=nosuchtype.corvane\r\nCount=1\r\n");
+  static std::vector<std::string> Opened;
+  Opened.clear();
+  const TShellOpenProc Old = SetShellOpenProc([](HWND, const std::string& Operation, const std::string& File, int) -> INT_PTR {
+    Opened.push_back(Operation + " " + File);
+    return 42;
+  });
+  Boxes.Answer(IDYES, "app_box_log_question");
+  Open();
+  SetShellOpenProc(Old);
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(Boxes.Boxes[0].Caption, "Corvane 2007");
+  EXPECT_EQ(Boxes.Boxes[0].Text,
+            "There were some errors while loading menu items. Error log saved to \"log.txt\".\r\nDo you want to view the "
+            "error log?\r\n\r\n\x95 Click \"Yes\" to view the error log;\r\n\x95 Click \"No\" to continue loading.");
+  EXPECT_EQ(Opened, std::vector<std::string>{"open " + Dir.File("log.txt")});
+  const std::string Log = FileBytesOr(Dir.File("log.txt"), "");
+  char Date[64] = {};
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, Date, sizeof(Date));
+  EXPECT_EQ(Log.rfind("Error log created: " + std::string(Date) + " ", 0), 0u) << Log;
+  const size_t Static = Log.find("\r\nStatic items error log:\r\n");
+  const size_t Dynamic = Log.find("\r\nDynamic items error log:\r\n");
+  ASSERT_NE(Static, std::string::npos) << Log;
+  ASSERT_NE(Dynamic, std::string::npos) << Log;
+  EXPECT_LT(Static, Dynamic);
+  // Each header is followed by the menu's own lines.
+  const std::string StaticLines = Log.substr(Static + 27, Dynamic - Static - 25);
+  EXPECT_NE(StaticLines.find(Form->StaticMenu->ErrorLog()->Get(0)), std::string::npos);
+  EXPECT_GT(Log.size(), Dynamic + 28);
+}
+
+TEST_F(MainWindowTest, FolderThatCannotTakeTheLogShowsTheErrorAndLoadsBothMenus) {
+  WriteBytes(Ini(), "[Static Items]\r\nApplication0=a.exe\r\nCaption0=" + Caption +
+                        "\r\nChecked0=1\r\nFileType0=nosuchtype.corvane\r\nCount=1\r\n[Dynamic Items]\r\nParent1=0\r\n"
+                        "Application1=b.exe\r\nCaption1=B\r\nChecked1=1\r\nFileType1=corvtestfile\r\nCount=1\r\n");
+  ASSERT_TRUE(CreateDirectoryA(Dir.File("log.txt").c_str(), nullptr));  // log.txt cannot be a file
+  std::string Expected;
+  try {
+    TFileStream Probe(Dir.File("log.txt"), fmCreate);
+  } catch (Exception& E) {
+    Expected = ErrorDisplayText(E.Message());
+  }
+  ASSERT_FALSE(Expected.empty());
+  Boxes.Answer(IDOK, "app_box_error");
+  Open();
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(Boxes.Boxes[0].Text, Expected);
+  EXPECT_NE(StaticItem(), nullptr);
+  EXPECT_NE(DynamicItem(), nullptr);
+}
+
+TEST_F(MainWindowTest, LongHintLoadsWhole) {
+  const std::string Hint(5000, 'h');
+  WriteIni();
+  std::string Text = FileBytesOr(Ini(), "");
+  Text.insert(Text.find("Checked1=1"), "Hint1=" + Hint + "\r\n");
+  WriteBytes(Ini(), Text);
+  Open();
+  auto* Item = dynamic_cast<TDynamicMenuItem*>(DynamicItem());
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  ASSERT_NE(Item, nullptr);
+  EXPECT_EQ(Item->Hint(), Hint);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Apply
+
+TEST_F(MainWindowTest, ApplyTable) {
+  struct TCase {
+    const char* Name;
+    bool Static, Dynamic, Cleanup, Extension;
+    const char* Calls;
+  };
+  const TCase Cases[] = {
+      {"static only", true, false, false, true, ""},
+      {"all three, extension on", true, true, true, true, "UR"},
+      {"dynamic, extension off", false, true, false, false, ""},
+      {"nothing", false, false, false, true, ""},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    WriteIni();
+    SetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", "");
+    Open();
+    SetExtensionBox(C.Extension);
+    const std::string Before = FileBytesOr(Ini(), "");
+    const std::string NewCaption = Caption + " 2";
+    if (C.Static) StaticItem()->SetCaption(NewCaption);
+    if (C.Dynamic) DynamicItem()->SetCaption("Edited");
+    if (C.Cleanup) MarkForeignVerb();
+    PumpUntilIdle();
+    EXPECT_EQ(Get<TButton>("btnApply")->Enabled(), C.Static || C.Dynamic || C.Cleanup);
+    Form->Save();
+    EXPECT_EQ(RegServerCalls(), C.Calls);
+    EXPECT_EQ(KeyExists(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + NewCaption + " (*)"), C.Static);
+    const std::string After = FileBytesOr(Ini(), "");
+    EXPECT_EQ(SectionText(Ini(), "Dynamic Items").find("Caption1=Edited") != std::string::npos, C.Dynamic);
+    if (!C.Dynamic) {
+      EXPECT_EQ(SectionText(Ini(), "Dynamic Items"), SectionOf(Before, "Dynamic Items"));
+    }
+    if (!C.Static && !C.Dynamic) {
+      EXPECT_EQ(After, Before);
+    }
+    if (C.Cleanup) {
+      EXPECT_TRUE(ForeignVerbMoved());
+    }
+    PumpUntilIdle();
+    EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+    EXPECT_FALSE(Form->Action("actApply")->Enabled());
+    delete Form;
+    Form = nullptr;
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ("corvtestfile\\shell\\" + NewCaption + " (*)").c_str());
+  }
+}
+
+TEST_F(MainWindowTest, MovedItemMovesTheBuiltExtensionsRegistration) {
+  ASSERT_TRUE(CopyFileA((ModuleFolder() + "Vellisk.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+  const std::string ClassKey = "CLSID\\" + GUIDToString(ShellExtClassID);
+  const bool WasRegistered = KeyExists(HKEY_CLASSES_ROOT, ClassKey);
+  WriteIni();
+  RegisterServer(Dir.File("Vellisk.DLL"), raRegister);
+  const std::string HandlerA = "corvtestfile\\shellex\\ContextMenuHandlers\\Corvane";
+  const std::string HandlerB = "corvtestfile2\\shellex\\ContextMenuHandlers\\Corvane";
+  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, HandlerA));
+  Open();
+  ASSERT_TRUE(Get<TCheckBox>("chkShellExt")->Checked());
+  TFileType* B = Form->FileTypes->FileTypes()->FindByName("corvtestfile2");
+  ASSERT_NE(B, nullptr);
+  DynamicItem()->SetFileType(B);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, HandlerB));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, HandlerA));
+  RegisterServer(Dir.File("Vellisk.DLL"), raUnregister);
+  if (WasRegistered) SetKeyValue(HKEY_CLASSES_ROOT, ClassKey, "restored");
+}
+
+TEST_F(MainWindowTest, FailedWriteStopsTheSaveAndApplyStaysEnabled) {
+  WriteIni();
+  Open();
+  SetExtensionBox(false);
+  StaticItem()->SetCaption(Caption + " 2");
+  DynamicItem()->SetCaption("Edited");
+  MarkForeignVerb();
+  const std::string Before = FileBytesOr(Ini(), "");
+  {
+    // Another program holds the file: the writes fail.
+    HANDLE Lock = CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(Lock, INVALID_HANDLE_VALUE);
+    Boxes.Boxes.clear();
+    Boxes.Answer(IDOK);
+    SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+    CloseHandle(Lock);
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+  }
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + Caption + " 2 (*)"));
+  EXPECT_EQ(FileBytesOr(Ini(), ""), Before);
+  EXPECT_FALSE(ForeignVerbMoved());
+  EXPECT_EQ(RegServerCalls(), "");
+  EXPECT_TRUE(Get<TButton>("btnApply")->Enabled());
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  EXPECT_NE(SectionText(Ini(), "Static Items").find("Caption0=" + Caption + " 2"), std::string::npos);
+  EXPECT_NE(SectionText(Ini(), "Dynamic Items").find("Caption1=Edited"), std::string::npos);
+  EXPECT_TRUE(ForeignVerbMoved());
+  EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+}
+
+TEST_F(MainWindowTest, FailedWriteWithTheExtensionOnRegistersItAgain) {
+  WriteIni();
+  Open();
+  SetExtensionBox(true);
+  DynamicItem()->SetCaption("Edited");
+  HANDLE Lock = CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Lock, INVALID_HANDLE_VALUE);
+  Boxes.Answer(IDOK);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  CloseHandle(Lock);
+  EXPECT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(RegServerCalls(), "UR");
+}
+
+TEST_F(MainWindowTest, FailingRegistrationShowsTheFoundState) {
+  ASSERT_TRUE(CopyFileA((ModuleFolder() + "helpers_regserver_fail.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+  WriteIni();
+  Open();
+  SetExtensionBox(true);
+  DynamicItem()->SetCaption("Edited");
+  MarkForeignVerb();
+  Boxes.Answer(IDOK);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  EXPECT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(RegServerCalls(), "U");
+  EXPECT_EQ(Get<TCheckBox>("chkShellExt")->Checked(), IsShellExtRegistered());
+  EXPECT_FALSE(ForeignVerbMoved());
+}
+
+TEST_F(MainWindowTest, CheckBoxRegistersAndUnregisters) {
+  Open();
+  SetExtensionBox(false);
+  auto* Box = Get<TCheckBox>("chkShellExt");
+  auto Click = [&] {
+    SendMessageA(Box->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+  };
+  Boxes.Answer(IDOK, "app_box_important");
+  Click();
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(Boxes.Boxes[0].Text,
+            "IMPORTANT: In case of deleting or moving Corvane\r\nbe sure to UNMARK this check box.\r\nIf not, there will "
+            "be unresolved links in your system registry.");
+  EXPECT_TRUE(Box->Checked());
+  EXPECT_EQ(RegServerCalls(), "R");
+  Click();
+  EXPECT_FALSE(Box->Checked());
+  EXPECT_EQ(RegServerCalls(), "RU");
+  // A failing call: an error box, and the box shows what the registry holds.
+  ASSERT_TRUE(CopyFileA((ModuleFolder() + "helpers_regserver_fail.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+  SetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", "");
+  Boxes.Answer(IDOK);
+  Boxes.Answer(IDOK);
+  Click();
+  ASSERT_EQ(Boxes.Boxes.size(), 3u);
+  EXPECT_EQ(Boxes.Boxes[2].Text,
+            ErrorDisplayText("Call to DllRegisterServer failed in \"" + Dir.File("Vellisk.DLL") + "\""));
+  EXPECT_EQ(RegServerCalls(), "R");
+  EXPECT_EQ(Box->Checked(), IsShellExtRegistered());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+TEST_F(MainWindowTest, CloseQuestionAnswers) {
+  const std::string Question =
+      "Changes to menu items were made. Do you want to apply them before exit?\r\n\r\n\x95 Select \"Yes\" to apply "
+      "changes before exit,\r\n\x95 Select \"No\" to discard changes, or\r\n\x95 Select \"Cancel\" to continue your "
+      "work with Corvane.";
+  struct TCase {
+    int Answer;
+    bool Closed, Saved;
+  };
+  for (const TCase& C : {TCase{IDCANCEL, false, false}, TCase{IDNO, true, false}, TCase{IDYES, true, true}}) {
+    SCOPED_TRACE(C.Answer);
+    WriteIni();
+    Open();
+    SetExtensionBox(false);
+    const std::string Before = FileBytesOr(Ini(), "");
+    DynamicItem()->SetCaption("Edited");
+    Boxes.Boxes.clear();
+    Boxes.Answer(C.Answer, C.Answer == IDCANCEL ? "app_box_close_question" : "");
+    SendMessageA(Get<TButton>("btnCancel")->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, Question);
+    EXPECT_EQ(!IsWindowVisible(Form->Handle()), C.Closed);
+    EXPECT_EQ(SectionText(Ini(), "Dynamic Items").find("Caption1=Edited") != std::string::npos, C.Saved);
+    if (!C.Closed) {
+      EXPECT_TRUE(Get<TButton>("btnApply")->Enabled());
+    }
+    if (C.Answer == IDNO) {
+      EXPECT_EQ(SectionText(Ini(), "Dynamic Items"), SectionOf(Before, "Dynamic Items"));
+    }
+    if (C.Saved) {
+      EXPECT_NE(FileBytesOr(Ini(), "").find("[Corvane]"), std::string::npos);
+    }
+    delete Form;
+    Form = nullptr;
+  }
+}
+
+TEST_F(MainWindowTest, FailingSaveOnCloseKeepsTheWindow) {
+  WriteIni();
+  Open();
+  SetExtensionBox(false);
+  DynamicItem()->SetCaption("Edited");
+  HANDLE Lock = CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Boxes.Answer(IDYES);
+  Boxes.Answer(IDOK);
+  Boxes.Answer(IDOK);
+  SendMessageA(Get<TButton>("btnCancel")->Handle(), BM_CLICK, 0, 0);  // Yes: the save fails
+  PumpUntilIdle();
+  SendMessageA(Get<TButton>("btnOk")->Handle(), BM_CLICK, 0, 0);  // OK: the save fails
+  PumpUntilIdle();
+  CloseHandle(Lock);
+  EXPECT_EQ(Boxes.Boxes.size(), 3u);
+  EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+}
+
+TEST_F(MainWindowTest, UnmodifiedClosesWithoutQuestion) {
+  WriteIni();
+  Open();
+  SendMessageA(Get<TButton>("btnCancel")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_FALSE(IsWindowVisible(Form->Handle()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error display and quick hints
+
+TEST_F(MainWindowTest, ErrorBoxTexts) {
+  Open();
+  struct TCase {
+    std::string Message, Shown;
+  };
+  const TCase Cases[] = {{"Abc", "Abc."},  {"Abc.", "Abc."}, {"Abc!", "Abc!"},          {"Abc?", "Abc?."},
+                         {"(x)", "(x)"},   {"", ""},         {"Abc\xE9", "Abc\xE9."}, {"Abc:", "Abc:."}};
+  std::string Raise;
+  Get<TButton>("SpeedButton3")->OnClick = [&](TObject*) { throw Exception(Raise); };
+  for (const TCase& C : Cases) Boxes.Answer(IDOK, C.Message == "Abc" ? "app_box_stop" : "");
+  for (const TCase& C : Cases) {
+    Raise = C.Message;
+    SendMessageA(Get<TButton>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+  }
+  ASSERT_EQ(Boxes.Boxes.size(), std::size(Cases));
+  for (size_t I = 0; I < std::size(Cases); ++I) {
+    EXPECT_EQ(Boxes.Boxes[I].Text, Cases[I].Shown) << Cases[I].Message;
+    EXPECT_EQ(Boxes.Boxes[I].Caption, "Corvane 2007");
+  }
+}
+
+TEST_F(MainWindowTest, ErrorsFromTimersAndHooksReachTheBoxAndTheNextCommandWorks) {
+  Open();
+  Boxes.Answer(IDOK);
+  Boxes.Answer(IDOK);
+  Boxes.Answer(IDOK);
+  {
+    bool Fired = false;
+    TThreadTimer Timer(10, [&] {
+      if (Fired) return;
+      Fired = true;
+      throw Exception("From a timer");
+    });
+    PumpUntil([&] { return Boxes.Boxes.size() >= 1; });
+  }
+  {
+    bool Fired = false;
+    TWindowsHook Hook(WH_GETMESSAGE, [&](int, WPARAM, LPARAM) {
+      if (Fired) return;
+      Fired = true;
+      throw Exception("From a hook");
+    });
+    PostMessageA(Form->Handle(), WM_NULL, 0, 0);
+    PumpUntil([&] { return Boxes.Boxes.size() >= 2; });
+  }
+  int Clicks = 0;
+  Get<TButton>("SpeedButton3")->OnClick = [&](TObject*) {
+    ++Clicks;
+    throw Exception("From a command");
+  };
+  SendMessageA(Get<TButton>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  ASSERT_EQ(Boxes.Boxes.size(), 3u);
+  EXPECT_EQ(Boxes.Boxes[0].Text, "From a timer.");
+  EXPECT_EQ(Boxes.Boxes[1].Text, "From a hook.");
+  EXPECT_EQ(Boxes.Boxes[2].Text, "From a command.");
+  EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(MainWindowTest, QuickHints) {
+  Open();
+  auto* Apply = Get<TButton>("btnApply");
+  auto* Cancel = Get<TButton>("btnCancel");
+  auto* Ok = Get<TButton>("btnOk");
+  Apply->SetEnabled(true);
+  // F1 on the active control.
+  Boxes.Answer(IDOK, "app_box_quick_hint");
+  Form->SetActiveControl(Apply);
+  PostMessageA(Apply->Handle(), WM_KEYUP, VK_F1, 0);
+  PumpUntilIdle();
+  // The hint menu of a right-clicked control.
+  Boxes.Answer(IDOK);
+  auto* Menu = Get<TPopupMenu>("pmHint");
+  Menu->PopupPoint = Cancel->ClientToScreen(POINT{10, 10});
+  Menu->OnPopup(Menu);
+  EXPECT_EQ(Form->ActiveControl(), Cancel);
+  Form->Action("actQuickHint")->Execute();
+  // One line; no hint; no "|".
+  Boxes.Answer(IDOK);
+  Boxes.Answer(IDOK);
+  Form->SetActiveControl(Ok);
+  for (const char* Hint : {"|Only a title", "", "Whole title\r\nwhole text"}) {
+    Ok->SetHint(Hint);
+    PostMessageA(Ok->Handle(), WM_KEYUP, VK_F1, 0);
+    PumpUntilIdle();
+  }
+  Form->SetActiveControl(nullptr);
+  Form->Action("actQuickHint")->Execute();  // no focus: nothing
+  ASSERT_EQ(Boxes.Boxes.size(), 4u);
+  EXPECT_EQ(Boxes.Boxes[0].Caption, "Apply button");
+  EXPECT_EQ(Boxes.Boxes[0].Text, "Saves all changes without exiting Corvane.");
+  EXPECT_EQ(Boxes.Boxes[1].Caption, "Cancel button");
+  EXPECT_EQ(Boxes.Boxes[1].Text, "Closes Corvane with all changes cancelled.");
+  EXPECT_EQ(Boxes.Boxes[2].Caption, "Only a title");
+  EXPECT_EQ(Boxes.Boxes[2].Text, "");
+  EXPECT_EQ(Boxes.Boxes[3].Caption, "Whole title");
+  EXPECT_EQ(Boxes.Boxes[3].Text, "whole text");
+}
+
+}  // namespace
