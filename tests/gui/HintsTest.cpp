@@ -42,12 +42,15 @@ protected:
     PumpUntilIdle();
   }
   void TearDown() override {
-    MoveMouseTo({2, 2});
+    MoveMouseTo(OffTheButton());
     Form.reset();
     PumpUntilIdle(10, 500);
     Application->OnException = nullptr;
     EXPECT_EQ(Errors, std::vector<std::string>{});
   }
+  // A point of the form away from the button. The pointer stays on the program's windows: moved
+  // to where the program has none, X gives it back there after the next move.
+  POINT OffTheButton() const { return Form->ClientToScreen(POINT{250, 150}); }
   std::unique_ptr<TForm> Form;
   TButton* Button = nullptr;
   std::vector<std::string> Errors;
@@ -65,7 +68,7 @@ TEST_F(HintsTest, RestingMouseShowsShortHintUntilItLeaves) {
                          {"Add|Adds an item", false, nullptr, ""}};
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Hint);
-    MoveMouseTo({2, 2});
+    MoveMouseTo(OffTheButton());
     PumpUntil([] { return !HintVisible(); });
     Button->SetHint(C.Hint);
     Button->ShowHint = C.ShowHint;

@@ -260,7 +260,6 @@ private:
   std::vector<uint32_t> FPixels;
 };
 
-// Whether two colours differ by at most Tolerance in each channel.
 // Moves the pointer to P (screen coordinates) and returns once it has stayed there: under X the
 // pointer follows a move asynchronously, and the echo of an earlier move can put it back.
 inline bool MovePointerTo(POINT P) {
@@ -282,6 +281,7 @@ inline bool MovePointerTo(POINT P) {
   return false;
 }
 
+// Whether two colours differ by at most Tolerance in each channel.
 inline bool NearColor(COLORREF A, COLORREF B, int Tolerance = 8) {
   return std::abs(GetRValue(A) - GetRValue(B)) <= Tolerance && std::abs(GetGValue(A) - GetGValue(B)) <= Tolerance &&
          std::abs(GetBValue(A) - GetBValue(B)) <= Tolerance;
