@@ -92,9 +92,7 @@ private:
   TAnswer FPending{};
   void OnCbt(int Code, HWND Box) {
     if (Code != HCBT_ACTIVATE) return;
-    char Class[64] = {};
-    GetClassNameA(Box, Class, sizeof(Class));
-    if (std::string(Class) != "#32770" || !GetDlgItem(Box, 0xFFFF)) return;
+    if (!IsDialogWindow(Box, 0xFFFF)) return;
     char Buffer[4096] = {};
     GetWindowTextA(Box, Buffer, sizeof(Buffer));
     TBox Seen{Buffer, ""};

@@ -57,6 +57,14 @@ bool PumpUntil(F&& Done, DWORD MaxMs = 3000) {
   return Done();
 }
 
+// Whether Wnd is a system dialog ("#32770"), holding the control Item when Item is not 0
+// (0xFFFF: a message box's text).
+inline bool IsDialogWindow(HWND Wnd, int Item = 0) {
+  char Class[64] = {};
+  GetClassNameA(Wnd, Class, sizeof(Class));
+  return std::string(Class) == "#32770" && (!Item || GetDlgItem(Wnd, Item));
+}
+
 // Posts a command to a utility window of its own: whether the message loop handled it (the next
 // message after a failure still works).
 inline bool PostedCommandHandled() {
@@ -101,9 +109,7 @@ private:
   int FSeen = 0;
   void OnCbt(int Code, HWND Box) {
     if (Code != HCBT_ACTIVATE) return;
-    char Class[64] = {};
-    GetClassNameA(Box, Class, sizeof(Class));
-    if (std::string(Class) != "#32770" || !GetDlgItem(Box, 0xFFFF)) return;
+    if (!IsDialogWindow(Box, 0xFFFF)) return;
     char Buffer[4096] = {};
     GetDlgItemTextA(Box, 0xFFFF, Buffer, sizeof(Buffer));
     const std::string Text = Buffer;
@@ -144,9 +150,7 @@ private:
   std::deque<int> FPromptAnswers;
   void OnCbt(int Code, HWND Dialog) {
     if (Code != HCBT_ACTIVATE) return;
-    char Class[64] = {};
-    GetClassNameA(Dialog, Class, sizeof(Class));
-    if (std::string(Class) != "#32770") return;
+    if (!IsDialogWindow(Dialog)) return;
     char Buffer[1024] = {};
     if (!GetDlgItem(Dialog, 1148) && GetDlgItem(Dialog, 0xFFFF) && !FPromptAnswers.empty()) {
       GetDlgItemTextA(Dialog, 0xFFFF, Buffer, sizeof(Buffer));
@@ -183,9 +187,7 @@ private:
   TWindowsHook FHook;
   void OnCbt(int Code, HWND Dialog) {
     if (Code != HCBT_ACTIVATE) return;
-    char Class[64] = {};
-    GetClassNameA(Dialog, Class, sizeof(Class));
-    if (std::string(Class) != "#32770" || !GetDlgItem(Dialog, COLOR_RED)) return;
+    if (!IsDialogWindow(Dialog, COLOR_RED)) return;
     ++Seen;
     Owner = GetWindow(Dialog, GW_OWNER);
     PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, FButton)));
