@@ -3,13 +3,14 @@
 #include "application/Main.h"
 #include "application/MultInst.h"
 
+#include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
 #include "classlib/core/SysUtils.h"
 
 namespace {
 
-// Crash reporting (its hooks, the watcher and the manager) starts here once it is part of the program.
-void StartCrashReportingStep() {}
+// Crash reporting: its hooks, the program's watcher and its manager, first of all.
+void StartCrashReportingStep() { StartCrashReporting(); }
 // The language file is loaded here once the localizer is part of the program.
 void StartLocalizerStep() {}
 
@@ -34,5 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->HandleException(nullptr);
   }
   DoneSingleInstance();
+  // Last: from here on the hooks pass every exception straight on.
+  StopCrashReporting();
   return 0;
 }

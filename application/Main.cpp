@@ -1,5 +1,6 @@
 #include "application/Main.h"
 
+#include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
 #include "application/Hints.h"
 #include "application/Loading.h"
@@ -492,8 +493,14 @@ void TfrmMain::appeMainIdle(TObject*, bool&) {
 }
 
 void TfrmMain::appeMainException(TObject*, Exception& E) {
-  // No exception manager yet: the message alone.
-  Application->MessageBox(ErrorDisplayText(E.Message()), Application->Title(), MB_OK | MB_ICONSTOP);
+  std::string Text = ErrorDisplayText(E.Message());
+  // Without an exception manager (crash reporting not started) the message alone.
+  if (ThxExceptionManager* Manager = GetExceptionManager()) {
+    // A reportable exception was dumped when raised; any other is dumped now.
+    TclStackFrames* Frames = Manager->DumpCurrentException(true);
+    Text += "\r\n" + ThxExceptionManager::FormatErrorMessage(E, Frames, Manager->LastDumpFile());
+  }
+  Application->MessageBox(Text, Application->Title(), MB_OK | MB_ICONSTOP);
 }
 
 void TfrmMain::UpdateActions(const std::string& Category) {

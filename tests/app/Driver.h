@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tests/support/Gui.h"
+#include "tests/support/TempDir.h"
 
 #include <windows.h>
 
@@ -43,6 +44,11 @@ public:
     return static_cast<long>(Code);
   }
   bool Running() const { return FStarted && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
+  // Closes its window Main; the exit code as WaitExit gives it.
+  long CloseWindow(HWND Main, DWORD Ms = 20000) const {
+    PostMessageA(Main, WM_CLOSE, 0, 0);
+    return WaitExit(Ms);
+  }
 
   // A top-level window of the program of class ClassName ("" any), a visible one unless AnyState;
   // nullptr when none.
@@ -80,6 +86,23 @@ private:
   }
   bool FStarted = false;
   PROCESS_INFORMATION FInfo{};
+};
+
+// A fresh folder with a copy of the Corvane.exe built beside the test: the program alone.
+class TProgramFolder : public TTempDir {
+public:
+  TProgramFolder() {
+    char Module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, Module, sizeof(Module));
+    std::string Built = Module;
+    Built.resize(Built.find_last_of('\\') + 1);
+    if (Valid() && CopyFileA((Built + "Corvane.exe").c_str(), File("Corvane.exe").c_str(), FALSE)) FProgram = File("Corvane.exe");
+  }
+  // The copy's full name; "" when it could not be made.
+  const std::string& Program() const { return FProgram; }
+
+private:
+  std::string FProgram;
 };
 
 struct TBoxText {

@@ -2,7 +2,6 @@
 // at a time, and the start-up form's status line during the file-type scan.
 #include "application/MultInst.h"
 #include "tests/app/Driver.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +15,8 @@ class StartupTest : public ::testing::Test {
 protected:
   void SetUp() override {
     RequireDisplay();
-    ASSERT_TRUE(Dir.Valid());
-    char Module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, Module, sizeof(Module));
-    std::string Folder = Module;
-    Folder.resize(Folder.find_last_of('\\') + 1);
-    Program = Dir.File("Corvane.exe");
-    ASSERT_TRUE(CopyFileA((Folder + "Corvane.exe").c_str(), Program.c_str(), FALSE));
+    Program = Dir.Program();
+    ASSERT_FALSE(Program.empty());
   }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
   static void SetVersion(const std::string& Version) {
@@ -32,11 +26,8 @@ protected:
     RegCloseKey(Key);
   }
   // Closes the main window; the program ends with 0.
-  static void CloseMain(TProgram& P, HWND Main) {
-    PostMessageA(Main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(P.WaitExit(20000), 0);
-  }
-  TTempDir Dir;
+  static void CloseMain(TProgram& P, HWND Main) { EXPECT_EQ(P.CloseWindow(Main), 0); }
+  TProgramFolder Dir;
   std::string Program;
 };
 
