@@ -30,22 +30,21 @@ protected:
   }
   // The first child of Parent whose text is Text; nullptr when none.
   static HWND FindChild(HWND Parent, const std::string& Text) {
-    struct TFind {
-      const std::string* Text;
-      HWND Found;
-    } Find{&Text, nullptr};
-    EnumChildWindows(
-        Parent,
-        [](HWND Wnd, LPARAM Param) noexcept -> BOOL {
-          auto* F = reinterpret_cast<TFind*>(Param);
-          char Buffer[256] = {};
-          GetWindowTextA(Wnd, Buffer, sizeof(Buffer));
-          if (*F->Text != Buffer) return TRUE;
-          F->Found = Wnd;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&Find));
+    TFindChild Find{&Text, nullptr};
+    EnumChildWindows(Parent, FindChildProc, reinterpret_cast<LPARAM>(&Find));
     return Find.Found;
+  }
+  struct TFindChild {
+    const std::string* Text;
+    HWND Found;
+  };
+  static BOOL CALLBACK FindChildProc(HWND Wnd, LPARAM Param) noexcept {
+    auto* F = reinterpret_cast<TFindChild*>(Param);
+    char Buffer[256] = {};
+    GetWindowTextA(Wnd, Buffer, sizeof(Buffer));
+    if (*F->Text != Buffer) return TRUE;
+    F->Found = Wnd;
+    return FALSE;
   }
   // Waits up to Ms for a message box of P other than Except.
   static HWND WaitBox(const TProgram& P, HWND Except, DWORD Ms) {
