@@ -12,18 +12,8 @@ namespace {
 
 const char* const AppDefaults = "Software\\Wine\\AppDefaults\\Corvane.exe";
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public CorvaneCopyTest {
 protected:
-  void SetUp() override {
-    RequireDisplay();
-    ASSERT_TRUE(Dir.Valid());
-    char Module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, Module, sizeof(Module));
-    std::string Folder = Module;
-    Folder.resize(Folder.find_last_of('\\') + 1);
-    Program = Dir.File("Corvane.exe");
-    ASSERT_TRUE(CopyFileA((Folder + "Corvane.exe").c_str(), Program.c_str(), FALSE));
-  }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
   static void SetVersion(const std::string& Version) {
     HKEY Key = nullptr;
@@ -36,8 +26,6 @@ protected:
     PostMessageA(Main, WM_CLOSE, 0, 0);
     EXPECT_EQ(P.WaitExit(20000), 0);
   }
-  TTempDir Dir;
-  std::string Program;
 };
 
 TEST_F(StartupTest, WindowsNt4IsRefusedOthersStart) {
