@@ -12,19 +12,18 @@ namespace {
 
 const char* const AppDefaults = "Software\\Wine\\AppDefaults\\Corvane.exe";
 
+BOOL CALLBACK FindIconControl(HWND Child, LPARAM Param) noexcept {
+  char Class[32] = {};
+  GetClassNameA(Child, Class, sizeof(Class));
+  if (lstrcmpiA(Class, "Static") != 0 || (GetWindowLongPtrA(Child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+  *reinterpret_cast<HWND*>(Param) = Child;
+  return FALSE;
+}
+
 // The icon control of a message box of another process; nullptr when it has none.
 HWND BoxIconControl(HWND Box) {
   HWND Found = nullptr;
-  EnumChildWindows(
-      Box,
-      [](HWND Child, LPARAM Param) -> BOOL {
-        char Class[32] = {};
-        GetClassNameA(Child, Class, sizeof(Class));
-        if (lstrcmpiA(Class, "Static") != 0 || (GetWindowLongPtrA(Child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
-        *reinterpret_cast<HWND*>(Param) = Child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&Found));
+  EnumChildWindows(Box, FindIconControl, reinterpret_cast<LPARAM>(&Found));
   return Found;
 }
 
