@@ -158,19 +158,18 @@ TEST_F(LanguageTest, CodePages) {
   }
 }
 
+BOOL CALLBACK FindShellExtBox(HWND Wnd, LPARAM Param) noexcept {
+  if (WideText(Wnd) != "Enable &Dynamic Items") return TRUE;
+  *reinterpret_cast<HWND*>(Param) = Wnd;
+  return FALSE;
+}
+
 TEST_F(LanguageTest, MessageTextFromTheFile) {
   Write("Corvane.lng", Signature + "\r\n[RESOURCESTRINGS]\r\n" + std::to_string(SShellExtUnmarkWarning) +
                            "_SShellExtUnmarkWarning='Vorsicht'#13#10'beim Verschieben'\r\n");
   Start();
   HWND Box = nullptr;
-  EnumChildWindows(
-      Main,
-      [](HWND Wnd, LPARAM Param) noexcept -> BOOL {
-        if (WideText(Wnd) != "Enable &Dynamic Items") return TRUE;
-        *reinterpret_cast<HWND*>(Param) = Wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&Box));
+  EnumChildWindows(Main, FindShellExtBox, reinterpret_cast<LPARAM>(&Box));
   ASSERT_NE(Box, nullptr);
   ASSERT_EQ(SendMessageA(Box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   PostMessageA(Box, BM_CLICK, 0, 0);
