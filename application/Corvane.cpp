@@ -6,13 +6,21 @@
 #include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
 #include "classlib/core/SysUtils.h"
+#include "localizer/Localizer.h"
 
 namespace {
 
 // Crash reporting: its hooks, the program's watcher and its manager, first of all.
 void StartCrashReportingStep() { StartCrashReporting(); }
-// The language file is loaded here once the localizer is part of the program.
-void StartLocalizerStep() {}
+// The language file beside the program: from here on every window is translated as it is created and
+// every message text comes through the localizer. Faults of the file are shown and start-up goes on.
+void StartLocalizerStep() {
+  try {
+    ChooseLanguageFile();
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
 
 }  // namespace
 

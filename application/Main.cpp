@@ -4,6 +4,7 @@
 #include "application/AppPaths.h"
 #include "application/Hints.h"
 #include "application/Loading.h"
+#include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/Menus.h"
@@ -18,6 +19,7 @@
 #include "model/StaticItemsCleanup.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
+#include "resources/ResStrings.h"
 
 #include <commctrl.h>
 
@@ -186,6 +188,7 @@ std::string ErrorDisplayText(const std::string& Message) {
 }
 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
+  SetName("frmMain");
   RegisterComponentClass(TGradientPanel::StaticClassInfo());
   RegisterComponentClass(TFormStorage::StaticClassInfo());
   RegisterComponentClass(TMRUManager::StaticClassInfo());
@@ -466,9 +469,7 @@ void TfrmMain::chkShellExtClick(TObject*) {
   } Update{this};
   const bool Checked = ShellExtBox()->Checked();
   if (Checked)
-    Application->MessageBox("IMPORTANT: In case of deleting or moving Corvane\r\nbe sure to UNMARK this check box.\r\n"
-                            "If not, there will be unresolved links in your system registry.",
-                            Application->Title(), MB_OK | MB_ICONEXCLAMATION);
+    Application->MessageBox(LoadResString(SShellExtUnmarkWarning), Application->Title(), MB_OK | MB_ICONEXCLAMATION);
   RegisterShellExt(Checked);
 }
 

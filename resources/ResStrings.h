@@ -14,3 +14,4 @@
 #include "strings/MenuItems.h"
 #include "strings/DynamicMenu.h"
 #include "strings/ColorBox.h"
+#include "strings/MainForm.h"

@@ -14,12 +14,8 @@
 
 namespace {
 
-class CrashReportTest : public ::testing::Test {
+class CrashReportTest : public CorvaneCopyTest {
 protected:
-  void SetUp() override {
-    RequireDisplay();
-    ASSERT_FALSE(Dir.Program().empty());
-  }
   // Names of crash files (dumps and their reports) in the program's folder.
   std::vector<std::string> CrashFiles() const {
     std::vector<std::string> Result;
@@ -56,11 +52,10 @@ protected:
     }
     return nullptr;
   }
-  TProgramFolder Dir;
 };
 
 TEST_F(CrashReportTest, StartAndCloseLeaveNoCrashFile) {
-  TProgram P(Dir.Program());
+  TProgram P(Program);
   const HWND Main = P.WaitWindow("TfrmMain", 60000);
   ASSERT_NE(Main, nullptr);
   WaitForInputIdle(P.Process(), 10000);
@@ -71,7 +66,7 @@ TEST_F(CrashReportTest, StartAndCloseLeaveNoCrashFile) {
 TEST_F(CrashReportTest, FailedRegistrationIsShownWithTheReportAndDumped) {
   // Checking the box registers the extension; with the class registered it would unregister.
   ASSERT_FALSE(IsShellExtRegistered()) << "the prefix has the shell extension's class registered";
-  TProgram P(Dir.Program());
+  TProgram P(Program);
   const HWND Main = P.WaitWindow("TfrmMain", 60000);
   ASSERT_NE(Main, nullptr);
   WaitForInputIdle(P.Process(), 10000);
@@ -114,10 +109,10 @@ TEST_F(CrashReportTest, FailedRegistrationIsShownWithTheReportAndDumped) {
   const std::regex Frames("([0-9A-F]+: [^ \r\n]* - [^\r\n]*\r\n)+");
   EXPECT_TRUE(std::regex_match(Trace, Frames)) << Trace;
   // From the thrower through the check box's handler down to WinMain.
-  const std::regex Program("[0-9A-F]+: Corvane\\.exe - RegisterServer\r\n[^]*"
+  const std::regex ProgramFrame("[0-9A-F]+: Corvane\\.exe - RegisterServer\r\n[^]*"
                            "[0-9A-F]+: Corvane\\.exe - TfrmMain::chkShellExtClick\r\n[^]*"
                            "[0-9A-F]+: Corvane\\.exe - WinMain\r\n[^]*");
-  EXPECT_TRUE(std::regex_match(Trace, Program)) << Trace;
+  EXPECT_TRUE(std::regex_match(Trace, ProgramFrame)) << Trace;
 
   const std::string DumpFile = Dir.File(Dumps[0]);
   EXPECT_EQ(FileBytesOr(DumpFile, "").substr(0, 4), "MDMP");

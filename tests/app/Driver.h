@@ -11,13 +11,15 @@
 
 class TProgram {
 public:
-  // Starts Path (its folder the current one); Valid() tells whether it started.
-  explicit TProgram(const std::string& Path) {
+  // Starts Path (its folder the current one) with Environment (a block of "NAME=value\0" entries ending
+  // in a second "\0"; empty: the caller's); Valid() tells whether it started.
+  explicit TProgram(const std::string& Path, std::string Environment = std::string()) {
     std::string Line = "\"" + Path + "\"";
     const std::string Folder = Path.substr(0, Path.find_last_of('\\') + 1);
     STARTUPINFOA Startup{};
     Startup.cb = sizeof(Startup);
-    FStarted = CreateProcessA(Path.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    FStarted = CreateProcessA(Path.c_str(), Line.data(), nullptr, nullptr, FALSE, 0,
+                              Environment.empty() ? nullptr : Environment.data(),
                               Folder.empty() ? nullptr : Folder.c_str(), &Startup, &FInfo) != FALSE;
   }
   // Ends a program still running (a failed test must not leave it behind).
@@ -88,23 +90,6 @@ private:
   PROCESS_INFORMATION FInfo{};
 };
 
-// A fresh folder with a copy of the Corvane.exe built beside the test: the program alone.
-class TProgramFolder : public TTempDir {
-public:
-  TProgramFolder() {
-    char Module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, Module, sizeof(Module));
-    std::string Built = Module;
-    Built.resize(Built.find_last_of('\\') + 1);
-    if (Valid() && CopyFileA((Built + "Corvane.exe").c_str(), File("Corvane.exe").c_str(), FALSE)) FProgram = File("Corvane.exe");
-  }
-  // The copy's full name; "" when it could not be made.
-  const std::string& Program() const { return FProgram; }
-
-private:
-  std::string FProgram;
-};
-
 struct TBoxText {
   std::string Caption, Text;
 };
@@ -125,6 +110,28 @@ inline TBoxText ReadBox(HWND Box) {
 inline void PressButton(HWND Box, int Button) {
   PostMessageA(Box, WM_COMMAND, MAKEWPARAM(Button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Box, Button)));
 }
+
+// Copies the Corvane.exe built beside the running test to Path.
+inline bool CopyCorvaneTo(const std::string& Path) {
+  char Module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, Module, sizeof(Module));
+  std::string Folder = Module;
+  Folder.resize(Folder.find_last_of('\\') + 1);
+  return CopyFileA((Folder + "Corvane.exe").c_str(), Path.c_str(), FALSE) != FALSE;
+}
+
+// A test with a copy of Corvane.exe in a fresh folder, under the display.
+class CorvaneCopyTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RequireDisplay();
+    ASSERT_TRUE(Dir.Valid());
+    Program = Dir.File("Corvane.exe");
+    ASSERT_TRUE(CopyCorvaneTo(Program));
+  }
+  TTempDir Dir;
+  std::string Program;
+};
 
 // The screen as a PNG picture Name in the screenshot folder.
 inline bool SaveScreen(const std::string& Name) { return TWindowCapture(GetDesktopWindow()).SavePng(Name); }

@@ -142,7 +142,7 @@ protected:
     ASSERT_TRUE(Dir.Valid());
     SetProgramFolder(Dir.Folder());
     ASSERT_TRUE(CopyFileA((ModuleFolder() + "helpers_regserver_good.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
-    SetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", "");
+    for (const char* Name : RecordVariables) SetEnvironmentVariableA(Name, nullptr);
     Application->SetTitle(ProductTitle);
     Verb = "CorvaneTestVerb" + std::to_string(GetCurrentProcessId());
     Caption = "Corvane test " + std::to_string(GetCurrentProcessId());
@@ -158,6 +158,22 @@ protected:
       RegDeleteTreeA(HKEY_CLASSES_ROOT, Key.c_str());
     RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(DisabledStaticItemsKey) + "corvtestfile\\shell\\" + Verb).c_str());
     SetProgramFolder("");
+    for (const char* Name : RecordVariables) SetEnvironmentVariableA(Name, nullptr);
+  }
+  // The stand-in's records: its calls, and when asked, a copy of a file and a key's presence at each.
+  static constexpr const char* RecordVariables[] = {"CORVANE_REGSERVER_CALLS", "CORVANE_REGSERVER_INI",
+                                                    "CORVANE_REGSERVER_KEY", "CORVANE_REGSERVER_KEYS"};
+  // Asks the stand-in to record the INI file and the foreign verb's key at each call.
+  void RecordWhatCallsSee() {
+    SetEnvironmentVariableA("CORVANE_REGSERVER_INI", Ini().c_str());
+    SetEnvironmentVariableA("CORVANE_REGSERVER_KEY", ("corvtestfile\\shell\\" + Verb).c_str());
+  }
+  // The INI file as the stand-in's call number Index (R or U) saw it.
+  std::string IniAtCall(int Index, char Call) const { return FileBytesOr(Ini() + "." + std::to_string(Index) + Call, ""); }
+  static std::string Variable(const char* Name) {
+    char Buffer[256] = {};
+    GetEnvironmentVariableA(Name, Buffer, sizeof(Buffer));
+    return Buffer;
   }
   std::string Ini() const { return Dir.File("Corvane.ini"); }
   // The INI file with one static and one dynamic item for corvtestfile.
@@ -440,6 +456,8 @@ TEST_F(MainWindowTest, ApplyTable) {
     SCOPED_TRACE(C.Name);
     WriteIni();
     SetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", "");
+    SetEnvironmentVariableA("CORVANE_REGSERVER_KEYS", "");
+    RecordWhatCallsSee();
     Open();
     SetExtensionBox(C.Extension);
     const std::string Before = FileBytesOr(Ini(), "");
@@ -462,6 +480,20 @@ TEST_F(MainWindowTest, ApplyTable) {
     }
     if (C.Cleanup) {
       EXPECT_TRUE(ForeignVerbMoved());
+    }
+    if (std::string(C.Calls) == "UR") {
+      // Unregistering saw the new static and the old dynamic section, registering both new; the
+      // marked verb was still in place at both calls.
+      const std::string AtUnregister = IniAtCall(0, 'U'), AtRegister = IniAtCall(1, 'R');
+      EXPECT_NE(SectionOf(AtUnregister, "Static Items").find("Caption0=" + NewCaption), std::string::npos) << AtUnregister;
+      EXPECT_EQ(SectionOf(AtUnregister, "Static Items"), SectionOf(After, "Static Items"));
+      EXPECT_EQ(SectionOf(AtUnregister, "Dynamic Items"), SectionOf(Before, "Dynamic Items"));
+      EXPECT_EQ(SectionOf(AtRegister, "Static Items"), SectionOf(After, "Static Items"));
+      EXPECT_NE(SectionOf(AtRegister, "Dynamic Items").find("Caption1=Edited"), std::string::npos) << AtRegister;
+      EXPECT_EQ(SectionOf(AtRegister, "Dynamic Items"), SectionOf(After, "Dynamic Items"));
+      EXPECT_EQ(Variable("CORVANE_REGSERVER_KEYS"), "11");
+    } else {
+      EXPECT_EQ(Variable("CORVANE_REGSERVER_KEYS"), "");
     }
     PumpUntilIdle();
     EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
@@ -556,6 +588,62 @@ TEST_F(MainWindowTest, FailingRegistrationShowsTheFoundState) {
   EXPECT_EQ(RegServerCalls(), "U");
   EXPECT_EQ(Get<TCheckBox>("chkShellExt")->Checked(), IsShellExtRegistered());
   EXPECT_FALSE(ForeignVerbMoved());
+}
+
+TEST_F(MainWindowTest, FailingRegisterAloneKeepsTheWrittenSectionAndShowsTheFoundState) {
+  ASSERT_TRUE(CopyFileA((ModuleFolder() + "helpers_regserver_regfail.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+  const std::string ClassKey = "CLSID\\" + GUIDToString(ShellExtClassID);
+  const bool WasRegistered = KeyExists(HKEY_CLASSES_ROOT, ClassKey);
+  for (const bool Registered : {false, true}) {
+    SCOPED_TRACE(Registered ? "class key present" : "class key absent");
+    if (Registered)
+      SetKeyValue(HKEY_CLASSES_ROOT, ClassKey, "found");
+    else
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey.c_str());
+    WriteIni();
+    SetEnvironmentVariableA("CORVANE_REGSERVER_CALLS", "");
+    Open();
+    SetExtensionBox(true);
+    DynamicItem()->SetCaption("Edited");
+    MarkForeignVerb();
+    Boxes.Boxes.clear();
+    Boxes.Answer(IDOK, Registered ? "" : "app_box_register_failed");
+    SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+    EXPECT_EQ(RegServerCalls(), "UR");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text,
+              ErrorDisplayText("Call to DllRegisterServer failed in \"" + Dir.File("Vellisk.DLL") + "\""));
+    EXPECT_NE(SectionText(Ini(), "Dynamic Items").find("Caption1=Edited"), std::string::npos);
+    EXPECT_FALSE(ForeignVerbMoved());
+    EXPECT_EQ(Get<TCheckBox>("chkShellExt")->Checked(), Registered);
+    EXPECT_TRUE(Get<TButton>("btnApply")->Enabled());  // the cleanup is still to be applied
+    delete Form;
+    Form = nullptr;
+    GetStaticItemsCleanup()->Reset();
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey.c_str());
+  if (WasRegistered) SetKeyValue(HKEY_CLASSES_ROOT, ClassKey, "restored");
+}
+
+TEST_F(MainWindowTest, ApplyThenCloseLeavesBothNewSectionsAndThePlacement) {
+  WriteIni();
+  Open();
+  SetExtensionBox(false);
+  StaticItem()->SetCaption(Caption + " 2");
+  DynamicItem()->SetCaption("Edited");
+  PumpUntilIdle();
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  ASSERT_FALSE(Get<TButton>("btnApply")->Enabled());
+  SendMessageA(Get<TButton>("btnCancel")->Handle(), BM_CLICK, 0, 0);  // nothing left to ask about
+  PumpUntilIdle();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_FALSE(IsWindowVisible(Form->Handle()));
+  const std::string Text = FileBytesOr(Ini(), "");
+  EXPECT_NE(SectionOf(Text, "Static Items").find("Caption0=" + Caption + " 2"), std::string::npos) << Text;
+  EXPECT_NE(SectionOf(Text, "Dynamic Items").find("Caption1=Edited"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("[Corvane]"), std::string::npos) << Text;
 }
 
 TEST_F(MainWindowTest, CheckBoxRegistersAndUnregisters) {

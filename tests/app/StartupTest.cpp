@@ -2,6 +2,7 @@
 // at a time, and the start-up form's status line during the file-type scan.
 #include "application/MultInst.h"
 #include "tests/app/Driver.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,87 @@ namespace {
 
 const char* const AppDefaults = "Software\\Wine\\AppDefaults\\Corvane.exe";
 
-class StartupTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    RequireDisplay();
-    Program = Dir.Program();
-    ASSERT_FALSE(Program.empty());
+BOOL CALLBACK FindIconControl(HWND Child, LPARAM Param) noexcept {
+  char Class[32] = {};
+  GetClassNameA(Child, Class, sizeof(Class));
+  if (lstrcmpiA(Class, "Static") != 0 || (GetWindowLongPtrA(Child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+  *reinterpret_cast<HWND*>(Param) = Child;
+  return FALSE;
+}
+
+// The icon control of a message box of another process; nullptr when it has none.
+HWND BoxIconControl(HWND Box) {
+  HWND Found = nullptr;
+  EnumChildWindows(Box, FindIconControl, reinterpret_cast<LPARAM>(&Found));
+  return Found;
+}
+
+// Which of the system's four message-box icons the box shows: the one whose own drawing, on the
+// control's background, differs from the control's picture in the fewest pixels.
+LPCSTR ShownBoxIcon(HWND Box, int* Mismatch = nullptr) {
+  const HWND Control = BoxIconControl(Box);
+  if (!Control) return nullptr;
+  const TWindowCapture Shown(Control, false);
+  const int W = Shown.Width(), H = Shown.Height();
+  if (W <= 0 || H <= 0) return nullptr;
+  const COLORREF Background = Shown.At(0, 0);
+  LPCSTR Best = nullptr;
+  int BestCount = W * H + 1;
+  HDC Screen = GetDC(nullptr);
+  HDC Mem = CreateCompatibleDC(Screen);
+  HBITMAP Bmp = CreateCompatibleBitmap(Screen, W, H);
+  HGDIOBJ Old = SelectObject(Mem, Bmp);
+  HBRUSH Brush = CreateSolidBrush(Background);
+  for (LPCSTR Id : {IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK}) {
+    RECT All{0, 0, W, H};
+    FillRect(Mem, &All, Brush);
+    DrawIconEx(Mem, 0, 0, LoadIconA(nullptr, Id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    int Count = 0;
+    for (int Y = 0; Y < H; ++Y)
+      for (int X = 0; X < W; ++X) Count += GetPixel(Mem, X, Y) != Shown.At(X, Y);
+    if (Count < BestCount) {
+      BestCount = Count;
+      Best = Id;
+    }
   }
+  DeleteObject(Brush);
+  SelectObject(Mem, Old);
+  DeleteObject(Bmp);
+  DeleteDC(Mem);
+  ReleaseDC(nullptr, Screen);
+  if (Mismatch) *Mismatch = BestCount;
+  return Best;
+}
+
+// The first message box of a program, what it says and the icon it shows; whether the program's
+// main window showed before it.
+struct TSeenBox {
+  HWND Box = nullptr;
+  bool MainSeen = false;
+  TBoxText Text;
+  LPCSTR Icon = nullptr;
+  int IconMismatch = -1;
+};
+
+// Waits up to Ms for P's first message box, reads it once drawn and saves its picture as Picture.
+TSeenBox AwaitBox(const TProgram& P, DWORD Ms, const std::string& Picture) {
+  TSeenBox Seen;
+  const DWORD Start = GetTickCount();
+  while (!Seen.Box && GetTickCount() - Start < Ms && P.Running()) {
+    Seen.Box = P.FindWindowOf("#32770");
+    Seen.MainSeen = Seen.MainSeen || P.FindWindowOf("TfrmMain");
+    Sleep(20);
+  }
+  if (!Seen.Box) return Seen;
+  Sleep(300);
+  TWindowCapture(Seen.Box).SavePng(Picture);
+  Seen.Text = ReadBox(Seen.Box);
+  Seen.Icon = ShownBoxIcon(Seen.Box, &Seen.IconMismatch);
+  return Seen;
+}
+
+class StartupTest : public CorvaneCopyTest {
+protected:
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
   static void SetVersion(const std::string& Version) {
     HKEY Key = nullptr;
@@ -26,9 +101,10 @@ protected:
     RegCloseKey(Key);
   }
   // Closes the main window; the program ends with 0.
-  static void CloseMain(TProgram& P, HWND Main) { EXPECT_EQ(P.CloseWindow(Main), 0); }
-  TProgramFolder Dir;
-  std::string Program;
+  static void CloseMain(TProgram& P, HWND Main) {
+    PostMessageA(Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(P.WaitExit(20000), 0);
+  }
 };
 
 TEST_F(StartupTest, WindowsNt4IsRefusedOthersStart) {
@@ -36,29 +112,22 @@ TEST_F(StartupTest, WindowsNt4IsRefusedOthersStart) {
   {
     TProgram P(Program);
     ASSERT_TRUE(P.Valid());
-    HWND Box = nullptr;
-    bool MainSeen = false;
-    const DWORD Start = GetTickCount();
-    while (!Box && GetTickCount() - Start < 60000 && P.Running()) {
-      Box = P.FindWindowOf("#32770");
-      MainSeen = MainSeen || P.FindWindowOf("TfrmMain");
-      Sleep(20);
-    }
+    const TSeenBox Seen = AwaitBox(P, 60000, "app_box_windows_version");
+    const HWND Box = Seen.Box;
     ASSERT_NE(Box, nullptr);
-    Sleep(300);
-    TWindowCapture(Box).SavePng("app_box_windows_version");
-    const TBoxText Text = ReadBox(Box);
-    EXPECT_EQ(Text.Caption, "Corvane 2007");
-    EXPECT_EQ(Text.Text,
+    EXPECT_EQ(Seen.Text.Caption, "Corvane 2007");
+    EXPECT_EQ(Seen.Text.Text,
               "Your version of Microsoft Windows NT is not supported.\r\nCorvane requires Windows 98/Me/2000/XP or later "
               "to run properly.\r\n\r\n\x95 Press OK to close the application.");
     // MB_OK with an icon: one button, OK.
     EXPECT_NE(GetDlgItem(Box, IDOK), nullptr);
     EXPECT_EQ(GetDlgItem(Box, IDCANCEL), nullptr);
     EXPECT_EQ(GetDlgItem(Box, IDNO), nullptr);
+    EXPECT_EQ(Seen.Icon, IDI_EXCLAMATION);
+    EXPECT_EQ(Seen.IconMismatch, 0);
     PressButton(Box, IDOK);
     EXPECT_EQ(P.WaitExit(10000), 0);
-    EXPECT_FALSE(MainSeen);
+    EXPECT_FALSE(Seen.MainSeen);
   }
   for (const char* Version : {"win98", "win2k", "winxp"}) {
     SCOPED_TRACE(Version);
@@ -68,6 +137,31 @@ TEST_F(StartupTest, WindowsNt4IsRefusedOthersStart) {
     ASSERT_NE(Main, nullptr);
     CloseMain(P, Main);
   }
+}
+
+TEST_F(StartupTest, GuardWithoutItsMutexSaysSoAndStartUpGoesOn) {
+  // An object of another kind holds the name: the mutex cannot be created.
+  HANDLE Squatter = CreateEventA(nullptr, TRUE, FALSE, SingleInstanceName);
+  ASSERT_NE(Squatter, nullptr);
+  ASSERT_EQ(CreateMutexA(nullptr, FALSE, SingleInstanceName), nullptr);
+  struct TClose {
+    HANDLE H;
+    ~TClose() { CloseHandle(H); }
+  } Close{Squatter};
+  TProgram P(Program);
+  ASSERT_TRUE(P.Valid());
+  const TSeenBox Seen = AwaitBox(P, 60000, "app_box_guard");
+  ASSERT_NE(Seen.Box, nullptr);
+  EXPECT_EQ(Seen.Text.Text, "Error creating mutex to check single instance");
+  // Shown before the title is set: the program's name.
+  EXPECT_EQ(Seen.Text.Caption, "Corvane");
+  EXPECT_EQ(Seen.Icon, IDI_HAND);
+  EXPECT_EQ(Seen.IconMismatch, 0);
+  EXPECT_FALSE(Seen.MainSeen);
+  PressButton(Seen.Box, IDOK);
+  const HWND Main = P.WaitWindow("TfrmMain", 60000);
+  ASSERT_NE(Main, nullptr);
+  CloseMain(P, Main);
 }
 
 TEST_F(StartupTest, SecondCopyRestoresTheFirst) {

@@ -19,11 +19,6 @@
 
 namespace {
 
-class TColumn : public TCollectionItem {
-public:
-  using TCollectionItem::TCollectionItem;
-};
-
 // The published properties of the test objects, kept per object: texts, integers and objects.
 class TTestBinding : public TLocalizerBinding {
 public:
@@ -90,9 +85,9 @@ TComponent* Make(TComponent* Owner, const std::string& Name) {
   return C;
 }
 
-// frmTest (TMyForm from TBaseForm): btnOk (Caption, Width, Font.Size), pnlTop, lblTitle, lvFiles
-// (Columns: 2 items with a Caption), cbKind (Items: five lines), fraTools (a frame: pnlTools,
-// btnTool).
+// frmTest (TMyForm from TBaseForm): btnOk (Caption, Width, Font.Size), pnlTop, lblTitle, cbKind
+// (Items: five lines), fraTools (a frame: pnlTools, btnTool). Collections are tested on a real list
+// view with the GUI binding.
 class FormTranslationTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -112,9 +107,6 @@ protected:
     Binding.Text(Make(&Form, "pnlTop"), "Caption") = "";
     LblTitle = Make(&Form, "lblTitle");
     Binding.Text(LblTitle, "Caption") = "Title";
-    LvFiles = Make(&Form, "lvFiles");
-    Binding.Props[LvFiles].Objects["Columns"] = &Columns;
-    for (int I = 0; I < 2; ++I) Binding.Text(Columns.Add(), "Caption") = "Column " + std::to_string(I);
     CbKind = Make(&Form, "cbKind");
     Binding.Props[CbKind].Objects["Items"] = &Items;
     Items.SetText("1\r\n2\r\n3\r\n4\r\n5\r\n");
@@ -141,9 +133,8 @@ protected:
   TFreeLocalizer Localizer;
   TComponent Form{nullptr};
   TPersistent Font;
-  TCollection Columns{CollectionItemClass<TColumn>()};
   TStringList Items;
-  TComponent *BtnOk, *LblTitle, *LvFiles, *CbKind, *Frame, *BtnTool;
+  TComponent *BtnOk, *LblTitle, *CbKind, *Frame, *BtnTool;
 
 private:
   TLanguageErrorBox FPreviousBox = nullptr;
@@ -175,25 +166,20 @@ TEST_F(FormTranslationTest, SectionNamesAreExactPathNamesAreNot) {
 TEST_F(FormTranslationTest, Paths) {
   AddSection("TMyForm", {{"pnlTop.lblTitle.Caption", "Reached"},
                          {"btnOk.Font.Size", "12"},
-                         {"lvFiles.Columns.(1).Caption", "Name"},
                          {"fraTools.pnlTools.btnTool.Caption", "Frame tool"}});
   Localizer.TranslateComponent(&Form);
   EXPECT_EQ(Reports, std::vector<std::string>{});
   EXPECT_EQ(Binding.Text(LblTitle, "Caption"), "Reached");  // not owned by pnlTop: found in the root
   EXPECT_EQ(Binding.Int(&Font, "Size"), 12);
-  EXPECT_EQ(Binding.Text(Columns.Items(1), "Caption"), "Name");
-  EXPECT_EQ(Binding.Text(Columns.Items(0), "Caption"), "Column 0");
   EXPECT_EQ(Binding.Text(BtnTool, "Caption"), "Frame tool");  // found in the last frame passed
 }
 
 TEST_F(FormTranslationTest, FaultsAreReportedAndTheRestApplied) {
   AddSection("TMyForm", {{"btnCancle.Caption", "x"},
-                         {"lvFiles.Columns.(9).Caption", "Nine"},
                          {"btnOk.Width", "50%"},
                          {"btnOk.Font.Bogus", "1"},
                          {"btnOk.Hint", "no such property"},
                          {"pnlTools.Caption", "a frame's component seen from the form"},
-                         {"lvFiles.Columns.(x).Caption", "not an index"},
                          {"btnOk.Caption", "Applied"}});
   Localizer.TranslateComponent(&Form);
   const auto Unknown = [](const std::string& Path) {
@@ -201,12 +187,9 @@ TEST_F(FormTranslationTest, FaultsAreReportedAndTheRestApplied) {
   };
   EXPECT_EQ(Reports, (std::vector<std::string>{
                          Unknown("btnCancle.Caption"),
-                         "Translation error of property \"lvFiles.Columns.(9).Caption\" in component \"frmTest\"\r\n"
-                         "List index out of bounds (9)",
                          "Translation error of property \"btnOk.Width\" in component \"frmTest\"\r\n"
                          "'50%' is not a valid integer value",
-                         Unknown("btnOk.Font.Bogus"), Unknown("btnOk.Hint"), Unknown("pnlTools.Caption"),
-                         Unknown("lvFiles.Columns.(x).Caption")}));
+                         Unknown("btnOk.Font.Bogus"), Unknown("btnOk.Hint"), Unknown("pnlTools.Caption")}));
   EXPECT_EQ(Binding.Int(BtnOk, "Width"), 75);
   EXPECT_EQ(Binding.Text(BtnOk, "Caption"), "Applied");
 }

@@ -5,12 +5,15 @@
 
 #include "classlib/core/TypInfo.h"
 #include "classlib/gui/ExtCtrls.h"
+#include "classlib/gui/ListView.h"
 #include "classlib/gui/StdCtrls.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -44,38 +47,18 @@ public:
   }
 };
 
-// A non-visual component with a collection of captioned columns.
-class TColumnItem : public TCollectionItem {
+// The list view of the test form: two columns made with the view, before its layout is applied.
+class TFilesView : public TListView {
 public:
-  using TCollectionItem::TCollectionItem;
-  std::string Caption;
-  static const TClassInfo& StaticClassInfo() {
-    static const TClassInfo Info{"TColumnItem",
-                                 nullptr,
-                                 {StrProp<TColumnItem>("Caption", [](TColumnItem& C) { return C.Caption; },
-                                                       [](TColumnItem& C, const std::string& V) { C.Caption = V; })},
-                                 {},
-                                 {}};
-    return Info;
-  }
-};
-
-class TColumnsHolder : public TComponent {
-public:
-  explicit TColumnsHolder(TComponent* AOwner) : TComponent(AOwner) {
-    for (int I = 0; I < 2; ++I) static_cast<TColumnItem*>(Columns.Add())->Caption = "Column " + std::to_string(I);
+  explicit TFilesView(TComponent* AOwner) : TListView(AOwner) {
+    for (int I = 0; I < 2; ++I) Columns()->Add()->SetCaption("Column " + std::to_string(I));
   }
   static const TClassInfo& StaticClassInfo() {
-    static const TClassInfo Info{
-        "TColumnsHolder",
-        nullptr,
-        {CollectionProp<TColumnsHolder>("Columns", TColumnItem::StaticClassInfo(), [](TColumnsHolder& H) { return &H.Columns; })},
-        {},
-        [](TComponent* Owner) -> TComponent* { return new TColumnsHolder(Owner); }};
+    static const TClassInfo Info{"TFilesView", &TListView::StaticClassInfo(), {}, {},
+                                 [](TComponent* Owner) -> TComponent* { return new TFilesView(Owner); }};
     return Info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
-  TOwnedCollection Columns{this, CollectionItemClass<TColumnItem>()};
 };
 
 class TfraTools : public TFrame {
@@ -111,7 +94,7 @@ public:
         {{"TPanel", "pnlTop", "", 0, 0, 320, 40, alTop, akLeftTop, {{"Caption", ""}}, {}},
          {"TLabel", "lblTitle", "pnlTop", 8, 12, 200, 17, alNone, akLeftTop, {{"Caption", "Title"}}, {}},
          {"TComboBox", "cbKind", "", 8, 56, 120, 21, alNone, akLeftTop, {{"Items", "1\r2\r3\r4\r5"}}, {}},
-         {"TColumnsHolder", "hdrFiles", "", 0, 0, 0, 0, alNone, akLeftTop, {}, {}},
+         {"TFilesView", "lvFiles", "", 8, 140, 140, 55, alNone, akLeftTop, {}, {}},
          {"TfraTools", "fraTools", "", 160, 50, 150, 90, alNone, akLeftTop, {}, {}},
          {"TButton", "btnOk", "", 8, 100, 75, 25, alNone, akLeftTop, {{"Caption", "OK"}}, {}}}};
     InitLayout(Layout);
@@ -125,13 +108,25 @@ void RegisterClasses() {
   static const TClassInfo BaseForm{"TBaseForm", &TForm::StaticClassInfo(), {}, {}, {}};
   RegisterComponentClass(BaseForm);
   RegisterComponentClass(TCountedPanel::StaticClassInfo());
-  RegisterComponentClass(TColumnsHolder::StaticClassInfo());
+  RegisterComponentClass(TFilesView::StaticClassInfo());
   RegisterComponentClass(TfraTools::RegisteredInfo());
 }
 
 std::string WindowText(HWND Wnd) {
   char Buffer[1024] = {};
   GetWindowTextA(Wnd, Buffer, sizeof(Buffer));
+  return Buffer;
+}
+
+// The text of a list view's header column, as the window holds it.
+std::string HeaderText(TListView* View, int Index) {
+  char Buffer[256] = {};
+  LVCOLUMNA Column{};
+  Column.mask = LVCF_TEXT;
+  Column.pszText = Buffer;
+  Column.cchTextMax = sizeof(Buffer);
+  if (!SendMessageA(View->Handle(), LVM_GETCOLUMNA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Column)))
+    return "<no column>";
   return Buffer;
 }
 
@@ -166,7 +161,7 @@ protected:
 };
 
 TEST_F(GuiTranslationTest, FormsAreTranslatedAsTheyAreCreated) {
-  Load("[TMyForm]\r\nCaption='Mine'\r\npnlTop.lblTitle.Caption='Reached'\r\nhdrFiles.Columns.(1).Caption='Name'\r\n"
+  Load("[TMyForm]\r\nCaption='Mine'\r\npnlTop.lblTitle.Caption='Reached'\r\nlvFiles.Columns.(0).Caption='Name'\r\n"
        "[TBaseForm]\r\nCaption='Base'\r\nbtnOk.Caption='&Gut'\r\n[TfraTools]\r\nbtnTool.Caption='Werkzeug'\r\n");
   TMessageBoxAnswerer Answerer;  // no box expected
   auto Form = std::make_unique<TMyForm>(Application);
@@ -175,38 +170,45 @@ TEST_F(GuiTranslationTest, FormsAreTranslatedAsTheyAreCreated) {
   EXPECT_EQ(WindowText(Form->Handle()), "Mine");  // the base's lines first, TMyForm's win
   EXPECT_EQ(WindowText(Button(Form.get(), "btnOk")->Handle()), "&Gut");
   EXPECT_EQ(FindByName<TLabel>(Form.get(), "lblTitle")->Caption(), "Reached");  // not owned by pnlTop: from the root
-  auto* Holder = FindByName<TColumnsHolder>(Form.get(), "hdrFiles");
-  ASSERT_NE(Holder, nullptr);
-  EXPECT_EQ(static_cast<TColumnItem*>(Holder->Columns.Items(1))->Caption, "Name");
-  EXPECT_EQ(static_cast<TColumnItem*>(Holder->Columns.Items(0))->Caption, "Column 0");
+  auto* View = FindByName<TListView>(Form.get(), "lvFiles");
+  ASSERT_NE(View, nullptr);
+  EXPECT_EQ(HeaderText(View, 0), "Name");
+  EXPECT_EQ(HeaderText(View, 1), "Column 1");
+  EXPECT_EQ(View->Columns()->Items(0)->Caption(), "Name");
   Form->Show();
   PumpUntilIdle();
   TWindowCapture(Form->Handle()).SavePng("TMyForm_translated");
 }
 
 TEST_F(GuiTranslationTest, FaultsAreReportedInTheApplicationBoxAndTheFormIsCreated) {
-  Load("[TMyForm]\r\nhdrFiles.Columns.(9).Caption='Nine'\r\nbtnOk.Width='50%'\r\nbtnCancle.Caption='x'\r\n"
-       "btnOk.Caption='Applied'\r\n");
+  Load("[TMyForm]\r\nlvFiles.Columns.(9).Caption='Nine'\r\nbtnOk.Width='50%'\r\nbtnCancle.Caption='x'\r\n"
+       "lvFiles.Columns.(x).Caption='not an index'\r\nbtnOk.Caption='Applied'\r\n");
   TMessageBoxAnswerer Answerer;
   Answerer.Expect(Caption,
-                  "Translation error of property \"hdrFiles.Columns.(9).Caption\" in component \"frmTest\"\r\n"
+                  "Translation error of property \"lvFiles.Columns.(9).Caption\" in component \"frmTest\"\r\n"
                   "List index out of bounds (9)",
                   IDOK);
   Answerer.Expect(Caption,
                   "Translation error of property \"btnOk.Width\" in component \"frmTest\"\r\n'50%' is not a valid integer value",
                   IDOK);
-  Answerer.Expect(Caption, "Unknown property \"btnCancle.Caption\" found in component \"frmTest\".\r\nRemove it from language file",
-                  IDOK);
+  for (const char* Path : {"btnCancle.Caption", "lvFiles.Columns.(x).Caption"})
+    Answerer.Expect(Caption,
+                    "Unknown property \"" + std::string(Path) + "\" found in component \"frmTest\".\r\nRemove it from language file",
+                    IDOK);
   HWND Owner = nullptr;
   TWindowsHook Hook(WH_CBT, [&](int Code, WPARAM W, LPARAM) {
     if (Code == HCBT_ACTIVATE && !Owner) Owner = GetWindow(reinterpret_cast<HWND>(W), GW_OWNER);
   });
   auto Form = std::make_unique<TMyForm>(Application);
-  EXPECT_EQ(Answerer.Seen(), 3);
+  EXPECT_EQ(Answerer.Seen(), 4);
   EXPECT_EQ(Owner, Application->Handle());  // the application's message box
   EXPECT_TRUE(IsWindow(Form->Handle()));
   EXPECT_EQ(Button(Form.get(), "btnOk")->Width(), 75);
   EXPECT_EQ(WindowText(Button(Form.get(), "btnOk")->Handle()), "Applied");
+  auto* View = FindByName<TListView>(Form.get(), "lvFiles");
+  ASSERT_NE(View, nullptr);
+  EXPECT_EQ(View->Columns()->Count(), 2);
+  EXPECT_EQ(HeaderText(View, 0), "Column 0");
 }
 
 TEST_F(GuiTranslationTest, StringListsOfAComboBox) {
