@@ -4,6 +4,8 @@
 
 #ifdef RC_INVOKED
 #define SNotImplemented 4000
+#define SDefaultDraggingError 4020
 #else
 constexpr int SNotImplemented = 4000;  // "Function not yet implemented"
+constexpr int SDefaultDraggingError = 4020;  // "Cannot set DefaultDragging property while dragging"
 #endif
