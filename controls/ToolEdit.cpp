@@ -257,7 +257,7 @@ void TCustomComboEdit::RecreateGlyph() {
         FButton->SetGlyph(const_cast<TBitmap*>(Picture));
         FButton->SetNumGlyphs(DefNumGlyphs);
       }
-      if (!FButton->Glyph().Empty()) {
+      if (!FButton->Glyph().Empty() && ButtonWidth() > 1) {  // a hidden button stays hidden
         const int W = std::max(FButton->Glyph().Width() / std::max(1, FButton->NumGlyphs()) + 6, ButtonWidth());
         if (W != ButtonWidth()) {
           FButton->SetWidth(W);

@@ -127,9 +127,16 @@ TEST_F(FileEditTest, Geometry) {
   EXPECT_EQ(Holder.bottom - Holder.top, 17);
   RECT Format{};
   SendMessageA(Edit->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Format));
+  // A bare multi-line edit of the same kind given the rectangle the combo edit must set.
   RECT Client;
   GetClientRect(Edit->Handle(), &Client);
-  EXPECT_EQ(Format.right, Client.right - Edit->BtnControl()->Width() - 2);
+  HWND Bare = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | ES_MULTILINE, 0, 40, 200, 21, Form->Handle(),
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
+  RECT Wanted{0, 0, Client.right - Edit->BtnControl()->Width() - 2, Client.bottom + 1}, Expected{};
+  SendMessageA(Bare, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Wanted));
+  SendMessageA(Bare, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Expected));
+  DestroyWindow(Bare);
+  EXPECT_EQ(Format.right, Expected.right);
 
   Edit->SetHeight(10);
   PumpUntilIdle();
@@ -280,6 +287,7 @@ protected:
 
 TEST(FileEditFailure, TheErrorModeComesBackWhenTheDialogRaises) {
   TFailingEdit Edit(nullptr);
+  Edit.SetDialogKind(dkSave);  // made again, now by the override
   SetErrorMode(SEM_NOGPFAULTERRORBOX);
   EXPECT_THROW(Edit.DoClick(), Exception);
   EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
@@ -418,13 +426,16 @@ TEST_F(DropDownTest, AcceptingAndRejecting) {
 }
 
 TEST_F(DropDownTest, ChangesWhileOpenAreThePopupsOwn) {
-  Edit->DoClick();
-  Edit->SetText("other");
+  Edit->SetSel(0, -1);
+  Edit->DropDownPopup(false);  // the text stays writable
+  ASSERT_TRUE(Edit->PopupVisible());
+  Key('Q');
   EXPECT_EQ(Changes, 0);
   EXPECT_EQ(Edit->Changed, 1);
   Key(VK_ESCAPE);
-  Edit->SetText("again");
+  Key('R');
   EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(Edit->Changed, 1);
 }
 
 TEST_F(DropDownTest, APressOnTheButtonClosesAndItsClickDoesNothing) {
