@@ -3,6 +3,27 @@
 Run it in this folder after editing a map; the .bmp files are committed."""
 import struct
 
+# The 16 colours of the standard VGA palette, in order.
+VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+         (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
+         (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+def write_bmp16(name, rows, palette):
+    """4 bits per pixel over VGA16; palette maps each character to a colour of VGA16."""
+    h, w = len(rows), len(rows[0])
+    stride = ((w * 4 + 31) // 32) * 4
+    data = b''
+    for row in reversed(rows):
+        idx = [VGA16.index(palette[ch]) for ch in row] + [0]
+        line = bytes((idx[x] << 4) | (idx[x + 1] if x + 1 < w else 0) for x in range(0, w, 2))
+        data += line + b'\x00' * (stride - len(line))
+    colours = b''.join(bytes((b, g, r, 0)) for (r, g, b) in VGA16)
+    offset = 14 + 40 + len(colours)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(data), 0, 0, offset)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 4, 0, len(data), 2835, 2835, 16, 0)
+    with open(name, 'wb') as f:
+        f.write(header + info + colours + data)
+
 def write_bmp(name, rows, palette):
     h, w = len(rows), len(rows[0])
     if len(palette) == 2:  # monochrome, 1 bit per pixel
@@ -119,3 +140,20 @@ for kind in range(3):
 CHECKS = {'.': (128, 128, 0), 'k': (0, 0, 0), 'g': (128, 128, 128), 'l': (192, 192, 192), 'm': (160, 160, 160),
           'w': (255, 255, 255), 'h': (224, 224, 224)}
 write_bmp('check_images.bmp', rows, CHECKS)
+
+# 14 x 12, 16 colours: the file edit's button, an open folder; the olive background (bottom-left
+# pixel) is left out.
+FOLDER = {'.': (128, 128, 0), 'k': (0, 0, 0), 'y': (255, 255, 0), 'd': (128, 128, 128), 'w': (255, 255, 255)}
+write_bmp16('fileedit.bmp', [
+    '..............',
+    '.kkkk.........',
+    'kwyywk........',
+    'kyyyykkkkkkk..',
+    'kyyyyyyyyyyk..',
+    'kyykkkkkkkkkkk',
+    'kykddddddddddk',
+    'kykdddddddddk.',
+    'kkdddddddddk..',
+    'kkddddddddk...',
+    'kkkkkkkkkkk...',
+    '..............'], FOLDER)
