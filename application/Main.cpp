@@ -1,6 +1,7 @@
 #include "application/Main.h"
 
 #include "ExceptionWatcher/hxException.h"
+#include "application/About.h"
 #include "application/AppPaths.h"
 #include "application/Hints.h"
 #include "application/Loading.h"
@@ -71,7 +72,7 @@ const TActionRow ActionRows[] = {
     {"actFileTypesExtensions", "View by &Extensions", "File Types", scNone, "", ""},
     {"actFileTypesAll", "View &All", "File Types", scNone, "", ""},
     {"actRegistryBugs", "&Registry Bugs...", "Common", scNone, "", "actRegistryBugsUpdate"},
-    {"actAbout", "&About...", "Common", scNone, "", "OnAlwaysEnabled"},
+    {"actAbout", "&About...", "Common", scNone, "actAboutExecute", "OnAlwaysEnabled"},
     {"actQuickHint", "&Quick Hint", "Common", scNone, "actQuickHintExecute", "OnAlwaysEnabled"},
     {"actApply", "&Apply", "Common", scNone, "actApplyExecute", "actApplyUpdate"},
 };
@@ -106,7 +107,7 @@ const TLayout& MainLayout() {
             {"TLabel", "lblTabDescr", "GradientPanel5", 8, 24, 460, 45, alNone, akLeftTop,
              {{"AutoSize", "False"}, {"WordWrap", "True"}, {"Transparent", "True"}, {"ShowAccelChar", "False"}}, {}},
             {"TButton", "SpeedButton3", "GradientPanel5", 458, 6, 66, 22, alNone, TopRight,
-             {{"Caption", "About"}, {"Hint", "About Corvane"}}, {}},
+             {{"Caption", "About"}, {"Hint", "About Corvane"}}, {{"OnClick", "actAboutExecute"}}},
             {"TButton", "spbBugs", "GradientPanel5", 528, 6, 70, 22, alNone, TopRight,
              {{"Caption", "Registry Bugs !"}, {"Visible", "False"}, {"Hint", "Show registry bugs"}}, {}},
             {"TPageControl", "pgcMain", "", 0, 72, 620, 320, alClient, akLeftTop,
@@ -213,6 +214,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler(this, "actFileTypesRefreshExecute", &TfrmMain::actFileTypesRefreshExecute);
   RegisterHandler(this, "OnAlwaysEnabled", &TfrmMain::OnAlwaysEnabled);
   RegisterHandler(this, "pmHintPopup", &TfrmMain::pmHintPopup);
+  RegisterHandler(this, "actAboutExecute", &TfrmMain::actAboutExecute);
   // The file-type list is made before the layout's OnCreate scans with it.
   FileTypes = new TFileTypeList(this);
   FileTypes->SetName("FileTypes");
@@ -240,8 +242,7 @@ void TfrmMain::FormCreate(TObject*) {
   ShowStatus("Preparing application environment");
   SetCaption(ProductTitle);
   ApplySystemFont(this, *CreateMessageFont());
-  const std::string WinIni = GetWindowsFolder() + "ZU2001.ini";
-  Storage()->SetIniFileName(FileExists(WinIni) ? WinIni : ProgramFolder() + "Corvane.ini");
+  Storage()->SetIniFileName(IniFileInUse());
   ShellExtBox()->SetChecked(IsShellExtRegistered());
   Find<TPageControl>(this, "pgcMain")->SetActivePageIndex(0);
   StaticMenu = new TStaticMenu(FileTypes->FileTypes());
@@ -567,3 +568,8 @@ void TfrmMain::actFileTypesRefreshExecute(TObject*) {
   RefreshFileTypes();
   GetStaticItemsCleanup()->Reset();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Dialogs
+
+void TfrmMain::actAboutExecute(TObject*) { ShowAbout(FileTypes); }

@@ -57,6 +57,8 @@ public:
   void FileTypesRefreshItem(TObject* Sender, TFileType* Item);
   void FileTypesLoadIcon(TObject* Sender, TFileType* Item);
   void FileTypesRefresh(TObject* Sender);
+  // Dialogs.
+  void actAboutExecute(TObject* Sender);
 
   // Apply and OK: the static menu, the dynamic menu around the extension's registration, the
   // static-verb cleanup; an error ends it at the failing step.

@@ -9,10 +9,13 @@
 #include "classlib/gui/ExtCtrls.h"
 #include "classlib/gui/Menus.h"
 #include "model/DynamicMenu.h"
+#include "model/FileTypeList.h"
+#include "model/FileTypes.h"
 #include "model/ShellExtReg.h"
 #include "model/StaticItemsCleanup.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
+#include "tests/app/Modal.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/TempDir.h"
@@ -850,3 +853,28 @@ TEST_F(MainWindowTest, QuickHints) {
 }
 
 }  // namespace
+
+TEST_F(MainWindowTest, AboutCommandAndButtonOpenTheAboutBox) {
+  WriteIni();
+  Open();
+  for (const char* Way : {"action", "button"}) {
+    SCOPED_TRACE(Way);
+    std::string Class, Types;
+    RunModal(
+        [&] {
+          if (std::string(Way) == "action")
+            Form->Action("actAbout")->Execute();
+          else
+            SendMessageA(Get<TWinControl>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+          return 0;
+        },
+        [&](TCustomForm* Box) {
+          Class = Box->ClassName();
+          Types = FindByName<TControl>(Box, "lblFileTypes")->Caption();
+          Box->Close();
+        });
+    EXPECT_EQ(Class, "TfrmAbout");
+    EXPECT_EQ(Types, std::to_string(Form->FileTypes->FileTypes()->Count()));
+    EXPECT_EQ(ModalForm(), nullptr);
+  }
+}
