@@ -69,11 +69,11 @@ const TLayout& DynamicCleanupLayout() {
     for (const TRow& R : Rows) {
       L.Components.push_back(DetailLabel(R.Label, R.Caption, Top));
       L.Components.push_back(DetailEdit(R.Edit, Top));
-      Top += 25;
+      Top += 23;
     }
-    L.Components.push_back({"TPanel", "pnlError", "pnlDetails", 8, Top + 4, 334, 50, alNone, LeftTopRight,
+    L.Components.push_back({"TPanel", "pnlError", "pnlDetails", 8, Top + 2, 334, 58, alNone, LeftTopRight,
                             {{"Caption", ""}, {"BevelOuter", "bvLowered"}, {"Visible", "False"}}, {}});
-    L.Components.push_back({"TLabel", "lblError", "pnlError", 6, 4, 322, 42, alClient, akLeftTop,
+    L.Components.push_back({"TLabel", "lblError", "pnlError", 6, 4, 322, 50, alClient, akLeftTop,
                             {{"AutoSize", "False"},
                              {"WordWrap", "True"},
                              {"ShowAccelChar", "False"},

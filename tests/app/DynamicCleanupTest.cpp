@@ -148,6 +148,11 @@ TEST_F(DynamicCleanupTest, DetailsAndColours) {
   EXPECT_EQ(Count(NodeOf(FooKey), Maroon), 0);
   EXPECT_GT(Count(NodeOf(FolderFooKey), Grey), 5);
   EXPECT_EQ(Count(NodeOf(FooKey), Grey), 0);
+  // The missing handler selected: its details with the error panel.
+  Select(GoneKey);
+  EXPECT_TRUE(Part<TControl>("pnlError")->Visible());
+  EXPECT_EQ(Edit("edAppPath"), "C:\\corvane\\nowhere\\gone.dll");
+  TWindowCapture(Form->Handle()).SavePng("app_dynamic_cleanup_missing");
 }
 
 TEST_F(DynamicCleanupTest, DisableAndEnableMoveTheKeyByteForByte) {
