@@ -3,6 +3,7 @@
 #include "ExceptionWatcher/hxException.h"
 #include "application/About.h"
 #include "application/AppPaths.h"
+#include "application/DynamicCleanup.h"
 #include "application/Hints.h"
 #include "application/Loading.h"
 #include "classlib/core/ResStrings.h"
@@ -71,7 +72,7 @@ const TActionRow ActionRows[] = {
     {"actFileTypesTypes", "View by &File Types", "File Types", scNone, "", ""},
     {"actFileTypesExtensions", "View by &Extensions", "File Types", scNone, "", ""},
     {"actFileTypesAll", "View &All", "File Types", scNone, "", ""},
-    {"actRegistryBugs", "&Registry Bugs...", "Common", scNone, "", "actRegistryBugsUpdate"},
+    {"actRegistryBugs", "&Registry Bugs...", "Common", scNone, "actRegistryBugsExecute", "actRegistryBugsUpdate"},
     {"actAbout", "&About...", "Common", scNone, "actAboutExecute", "OnAlwaysEnabled"},
     {"actQuickHint", "&Quick Hint", "Common", scNone, "actQuickHintExecute", "OnAlwaysEnabled"},
     {"actApply", "&Apply", "Common", scNone, "actApplyExecute", "actApplyUpdate"},
@@ -210,6 +211,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler(this, "actApplyUpdate", &TfrmMain::actApplyUpdate);
   RegisterHandler(this, "chkShellExtClick", &TfrmMain::chkShellExtClick);
   RegisterHandler(this, "actRegistryBugsUpdate", &TfrmMain::actRegistryBugsUpdate);
+  RegisterHandler(this, "actRegistryBugsExecute", &TfrmMain::actRegistryBugsExecute);
   RegisterHandler(this, "actQuickHintExecute", &TfrmMain::actQuickHintExecute);
   RegisterHandler(this, "actFileTypesRefreshExecute", &TfrmMain::actFileTypesRefreshExecute);
   RegisterHandler(this, "OnAlwaysEnabled", &TfrmMain::OnAlwaysEnabled);
@@ -263,6 +265,7 @@ void TfrmMain::FormCreate(TObject*) {
   Loading = false;
   pgcMainChange(this);
   GetStaticItemsCleanup()->OnChange = [this](TObject* Sender) { OnCleanupModified(Sender); };
+  InitCleanupPages();
   UpdateActions();
   Screen->SetCursor(crDefault);
 }
@@ -365,7 +368,7 @@ void TfrmMain::CloseErrorLog() {
 
 bool TfrmMain::IsModified() {
   return (StaticMenu && StaticMenu->Modified()) || (DynamicMenu && DynamicMenu->Modified()) ||
-         GetStaticItemsCleanup()->Modified();
+         GetStaticItemsCleanup()->Modified() || (frmDynamicCleanup && frmDynamicCleanup->GetModified());
 }
 
 bool TfrmMain::IsExtensionEnabled() { return ShellExtBox()->Checked(); }
@@ -423,6 +426,7 @@ void TfrmMain::Save() {
     }
     if (Enabled) RegisterShellExt(true);
   }
+  if (frmDynamicCleanup && frmDynamicCleanup->GetModified()) frmDynamicCleanup->Apply();
   if (GetStaticItemsCleanup()->Modified()) GetStaticItemsCleanup()->Apply();
 }
 
@@ -482,11 +486,6 @@ void TfrmMain::pgcMainChange(TObject*) {
   Descr->SetWidth(Width() - 160);
   Descr->SetCaption(PageDescription(Find<TPageControl>(this, "pgcMain")->ActivePageIndex()));
   UpdateActions();
-}
-
-void TfrmMain::TabSheet2Show(TObject*) {
-  if (ExtensionsScanned) return;
-  ExtensionsScanned = true;
 }
 
 void TfrmMain::appeMainIdle(TObject*, bool&) {

@@ -17,6 +17,7 @@ class TFileType;
 class TFormStorage;
 class TCheckBox;
 class TPopupMenu;
+class TfrmDynamicCleanup;
 
 class TfrmMain : public TForm {
 public:
@@ -76,6 +77,11 @@ public:
   std::string IniFileName();
 
   TAction* Action(const std::string& Name);
+
+  // The cleanup pages and the registry-bugs window (MainCleanup.cpp).
+  TfrmDynamicCleanup* frmDynamicCleanup = nullptr;
+  void InitCleanupPages();
+  void actRegistryBugsExecute(TObject* Sender);
 
 private:
   std::unique_ptr<TStream> FErrorLog;
