@@ -1,5 +1,8 @@
 // The file-type list view and the file-type drop-down over a scanned HKEY_CLASSES_ROOT fixture.
+#include "controls/AdvTreeView.h"
 #include "controls/FileTypeView.h"
+#include "controls/RXCtrls.h"
+#include "controls/ToolEdit.h"
 #include "tests/filetypes/FileTypesFixture.h"
 #include "tests/support/Gui.h"
 
@@ -222,6 +225,51 @@ TEST_F(FileTypeDropDownTest, NoTypesOpenOneRow) {
   Combo->DropDown()->ListView()->Items()->Clear();
   EXPECT_GT(Row, 0);
   EXPECT_EQ(Combo->DropDown()->Height(), Row + GetSystemMetrics(SM_CYHSCROLL) + 4);
+}
+
+// The main window's controls side by side, the file-type drop-down open: each is painted (more than
+// one colour inside it) and the picture is kept.
+TEST_F(FileTypeDropDownTest, GalleryOfTheNewControls) {
+  Form->SetBounds(60, 60, 640, 300);
+  Open(12);
+  ASSERT_TRUE(Combo->PopupVisible());
+
+  auto* Tree = new TAdvTreeView(Form.get());
+  Tree->SetBounds(330, 10, 140, 240);
+  Tree->SetParent(Form.get());
+  TTreeNode* Category = Tree->Items().Add(nullptr, "Text files");
+  Tree->Items().AddChild(Category, "Open with Editor");
+  TTreeNode* Sub = Tree->Items().AddChild(Category, "Tools");
+  Tree->Items().AddChild(Sub, "Compare");
+  Category->Expand(true);
+
+  auto* Edit = new TFilenameEdit(Form.get());
+  Edit->SetBounds(10, 230, 300, 21);
+  Edit->SetParent(Form.get());
+  Edit->SetFileName("C:\\windows\\notepad.exe");
+
+  auto* Checks = new TRxCheckListBox(Form.get());
+  Checks->SetBounds(480, 10, 140, 240);
+  Checks->SetParent(Form.get());
+  Checks->SetAllowGrayed(true);
+  for (const char* T : {"open", "edit", "print", "printto"}) Checks->Items()->Add(T);
+  Checks->SetState(0, cbChecked);
+  Checks->SetState(2, cbGrayed);
+  Checks->SetEntryEnabled(3, false);
+  PumpUntilIdle();
+  ASSERT_TRUE(Combo->PopupVisible());
+
+  const TWindowCapture Screen(GetDesktopWindow(), false);
+  for (HWND Wnd : {Combo->DropDown()->Handle(), Tree->Handle(), Edit->Handle(), Checks->Handle()}) {
+    RECT R{};
+    GetWindowRect(Wnd, &R);
+    const COLORREF First = Screen.At(R.left + 2, R.top + 2);
+    bool Painted = false;
+    for (int Y = R.top + 2; Y < R.bottom - 2 && !Painted; ++Y)
+      for (int X = R.left + 2; X < R.right - 2 && !Painted; ++X) Painted = Screen.At(X, Y) != First;
+    EXPECT_TRUE(Painted) << "window " << Wnd << " shows one colour";
+  }
+  EXPECT_TRUE(Screen.SavePng("controls-2"));
 }
 
 }  // namespace
