@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,21 +16,6 @@
 namespace {
 
 const std::string Signature = "; Ostrel's Delphi Localizer Language File.";
-const char* const Russian = "LC_ALL=ru_RU.UTF-8";  // locale 1049, code page 1251 under Wine
-
-// The caller's environment with Assignment ("NAME=value") in place of any entry of that name.
-std::string EnvironmentWith(const std::string& Assignment) {
-  const std::string Prefix = Assignment.substr(0, Assignment.find('=') + 1);
-  std::string Block;
-  char* Strings = GetEnvironmentStringsA();
-  for (const char* Entry = Strings; *Entry; Entry += std::strlen(Entry) + 1)
-    if (std::string(Entry).compare(0, Prefix.size(), Prefix) != 0) Block.append(Entry).push_back('\0');
-  FreeEnvironmentStringsA(Strings);
-  Block.append(Assignment).push_back('\0');
-  Block.push_back('\0');
-  return Block;
-}
-
 std::wstring ToWide(const std::string& S, UINT CodePage) {
   std::wstring W(S.size() + 1, L'\0');
   W.resize(MultiByteToWideChar(CodePage, 0, S.data(), static_cast<int>(S.size()), W.data(), static_cast<int>(W.size())));
@@ -61,12 +45,12 @@ protected:
 
   void Write(const std::string& Name, const std::string& Body) { ASSERT_TRUE(WriteBytes(Dir.File(Name), Body)); }
 
-  // Starts Corvane.exe, answers each box before the main window with OK (the first one's screen saved
+  // Starts Corvane.exe (in the locale this test runs under), answers each box before the main window with OK (the first one's screen saved
   // as BoxPicture when given) and waits for the main window; its texts are read as UTF-8.
-  void Start(const std::string& Environment = "", const std::string& BoxPicture = "") {
+  void Start(const std::string& BoxPicture = "") {
     Boxes.clear();
     Texts.clear();
-    P = std::make_unique<TProgram>(Program, Environment);
+    P = std::make_unique<TProgram>(Program);
     ASSERT_TRUE(P->Valid());
     const DWORD Start = GetTickCount();
     while (!(Main = P->FindWindowOf("TfrmMain")) && P->Running() && GetTickCount() - Start < 90000) {
@@ -132,28 +116,61 @@ TEST_F(LanguageTest, NeutralFileUnderAnotherLocale) {
   Close();
 }
 
-TEST_F(LanguageTest, CodePages) {
-  const std::string Word = "\xCF\xF0\xE8";  // in code page 1251
-  struct TCase {
+// Whether one of the texts, read as GetWindowTextA gives it in code page Page, is Expected.
+bool ShowsBytes(const std::vector<std::string>& Texts, UINT Page, const std::string& Expected) {
+  for (const std::string& Text : Texts)
+    if (FromWide(ToWide(Text, CP_UTF8), Page) == Expected) return true;
+  return false;
+}
+
+const std::string Word1251 = "\xCF\xF0\xE8";  // a Russian word in code page 1251
+const std::string WordUtf8 = "\xD0\x9F\xD1\x80\xD0\xB8";  // the same word in UTF-8
+
+TEST_F(LanguageTest, CodePageOfTheFileAgainstTheProgramsCodePage) {
+  Write("Corvane.lng", Signature + "\r\nCodepage=1251\r\n[TfrmMain]\r\nbtnCancel.Caption='" + Word1251 + "'\r\n");
+  Start();
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_FALSE(Untranslated());
+  EXPECT_TRUE(ShowsBytes(Texts, 1252, "???"));
+  Close();
+}
+
+// The same program under locale 1049 and code page 1251: this suite runs only in the test run started
+// with LC_ALL=ru_RU.UTF-8 (Wine takes the locale and the code page from it), and fails elsewhere.
+class RussianLocale : public LanguageTest {
+protected:
+  void SetUp() override {
+    ASSERT_EQ(GetUserDefaultLCID(), 1049u) << "run under LC_ALL=ru_RU.UTF-8";
+    ASSERT_EQ(GetACP(), 1251u);
+    LanguageTest::SetUp();
+  }
+};
+
+TEST_F(RussianLocale, LocaleFileBeforeTheNeutralOne) {
+  Write("Corvane.1049.lng", Signature + "\r\n[TfrmMain]\r\nbtnCancel.Caption='Otmena'\r\n");
+  Write("Corvane.lng", Signature + "\r\n[TfrmMain]\r\nbtnCancel.Caption='Abbrechen'\r\n");
+  Start();
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(Shows("Otmena"));
+  Close();
+}
+
+TEST_F(RussianLocale, CodePages) {
+  const struct {
     const char* Name;
     std::string File;
-    bool RussianLocale;
-    UINT ReadPage;
-    std::string Expected;
+  } Cases[] = {
+      {"1251", Signature + "\r\nCodepage=1251\r\n[TfrmMain]\r\nbtnCancel.Caption='" + Word1251 + "'\r\n"},
+      {"UTF-8 with its mark",
+       "\xEF\xBB\xBF" + Signature + "\r\nCodepage=65001\r\n[TfrmMain]\r\nbtnCancel.Caption='" + WordUtf8 + "'\r\n"},
   };
-  const TCase Cases[] = {
-      {"1251 under 1252", Signature + "\r\nCodepage=1251\r\n[TfrmMain]\r\nbtnCancel.Caption='" + Word + "'\r\n", false, 1252, "???"},
-  };
-  for (const TCase& C : Cases) {
+  for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);
     Write("Corvane.lng", C.File);
-    Start(C.RussianLocale ? EnvironmentWith(Russian) : std::string());
+    Start();
     EXPECT_TRUE(Boxes.empty());
     EXPECT_FALSE(Untranslated());
-    // The button's text as GetWindowTextA gives it in the program's code page.
-    bool Found = false;
-    for (const std::string& Text : Texts) Found = Found || FromWide(ToWide(Text, CP_UTF8), C.ReadPage) == C.Expected;
-    EXPECT_TRUE(Found);
+    EXPECT_TRUE(ShowsBytes(Texts, 1251, Word1251));
     Close();
   }
 }
@@ -190,7 +207,7 @@ TEST_F(LanguageTest, MessageTextFromTheFile) {
 
 TEST_F(LanguageTest, BadSignatureIsShownThenTheWindowComesUntranslated) {
   Write("Corvane.lng", Signature + " \r\n[TfrmMain]\r\nbtnCancel.Caption='Abbrechen'\r\n");
-  Start("", "app_language_bad_signature");
+  Start("app_language_bad_signature");
   ASSERT_EQ(Boxes.size(), 1u);
   EXPECT_EQ(Boxes[0].Caption, "Q.T.R. Error");
   EXPECT_EQ(Boxes[0].Text, "Bad signature in language file \"" + Lng() + "\"");

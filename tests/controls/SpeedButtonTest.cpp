@@ -344,10 +344,11 @@ void CALLBACK CloseMenuByClick(HWND, UINT, UINT_PTR Id, DWORD) {
 
 TRxSpeedButton* ModalTarget = nullptr;
 TForm* ModalForm = nullptr;
+// Clicks the target once its modal form shows (a loaded machine may take a while to map it).
 void CALLBACK ClickModalTarget(HWND, UINT, UINT_PTR Id, DWORD) {
+  if (!ModalForm->HandleAllocated() || !IsWindowVisible(ModalForm->Handle())) return;
   KillTimer(nullptr, Id);
-  const POINT P = ModalTarget->ClientToScreen(POINT{10, 10});
-  SetCursorPos(P.x, P.y);
+  MovePointerTo(ModalTarget->ClientToScreen(POINT{10, 10}));
   MouseClick();
 }
 void CALLBACK AbortModal(HWND, UINT, UINT_PTR Id, DWORD) {
@@ -517,8 +518,8 @@ TEST_F(SpeedButtonInputTest, ModalResultReachesTheForm) {
   ModalTarget = Button;
   ModalForm = Form.get();
   // Once the modal loop runs, a click on the button; a later timer ends a loop that did not end.
-  SetTimer(nullptr, 0, 300, ClickModalTarget);
-  const UINT_PTR Guard = SetTimer(nullptr, 0, 4000, AbortModal);
+  SetTimer(nullptr, 0, 100, ClickModalTarget);
+  const UINT_PTR Guard = SetTimer(nullptr, 0, 20000, AbortModal);
   EXPECT_EQ(Form->ShowModal(), mrOk);
   KillTimer(nullptr, Guard);
 }
