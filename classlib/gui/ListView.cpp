@@ -554,6 +554,9 @@ void TCustomListView::Notify(TMessage& M) {
       M.Result = FALSE;  // the window keeps asking for the text
       break;
     }
+    case LVN_DELETEALLITEMS:
+      M.Result = TRUE;  // no LVN_DELETEITEM per row: the items are the library's, freed with it
+      break;
     case LVN_COLUMNCLICK: {
       const int Index = reinterpret_cast<NMLISTVIEW*>(M.LParam)->iSubItem;
       if (OnColumnClick && Index >= 0 && Index < FColumns.Count()) OnColumnClick(this, FColumns.Items(Index));
