@@ -5,6 +5,8 @@
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/StdCtrls.h"
+#include "classlib/gui/Menus.h"
+#include "controls/MRUList.h"
 #include "controls/ToolEdit.h"
 #include "model/RegistryEx.h"
 #include "model/Utils.h"
@@ -118,6 +120,39 @@ int AddPngPicture(TCustomImageList& List, const std::string& FileName) {
 }
 
 bool IsPngFile(const std::string& FileName) { return SameText(ExtractFileExt(FileName), ".png"); }
+
+std::string RecentIconFile(const std::string& Entry) {
+  const std::string::size_type Comma = Entry.rfind(',');
+  return Comma == std::string::npos ? Entry : Entry.substr(0, Comma);
+}
+
+void FillRecentIconMenu(TMRUManager& Recent, TMenuItem& Menu, TCustomImageList& Images) {
+  if (Images.Count() > 0) return;
+  TCursorScope Wait(crHourGlass);
+  int Separators = 0;
+  for (int I = 0; I < Menu.Count(); ++I) {
+    TMenuItem* Item = Menu.Items(I);
+    if (Item->Caption() == "-") {
+      if (++Separators != 3) continue;
+      Menu.Delete(I);
+      delete Item;
+      if (I >= Menu.Count()) break;
+      Item = Menu.Items(I);
+      Item->SetBreak(mbBarBreak);
+    }
+    const int Entry = static_cast<int>(Item->Tag);
+    if (Entry < 0 || Entry >= Recent.Strings().Count()) continue;
+    const std::string File = RecentIconFile(Recent.Strings().Get(Entry));
+    int Picture = -1;
+    try {
+      Picture = IsPngFile(File) ? AddPngPicture(Images, File)
+                                : AddFileIcon(Images, File, TMRUManager::UserDataOf(Recent.Strings(), Entry), true);
+    } catch (const std::exception&) {
+      Picture = -1;  // the entry stays without picture
+    }
+    Item->SetImageIndex(Picture);
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // The dialog

@@ -30,6 +30,17 @@ int AddPngPicture(TCustomImageList& List, const std::string& FileName);
 // Whether the file counts as a PNG picture (by its extension).
 bool IsPngFile(const std::string& FileName);
 
+class TMRUManager;
+class TMenuItem;
+
+// The file of a recent-icon entry "<file>, <index>": the text before its last ",".
+std::string RecentIconFile(const std::string& Entry);
+// The pictures of the recent-icons menu Menu, made when Images is empty: the third separator goes
+// and the entry in its place starts a new column (columns of up to 15 entries); each entry gets the
+// picture of its file (the small icon of its user value, or the PNG scaled), none when that cannot
+// be loaded.
+void FillRecentIconMenu(TMRUManager& Recent, TMenuItem& Menu, TCustomImageList& Images);
+
 class TfrmSelectIcon : public TForm {
 public:
   explicit TfrmSelectIcon(TComponent* AOwner);

@@ -1,11 +1,14 @@
 // The icon picker in process: shell32.dll for an item without icon file, the column-major grid of
-// .ico fixtures, files without icons, pictures that fail to load, a PNG scaled into its cell,
-// choosing by mouse, OK, Cancel and Enter, and the icon handles it extracts.
+// fixture icon libraries, files without icons, pictures that fail to load, a PNG scaled into its
+// cell, choosing by mouse, OK, Cancel and Enter, and the icon handles it extracts; the pictures and
+// columns of the recent-icons menu.
 #include "application/AppPaths.h"
 #include "application/SelectIcon.h"
 #include "classlib/core/ImgList.h"
 #include "classlib/core/PngImage.h"
+#include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
+#include "controls/MRUList.h"
 #include "model/Utils.h"
 #include "tests/app/Modal.h"
 #include "tests/filetypes/FileTypesFixture.h"
@@ -382,4 +385,89 @@ TEST(SelectIconFiles, PngByExtension) {
     bool Png;
   } const Cases[] = {{"a.png", true}, {"C:\\x\\B.PNG", true}, {"a.png.exe", false}, {"png", false}, {"a.pn", false}};
   for (const TCase& C : Cases) EXPECT_EQ(IsPngFile(C.Name), C.Png) << C.Name;
+}
+
+// The recent-icons menu: 16 entries in columns of 15, pictures by each entry's file and user value.
+TEST(RecentIconMenu, SixteenEntriesInTwoColumnsWithTheirPictures) {
+  RequireDisplay();
+  TExtractionSeam Seam;
+  TPopupMenu Popup(nullptr);
+  auto* Reselect = new TMenuItem(&Popup);
+  Reselect->SetCaption("Se&lect Recent");
+  Popup.Items()->Add(Reselect);
+  TImageList Images(nullptr);
+  Reselect->SetSubMenuImages(&Images);
+  TMRUManager Recent(nullptr);
+  Recent.SetCapacity(30);
+  Recent.SetSeparateSize(5);
+  Recent.SetMode(rmAppend);
+  Recent.SetShowAccelChar(false);
+  Recent.OnGetItemData = [](TObject*, std::string& Caption, TShortCut&, int) { Caption = ExtractFileName(Caption); };
+  Recent.SetRecentMenu(Reselect);
+
+  TTempDir Dir;
+  ASSERT_TRUE(Dir.Valid());
+  TPNGObject Png;
+  // Red with a transparent bottom-left quadrant (the mask colour is the bottom-left pixel's).
+  std::vector<uint32_t> Red(64 * 64, 0xFFFF0000);
+  for (int Y = 32; Y < 64; ++Y)
+    for (int X = 0; X < 32; ++X) Red[static_cast<size_t>(Y) * 64 + X] = 0;
+  Png.SetPixels(64, 64, Red.data());
+  Png.SaveToFile(Dir.File("red.png"));
+  // Entry e: icon e of the nine-icon library for e < 9, icon e - 9 of the five-icon one up to 13,
+  // then the PNG and a file that is gone.
+  std::vector<COLORREF> Expected;
+  for (int E = 0; E < 14; ++E) {
+    const int Index = E < 9 ? E : E - 9;
+    Recent.Add(IconLibrary(E < 9 ? "9" : "5") + ", " + std::to_string(Index), Index);
+    Expected.push_back(ImageColor(Index));
+  }
+  Recent.Add(Dir.File("red.png") + ", 0", 0);
+  Expected.push_back(RGB(255, 0, 0));
+  Recent.Add("C:\\gone\\nothing.dll, 3", 3);
+  ASSERT_EQ(Recent.Strings().Count(), 16);
+  EXPECT_EQ(Reselect->Count(), 19);  // three separators before
+
+  FillRecentIconMenu(Recent, *Reselect, Images);
+  ASSERT_EQ(Reselect->Count(), 18);
+  int Separators = 0;
+  const HMENU Menu = Reselect->Handle();
+  for (int I = 0; I < Reselect->Count(); ++I) {
+    TMenuItem* Item = Reselect->Items(I);
+    MENUITEMINFOA Info{};
+    Info.cbSize = sizeof(Info);
+    Info.fMask = MIIM_FTYPE;
+    ASSERT_TRUE(GetMenuItemInfoA(Menu, static_cast<UINT>(I), TRUE, &Info));
+    if (Item->Caption() == "-") {
+      ++Separators;
+      continue;
+    }
+    const int Entry = static_cast<int>(Item->Tag);
+    SCOPED_TRACE(Entry);
+    EXPECT_EQ((Info.fType & MFT_MENUBARBREAK) != 0, Entry == 15);
+    EXPECT_EQ(Item->Caption(), ExtractFileName(Recent.Strings().Get(Entry)));
+    if (Entry == 15) {
+      EXPECT_EQ(Item->ImageIndex(), -1);
+      continue;
+    }
+    ASSERT_GE(Item->ImageIndex(), 0);
+    EXPECT_EQ(fttest::CenterPixel(Images.Handle(), Item->ImageIndex()), Expected[static_cast<size_t>(Entry)]);
+  }
+  EXPECT_EQ(Separators, 2);
+  EXPECT_EQ(Images.Count(), 15);
+  EXPECT_EQ(Reselect->Items(0)->Caption(), "app_icons_9.dll, 0");
+  // Made once: a second opening leaves the menu alone.
+  FillRecentIconMenu(Recent, *Reselect, Images);
+  EXPECT_EQ(Images.Count(), 15);
+  EXPECT_EQ(Reselect->Count(), 18);
+  EXPECT_EQ(Seam->Handles.size(), 14u);
+  for (HICON Icon : Seam->Handles) EXPECT_FALSE(IconAlive(Icon));
+}
+
+TEST(RecentIconMenu, FileOfAnEntry) {
+  struct TCase {
+    const char* Entry;
+    const char* File;
+  } const Cases[] = {{"C:\\a\\shell32.dll, 7", "C:\\a\\shell32.dll"}, {"C:\\a,b\\x.ico, 0", "C:\\a,b\\x.ico"}, {"x.png", "x.png"}};
+  for (const TCase& C : Cases) EXPECT_EQ(RecentIconFile(C.Entry), C.File) << C.Entry;
 }
