@@ -111,8 +111,10 @@ void TMRUManager::Notification(TComponent* AComponent, TOperation Operation) {
     FItems.clear();
     FRecentMenu = nullptr;
   }
-  if (auto* Item = dynamic_cast<TMenuItem*>(AComponent))
-    FItems.erase(std::remove(FItems.begin(), FItems.end(), Item), FItems.end());
+  // A menu item being destroyed is a TComponent only by now: it is known by its address.
+  FItems.erase(std::remove_if(FItems.begin(), FItems.end(),
+                              [AComponent](TMenuItem* Item) { return static_cast<TComponent*>(Item) == AComponent; }),
+               FItems.end());
 }
 
 void TMRUManager::SetRecentMenu(TMenuItem* Value) {

@@ -362,7 +362,8 @@ void TCustomEdit::Change() {
 
 void TCustomEdit::SetTextValue(const std::string& Value) {
   TWinControl::SetTextValue(Value);
-  if (!HandleAllocated()) Change();  // the window says EN_CHANGE itself
+  // A single-line edit window says EN_CHANGE itself; a multi-line one does not for WM_SETTEXT.
+  if (!HandleAllocated() || (GetWindowLongPtrA(FHandle, GWL_STYLE) & ES_MULTILINE)) Change();
 }
 
 void TCustomEdit::Notify(TMessage& M) {

@@ -11,6 +11,7 @@
 #define SClearAllMenuItems 2506
 #define SRevertMenuStructure 2507
 #define SNoneText 2508
+#define SErrorLoadingIcons 2509
 #define SErrorRedirectingToLink 2520
 #define SErrorExtractingIcon 2521
 #define SFailedToLoadLibrary 2540
@@ -28,6 +29,7 @@ constexpr int SErrorLoadingIcon = 2505;        // "Error loading icon from speci
 constexpr int SClearAllMenuItems = 2506;       // "Clear all the existing menu items to start from nothing?"
 constexpr int SRevertMenuStructure = 2507;     // "Revert to the last saved version of menu structure?"
 constexpr int SNoneText = 2508;                // "<none>"
+constexpr int SErrorLoadingIcons = 2509;       // "Error loading icon(s):\r\n%s\r\nfrom file:\r\n\"%s\""
 // Utilities.
 constexpr int SErrorRedirectingToLink = 2520;  // "Error redirecting to link (%s)"
 constexpr int SErrorExtractingIcon = 2521;     // "Error extracting icon from file"

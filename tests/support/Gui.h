@@ -87,8 +87,20 @@ T* FindByName(TComponent* Root, const std::string& Name) {
   return Result;
 }
 
+// The icon a dialog shows in its icon static control; nullptr when it has none.
+inline HICON DialogIcon(HWND Dialog) {
+  for (HWND Child = GetWindow(Dialog, GW_CHILD); Child; Child = GetWindow(Child, GW_HWNDNEXT)) {
+    char Class[32] = {};
+    GetClassNameA(Child, Class, sizeof(Class));
+    if (lstrcmpiA(Class, "Static") == 0 && (GetWindowLongPtrA(Child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      return reinterpret_cast<HICON>(SendMessageA(Child, STM_GETICON, 0, 0));
+  }
+  return nullptr;
+}
+
 // Answers the message boxes of the calling thread from a queue of expected boxes (caption, text,
-// button). An unexpected box fails the test with its text and is cancelled.
+// button). An unexpected box fails the test with its text and is cancelled. Icons records the
+// icon of every box seen.
 class TMessageBoxAnswerer {
 public:
   struct TExpected {
@@ -102,6 +114,7 @@ public:
   void Expect(const std::string& Caption, const std::string& Text, int Button) { FExpected.push_back({Caption, Text, Button}); }
   int Seen() const { return FSeen; }
   size_t Pending() const { return FExpected.size(); }
+  std::vector<HICON> Icons;
 
 private:
   TWindowsHook FHook;
@@ -116,6 +129,7 @@ private:
     GetWindowTextA(Box, Buffer, sizeof(Buffer));
     const std::string Caption = Buffer;
     ++FSeen;
+    Icons.push_back(DialogIcon(Box));
     int Button = IDCANCEL;
     if (FExpected.empty()) {
       ADD_FAILURE() << "unexpected message box: " << Text;
