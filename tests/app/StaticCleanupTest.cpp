@@ -19,6 +19,11 @@ const std::string DisabledFoo = std::string(DisabledStaticItemsKey) + FooKey;
 const std::string FooCommand = "\"C:\\Corvane Tools\\Foo.EXE\" /Open \"%1\"";
 constexpr int CleanupPage = 2;
 
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  EndMenu();
+}
+
 class StaticCleanupTest : public CleanupWindowTest {
 protected:
   void SetUp() override {
@@ -221,10 +226,7 @@ TEST_F(StaticCleanupTest, RightClickOnACheckMarkOnlySelects) {
   const LPARAM At = CheckPoint(2);
   SendMessageA(Items()->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, At);
   // The popup menu that the release opens is closed again.
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR Id, DWORD) {
-    KillTimer(nullptr, Id);
-    EndMenu();
-  });
+  SetTimer(nullptr, 0, 300, &CloseMenu);
   SendMessageA(Items()->Handle(), WM_RBUTTONUP, 0, At);
   PumpUntilIdle();
   EXPECT_EQ(Items()->ItemIndex(), 2);
