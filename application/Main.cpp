@@ -117,10 +117,10 @@ const TLayout& MainLayout() {
              {{"OnShow", "tshtStaticMenusShow"}}},
             {"TTabSheet", "tshtActiveXMenus", "pgcMain", 0, 0, 612, 300, alClient, akLeftTop, {{"Caption", "Submenu Items"}},
              {{"OnShow", "tshtActiveXMenusShow"}}},
-            {"TGradientPanel", "GradientPanel2", "tshtActiveXMenus", 0, 0, 600, 28, alTop, akLeftTop,
+            {"TGradientPanel", "GradientPanel6", "tshtActiveXMenus", 0, 0, 600, 28, alTop, akLeftTop,
              {{"Caption", ""}, {"BevelOuter", "bvNone"}, {"Gradient.StartColor", "$FF00000F"},
               {"Gradient.EndColor", "$FF000005"}, {"Gradient.FillType", "gtHorizontal"}}, {}},
-            {"TCheckBox", "chkShellExt", "GradientPanel2", 8, 5, 220, 17, alNone, akLeftTop,
+            {"TCheckBox", "chkShellExt", "GradientPanel6", 8, 5, 220, 17, alNone, akLeftTop,
              {{"Caption", "Enable &Dynamic Items"},
               {"Hint", "|ActiveX activating box\r\nThis enables or disables Corvane shell extension that provides support "
                        "for dynamic menu items in file object's context menus. \r\nNOTE: be sure to disable this feature "
@@ -161,6 +161,7 @@ const TLayout& MainLayout() {
       if (*Row.OnUpdate) C.Events.push_back({"OnUpdate", Row.OnUpdate});
       L.Components.push_back(std::move(C));
     }
+    TfrmMain::AddStaticCleanupLayout(L);
     return L;
   }();
   return Layout;
@@ -217,6 +218,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler(this, "OnAlwaysEnabled", &TfrmMain::OnAlwaysEnabled);
   RegisterHandler(this, "pmHintPopup", &TfrmMain::pmHintPopup);
   RegisterHandler(this, "actAboutExecute", &TfrmMain::actAboutExecute);
+  RegisterStaticCleanupHandlers();
   // The file-type list is made before the layout's OnCreate scans with it.
   FileTypes = new TFileTypeList(this);
   FileTypes->SetName("FileTypes");
@@ -566,6 +568,7 @@ void TfrmMain::actRegistryBugsUpdate(TObject*) {
 void TfrmMain::actFileTypesRefreshExecute(TObject*) {
   RefreshFileTypes();
   GetStaticItemsCleanup()->Reset();
+  RefreshCleanupItems();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/gui/ActnList.h"
 #include "classlib/gui/Forms.h"
+#include "classlib/gui/ListView.h"
 
 #include <memory>
 #include <string>
@@ -82,6 +83,31 @@ public:
   TfrmDynamicCleanup* frmDynamicCleanup = nullptr;
   void InitCleanupPages();
   void actRegistryBugsExecute(TObject* Sender);
+
+  // The "Static Items Cleanup" page (MainStaticCleanup.cpp): its controls added to the window's
+  // layout, its handlers, the cleanup model's verbs of the selected file type.
+  static void AddStaticCleanupLayout(TLayout& Layout);
+  void RegisterStaticCleanupHandlers();
+  void InitStaticCleanupPage();
+  void RefreshCleanupItems();
+  void tshtCleanupShow(TObject* Sender);
+  void lvFileTypesChange(TObject* Sender, TListItem* Item, TItemChange Change);
+  void lbMenuItemsClick(TObject* Sender);
+  void lbMenuItemsMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void lbMenuItemsStateChange(TObject* Sender, int Index);
+  void HoverLabel3Click(TObject* Sender);
+  void lblMenuItemsClick(TObject* Sender);
+  void actCleanupRefreshExecute(TObject* Sender);
+  void actCleanupFindExecute(TObject* Sender);
+  void actCleanupDeleteExecute(TObject* Sender);
+  void actCleanupDeleteAllExecute(TObject* Sender);
+  void OnCleanupEnabled(TObject* Sender);
+  void OnCleanupItemSelected(TObject* Sender);
+  void actCleanupDeleteAllUpdate(TObject* Sender);
+  void actFileTypesTypesExecute(TObject* Sender);
+  void actFileTypesExtensionsExecute(TObject* Sender);
+  void actFileTypesAllExecute(TObject* Sender);
+  void actFileTypesViewUpdate(TObject* Sender);
 
 private:
   std::unique_ptr<TStream> FErrorLog;

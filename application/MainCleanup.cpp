@@ -14,6 +14,7 @@ void TfrmMain::InitCleanupPages() {
   // The button only runs the action: its visibility is the action's enabled state (actRegistryBugsUpdate).
   if (auto* Bugs = dynamic_cast<TControl*>(FindComponent("spbBugs")))
     Bugs->OnClick = [this](TObject*) { Action("actRegistryBugs")->Execute(); };
+  InitStaticCleanupPage();
 }
 
 void TfrmMain::TabSheet2Show(TObject*) {

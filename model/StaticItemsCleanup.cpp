@@ -44,6 +44,12 @@ bool Mark(std::vector<TMenuItemRec*>& List, TMenuItemRec* Rec, bool Value) {
 
 }  // namespace
 
+std::string TMenuItemRec::GetRegistryPath() const {
+  const std::string Prefix = DisabledStaticItemsKey;
+  const std::string::size_type At = KeyPath.find(Prefix);
+  return At == std::string::npos ? KeyPath : KeyPath.substr(At + Prefix.size());
+}
+
 // ---------------------------------------------------------------------------------------------
 // TStaticItems
 
@@ -147,8 +153,7 @@ void TStaticItems::Apply() {
     if (Disabled == Rec->StoredDisabled) continue;
     std::string NewPath;
     if (Rec->StoredDisabled) {
-      const std::string::size_type At = Rec->KeyPath.find(Prefix);
-      NewPath = At == std::string::npos ? Rec->KeyPath : Rec->KeyPath.substr(At + Prefix.size());
+      NewPath = Rec->GetRegistryPath();
       TRegistryEx::CopyRegistryKey(User, Classes, Rec->KeyPath, NewPath);
       User.CloseKey();
       TRegistryEx::DeleteKey(User, "\\" + Rec->KeyPath);

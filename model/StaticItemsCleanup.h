@@ -34,6 +34,9 @@ public:
   std::string KeyPath;
   bool StoredDisabled;  // the key lives below HKEY_CURRENT_USER
   int Index;            // position in the owner's lines
+
+  // KeyPath without the disabled-items prefix: the verb's place below HKEY_CLASSES_ROOT.
+  std::string GetRegistryPath() const;
 };
 
 // The verbs of one file type.

@@ -6,12 +6,14 @@
 #include "application/Main.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
+#include "model/Utils.h"
 #include "tests/app/Boxes.h"
 #include "tests/registry/RegistryFixture.h"
 #include "tests/support/Gui.h"
 #include "tests/support/TempDir.h"
 
 #include <string>
+#include <vector>
 
 inline std::string TestModuleFolder() {
   char Path[MAX_PATH] = {};
@@ -101,6 +103,36 @@ protected:
     regtest::SetValueW(Root, regtest::Widen(Key), regtest::Widen(Name), Expand ? REG_EXPAND_SZ : REG_SZ, regtest::WideSz(W));
   }
   static bool Exists(HKEY Root, const std::string& Key) { return regtest::KeyPresentW(Root, regtest::Widen(Key)); }
+  // A left click on Control through its parent's window.
+  static void ClickOn(TControl* Control) {
+    const HWND Parent = Control->Parent()->Handle();
+    const LPARAM At = MAKELPARAM(Control->Left() + 10, Control->Top() + 10);
+    SendMessageA(Parent, WM_LBUTTONDOWN, MK_LBUTTON, At);
+    SendMessageA(Parent, WM_LBUTTONUP, 0, At);
+    PumpUntilIdle();
+  }
+  // Clicks Button twice over a shell-open seam whose first call succeeds and whose second fails with
+  // "file not found", which the error display shows; answers the calls as "<operation> <file>".
+  std::vector<std::string> ClickFindTwice(TControl* Button) {
+    static std::vector<std::string> Opened;
+    Opened.clear();
+    const TShellOpenProc Old = SetShellOpenProc([](HWND, const std::string& Operation, const std::string& File, int) -> INT_PTR {
+      Opened.push_back(Operation + " " + File);
+      return Opened.size() == 1 ? 42 : 2;
+    });
+    const size_t Shown = Boxes.Boxes.size();
+    ClickOn(Button);
+    EXPECT_EQ(Boxes.Boxes.size(), Shown);
+    Boxes.Answer(IDOK);
+    ClickOn(Button);
+    SetShellOpenProc(Old);
+    EXPECT_EQ(Opened.size(), 2u);
+    if (Boxes.Boxes.size() == Shown + 1)
+      EXPECT_EQ(Boxes.Boxes.back().Text, ErrorDisplayText(SysErrorMessage(2)));
+    else
+      ADD_FAILURE() << "expected one error box";
+    return Opened;
+  }
 
   TTempDir Dir;
   TfrmMain* Form = nullptr;
