@@ -72,6 +72,11 @@ void RebuildItemBranch(const TMenuTree& View, TTreeItems* Collection, TTreeItem*
 }
 
 void SelectFocusedNode(const TMenuTree& View) {
+  // Selecting shows the node: its owners are expanded in the model as in the view.
+  for (TTreeItem* Item = View.Menu->Focused(); Item && Item->GetCollection();) {
+    Item = Item->GetCollection()->ParentItem();
+    if (Item) Item->SetExpanded(true);
+  }
   TTreeNode* Node = FindItemNode(View.Menu->Focused(), View.Tree);
   if (View.Tree->Selected() != Node) View.Tree->SetSelected(Node);
 }

@@ -36,7 +36,8 @@ void AddItemNodes(const TMenuTree& View, TTreeItems* Collection, TTreeNode* Pare
 // Shows the collection that a tree change names again: the children of Item when there is one,
 // else Collection, else the menu's top level. Nodes outside it stay as they are.
 void RebuildItemBranch(const TMenuTree& View, TTreeItems* Collection, TTreeItem* Item);
-// Selects the node of the menu's focused item (none when nothing is focused).
+// Selects the node of the menu's focused item (none when nothing is focused); the item's owners
+// are marked expanded, as the view shows them.
 void SelectFocusedNode(const TMenuTree& View);
 // The node under the client point becomes the selected one; answers it (nullptr: none there).
 TTreeNode* SelectNodeAtMouse(TTreeView* Tree, int X, int Y);
