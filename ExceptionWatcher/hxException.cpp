@@ -153,6 +153,23 @@ std::string ThxExceptionManager::FormatErrorMessage(const Exception& E, TclStack
 // ---------------------------------------------------------------------------------------------
 // ThxMiniDumpHelper
 
+namespace {
+
+struct TDumpJob {
+  HANDLE File;
+  MINIDUMP_EXCEPTION_INFORMATION Info;
+};
+
+constexpr DWORD DumpWriterTimeout = 60000;
+
+DWORD WINAPI WriteDumpThread(LPVOID Param) {
+  auto* Job = static_cast<TDumpJob*>(Param);
+  MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), Job->File, MiniDumpNormal, &Job->Info, nullptr, nullptr);
+  return 0;
+}
+
+}  // namespace
+
 std::string ThxMiniDumpHelper::GetDumpFileName(const SYSTEMTIME& Time) {
   const std::string Base = ChangeFileExt(ExtractFileName(ProgramFileName()), "");
   return Base +
@@ -185,8 +202,20 @@ bool ThxMiniDumpHelper::WriteMiniDump(const std::string& FileName, EXCEPTION_POI
   const HANDLE File =
       CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) return false;
-  MINIDUMP_EXCEPTION_INFORMATION Info{GetCurrentThreadId(), ExceptionPointers, TRUE};
-  MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), File, MiniDumpNormal, &Info, nullptr, nullptr);
+  // Written by a thread of its own while the faulting one waits: the writer suspends every other thread
+  // to read its context, and a thread that dumps itself can wait there on a lock a suspended thread holds.
+  // A writer that does not finish in time is abandoned with its job (it may still use the file).
+  auto* Job = new TDumpJob{File, {GetCurrentThreadId(), ExceptionPointers, TRUE}};
+  const HANDLE Writer = CreateThread(nullptr, 0, &WriteDumpThread, Job, 0, nullptr);
+  if (Writer == nullptr) {
+    delete Job;
+    CloseHandle(File);
+    return false;
+  }
+  const bool Finished = WaitForSingleObject(Writer, DumpWriterTimeout) == WAIT_OBJECT_0;
+  CloseHandle(Writer);
+  if (!Finished) return false;
+  delete Job;
   CloseHandle(File);
   if (!Text.empty()) {
     TStringList Lines;

@@ -23,3 +23,8 @@ void SetProgramFolder(const std::string& Folder) {
   FolderOverride() = Folder;
   if (!Folder.empty() && Folder.back() != '\\') FolderOverride() += '\\';
 }
+
+std::string IniFileInUse() {
+  const std::string WinIni = GetWindowsFolder() + "ZU2001.ini";
+  return FileExists(WinIni) ? WinIni : ProgramFolder() + "Corvane.ini";
+}

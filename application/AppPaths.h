@@ -11,3 +11,6 @@ extern const char* const ProductTitle;
 std::string ProgramFolder();
 // Another folder for the program's files ("" goes back to the program file's own).
 void SetProgramFolder(const std::string& Folder);
+// The INI file in use: ZU2001.ini in the Windows folder when it exists, else Corvane.ini in the
+// program's folder.
+std::string IniFileInUse();

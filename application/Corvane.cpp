@@ -3,14 +3,15 @@
 #include "application/Main.h"
 #include "application/MultInst.h"
 
+#include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
 #include "classlib/core/SysUtils.h"
 #include "localizer/Localizer.h"
 
 namespace {
 
-// Crash reporting (its hooks, the watcher and the manager) starts here once it is part of the program.
-void StartCrashReportingStep() {}
+// Crash reporting: its hooks, the program's watcher and its manager, first of all.
+void StartCrashReportingStep() { StartCrashReporting(); }
 // The language file beside the program: from here on every window is translated as it is created and
 // every message text comes through the localizer. Faults of the file are shown and start-up goes on.
 void StartLocalizerStep() {
@@ -42,5 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->HandleException(nullptr);
   }
   DoneSingleInstance();
+  // Last: from here on the hooks pass every exception straight on.
+  StopCrashReporting();
   return 0;
 }

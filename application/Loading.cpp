@@ -114,12 +114,16 @@ void ResetStatusPump() { LastPumpTime = Clock()(); }
 void ShowStatus(const std::string& Text) {
   if (!frmLoading) return;
   if (auto* Label = dynamic_cast<TControl*>(frmLoading->FindComponent("lblLoading"))) Label->SetCaption(Text + "...");
+  PumpPaintMessagesWhenDue();
+}
+
+bool PumpPaintMessagesWhenDue() {
   const double Now = Clock()();
   const double Span = std::fabs(Now - LastPumpTime) * 86400000.0;
-  if (Span > 60) {
-    LastPumpTime = Now;
-    PumpPaintMessages();
-  }
+  if (Span <= 60) return false;
+  LastPumpTime = Now;
+  PumpPaintMessages();
+  return true;
 }
 
 void PumpPaintMessages() {

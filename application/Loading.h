@@ -30,6 +30,9 @@ void ShowStatus(const std::string& Text);
 // Dispatches the thread's waiting WM_PAINT messages and nothing else; a quit message taken on the
 // way is posted again.
 void PumpPaintMessages();
+// Lets the paint messages through when more than 60 ms have passed since the last time (the rule of
+// ShowStatus, for any long loop that shows progress); true when it did.
+bool PumpPaintMessagesWhenDue();
 // The last-pump time := now.
 void ResetStatusPump();
 

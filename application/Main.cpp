@@ -1,6 +1,9 @@
 #include "application/Main.h"
 
+#include "ExceptionWatcher/hxException.h"
+#include "application/About.h"
 #include "application/AppPaths.h"
+#include "application/DynamicCleanup.h"
 #include "application/Hints.h"
 #include "application/Loading.h"
 #include "application/MainPages.h"
@@ -72,8 +75,8 @@ const TActionRow ActionRows[] = {
     {"actFileTypesTypes", "View by &File Types", "File Types", scNone, "", ""},
     {"actFileTypesExtensions", "View by &Extensions", "File Types", scNone, "", ""},
     {"actFileTypesAll", "View &All", "File Types", scNone, "", ""},
-    {"actRegistryBugs", "&Registry Bugs...", "Common", scNone, "", "actRegistryBugsUpdate"},
-    {"actAbout", "&About...", "Common", scNone, "", "OnAlwaysEnabled"},
+    {"actRegistryBugs", "&Registry Bugs...", "Common", scNone, "actRegistryBugsExecute", "actRegistryBugsUpdate"},
+    {"actAbout", "&About...", "Common", scNone, "actAboutExecute", "OnAlwaysEnabled"},
     {"actQuickHint", "&Quick Hint", "Common", scNone, "actQuickHintExecute", "OnAlwaysEnabled"},
     {"actApply", "&Apply", "Common", scNone, "actApplyExecute", "actApplyUpdate"},
 };
@@ -108,7 +111,7 @@ const TLayout& MainLayout() {
             {"TLabel", "lblTabDescr", "GradientPanel5", 8, 24, 460, 45, alNone, akLeftTop,
              {{"AutoSize", "False"}, {"WordWrap", "True"}, {"Transparent", "True"}, {"ShowAccelChar", "False"}}, {}},
             {"TButton", "SpeedButton3", "GradientPanel5", 458, 6, 66, 22, alNone, TopRight,
-             {{"Caption", "About"}, {"Hint", "About Corvane"}}, {}},
+             {{"Caption", "About"}, {"Hint", "About Corvane"}}, {{"OnClick", "actAboutExecute"}}},
             {"TButton", "spbBugs", "GradientPanel5", 528, 6, 70, 22, alNone, TopRight,
              {{"Caption", "Registry Bugs !"}, {"Visible", "False"}, {"Hint", "Show registry bugs"}}, {}},
             {"TPageControl", "pgcMain", "", 0, 72, 620, 320, alClient, akLeftTop,
@@ -215,12 +218,14 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler(this, "actApplyUpdate", &TfrmMain::actApplyUpdate);
   RegisterHandler(this, "chkShellExtClick", &TfrmMain::chkShellExtClick);
   RegisterHandler(this, "actRegistryBugsUpdate", &TfrmMain::actRegistryBugsUpdate);
+  RegisterHandler(this, "actRegistryBugsExecute", &TfrmMain::actRegistryBugsExecute);
   RegisterHandler(this, "actQuickHintExecute", &TfrmMain::actQuickHintExecute);
   RegisterHandler(this, "actFileTypesRefreshExecute", &TfrmMain::actFileTypesRefreshExecute);
   RegisterHandler(this, "OnAlwaysEnabled", &TfrmMain::OnAlwaysEnabled);
   RegisterHandler(this, "pmHintPopup", &TfrmMain::pmHintPopup);
   RegisterHandler(this, "pgcMainDragOver", &TfrmMain::pgcMainDragOver);
   RegisterMenuPagesHandlers(this);
+  RegisterHandler(this, "actAboutExecute", &TfrmMain::actAboutExecute);
   // The file-type list is made before the layout's OnCreate scans with it.
   FileTypes = new TFileTypeList(this);
   FileTypes->SetName("FileTypes");
@@ -248,8 +253,7 @@ void TfrmMain::FormCreate(TObject*) {
   ShowStatus("Preparing application environment");
   SetCaption(ProductTitle);
   ApplySystemFont(this, *CreateMessageFont());
-  const std::string WinIni = GetWindowsFolder() + "ZU2001.ini";
-  Storage()->SetIniFileName(FileExists(WinIni) ? WinIni : ProgramFolder() + "Corvane.ini");
+  Storage()->SetIniFileName(IniFileInUse());
   ShellExtBox()->SetChecked(IsShellExtRegistered());
   Find<TPageControl>(this, "pgcMain")->SetActivePageIndex(0);
   StaticMenu = new TStaticMenu(FileTypes->FileTypes());
@@ -273,6 +277,7 @@ void TfrmMain::FormCreate(TObject*) {
   SetActiveControl(Find<TWinControl>(this, "tvMenu"));
   pgcMainChange(this);
   GetStaticItemsCleanup()->OnChange = [this](TObject* Sender) { OnCleanupModified(Sender); };
+  InitCleanupPages();
   UpdateActions();
   Screen->SetCursor(crDefault);
 }
@@ -385,7 +390,7 @@ void TfrmMain::CloseErrorLog() {
 
 bool TfrmMain::IsModified() {
   return (StaticMenu && StaticMenu->Modified()) || (DynamicMenu && DynamicMenu->Modified()) ||
-         GetStaticItemsCleanup()->Modified();
+         GetStaticItemsCleanup()->Modified() || (frmDynamicCleanup && frmDynamicCleanup->GetModified());
 }
 
 bool TfrmMain::IsExtensionEnabled() { return ShellExtBox()->Checked(); }
@@ -443,6 +448,7 @@ void TfrmMain::Save() {
     }
     if (Enabled) RegisterShellExt(true);
   }
+  if (frmDynamicCleanup && frmDynamicCleanup->GetModified()) frmDynamicCleanup->Apply();
   if (GetStaticItemsCleanup()->Modified()) GetStaticItemsCleanup()->Apply();
 }
 
@@ -506,19 +512,20 @@ void TfrmMain::pgcMainChange(TObject*) {
 
 void TfrmMain::pgcMainDragOver(TObject*, TObject*, int, int, TDragState, bool&) {}
 
-void TfrmMain::TabSheet2Show(TObject*) {
-  if (ExtensionsScanned) return;
-  ExtensionsScanned = true;
-}
-
 void TfrmMain::appeMainIdle(TObject*, bool&) {
   UpdateActions("Static");
   UpdateActions("ActiveX");
 }
 
 void TfrmMain::appeMainException(TObject*, Exception& E) {
-  // No exception manager yet: the message alone.
-  Application->MessageBox(ErrorDisplayText(E.Message()), Application->Title(), MB_OK | MB_ICONSTOP);
+  std::string Text = ErrorDisplayText(E.Message());
+  // Without an exception manager (crash reporting not started) the message alone.
+  if (ThxExceptionManager* Manager = GetExceptionManager()) {
+    // A reportable exception was dumped when raised; any other is dumped now.
+    TclStackFrames* Frames = Manager->DumpCurrentException(true);
+    Text += "\r\n" + ThxExceptionManager::FormatErrorMessage(E, Frames, Manager->LastDumpFile());
+  }
+  Application->MessageBox(Text, Application->Title(), MB_OK | MB_ICONSTOP);
 }
 
 void TfrmMain::UpdateActions(const std::string& Category) {
@@ -585,3 +592,8 @@ void TfrmMain::actFileTypesRefreshExecute(TObject*) {
   FillFileTypeBoxes();
   GetStaticItemsCleanup()->Reset();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Dialogs
+
+void TfrmMain::actAboutExecute(TObject*) { ShowAbout(FileTypes); }

@@ -21,6 +21,7 @@ class TPopupMenu;
 class TTreeItem;
 class TTreeItems;
 struct TMenuTree;
+class TfrmDynamicCleanup;
 
 class TfrmMain : public TForm {
 public:
@@ -62,6 +63,8 @@ public:
   void FileTypesRefreshItem(TObject* Sender, TFileType* Item);
   void FileTypesLoadIcon(TObject* Sender, TFileType* Item);
   void FileTypesRefresh(TObject* Sender);
+  // Dialogs.
+  void actAboutExecute(TObject* Sender);
 
   // Apply and OK: the static menu, the dynamic menu around the extension's registration, the
   // static-verb cleanup; an error ends it at the failing step.
@@ -146,6 +149,11 @@ public:
   // Both pages' shared parts (MainPages.cpp): the file-type boxes, the layouts and the actions.
   void FillFileTypeBoxes();
   void SetupMenuPages();
+
+  // The cleanup pages and the registry-bugs window (MainCleanup.cpp).
+  TfrmDynamicCleanup* frmDynamicCleanup = nullptr;
+  void InitCleanupPages();
+  void actRegistryBugsExecute(TObject* Sender);
 
 private:
   std::unique_ptr<TStream> FErrorLog;

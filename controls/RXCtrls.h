@@ -1,5 +1,5 @@
-// Window-less controls of the component library: the shadowed label and the speed button with its
-// glyph cache.
+// The component library's own controls: the shadowed label, the speed button with its glyph cache,
+// and the list box with its check-list kind (entries with a check state and an enabled flag).
 #pragma once
 
 #include "classlib/core/ImgList.h"
@@ -291,3 +291,256 @@ private:
   void TimerExpired();
   bool HoldsCapture();
 };
+
+// ---------------------------------------------------------------------------------------------
+// List box and check list box
+
+class TFormPlacement;
+class TIniLink;
+class TRxCustomListBox;
+class TRxCheckListBox;
+
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
+enum TCheckKind { ckCheckBoxes, ckRadioButtons, ckCheckMarks };
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+using TGetItemWidthEvent = std::function<void(TWinControl* Control, int Index, int& Width)>;
+using TChangeStateEvent = std::function<void(TObject* Sender, int Index)>;
+
+// The entries of a TRxCustomListBox: every operation goes to the list box window.
+class TRxListBoxStrings : public TStrings {
+public:
+  explicit TRxListBoxStrings(TRxCustomListBox& ListBox) : FListBox(ListBox) {}
+  TRxCustomListBox& ListBox() const { return FListBox; }
+  int Count() const override;
+  // The whole entry, however long; EStringListError "List index out of bounds (%d)" outside the list.
+  std::string Get(int Index) const override;
+  TObject* Objects(int Index) const override;
+  void PutObject(int Index, TObject* AObject) override;
+  // EOutOfResources "Unable to insert a line" when the window refuses.
+  int Add(const std::string& S) override;
+  void Insert(int Index, const std::string& S) override;
+  void Delete(int Index) override;
+  void Clear() override;
+  virtual void Exchange(int Index1, int Index2);
+  virtual void Move(int CurIndex, int NewIndex);
+
+protected:
+  void SetUpdateState(bool Updating) override;
+
+private:
+  TRxCustomListBox& FListBox;
+  int Inserted(LRESULT Result) const;
+};
+
+// A list box over the system's LISTBOX window, with a horizontal extent that follows the widest
+// entry (AutoScroll) and a grey selection while it has no focus (GraySelection).
+class TRxCustomListBox : public TWinControl {
+public:
+  explicit TRxCustomListBox(TComponent* AOwner);
+  ~TRxCustomListBox() override;
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
+
+  TRxListBoxStrings* Items() const { return FItems.get(); }
+  // Copies the strings of Value.
+  virtual void SetItems(TStrings* Value);
+  TControlCanvas& Canvas() { return FCanvas; }
+  int ItemIndex();
+  void SetItemIndex(int Value);
+  int TopIndex();
+  void SetTopIndex(int Value);
+  bool Selected(int Index);
+  // The entry under the client point; -1 (Existing) or the count when there is none.
+  int ItemAtPos(POINT Pos, bool Existing);
+  RECT ItemRect(int Index);
+  void Clear() { FItems->Clear(); }
+
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool ExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool Value);
+  bool IntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  int Columns() const { return FColumns; }
+  void SetColumns(int Value);
+  int TabWidth() const { return FTabWidth; }
+  void SetTabWidth(int Value);  // negative values count as 0
+  // With fixed-height entries, the window's height of entry 0.
+  int ItemHeight();
+  void SetItemHeight(int Value);  // 1 or more
+  bool AutoScroll() const { return FAutoScroll; }
+  void SetAutoScroll(bool Value);
+  bool GraySelection() const { return FGraySelection; }
+  void SetGraySelection(bool Value);
+  int MaxItemWidth() const { return FMaxItemWidth; }
+  LRESULT Send(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0) { return SendMessageA(Handle(), Msg, WParam, LParam); }
+
+  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+  void SetOnDrawItem(TDrawItemEvent Value);
+  TMeasureItemEvent OnMeasureItem;
+  const TGetItemWidthEvent& OnGetItemWidth() const { return FOnGetItemWidth; }
+  void SetOnGetItemWidth(TGetItemWidthEvent Value);
+
+  void WndProc(TMessage& Message) override;
+  void FontChanged() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+protected:
+  friend class TRxListBoxStrings;
+  void SetItemsList(std::unique_ptr<TRxListBoxStrings> List) { FItems = std::move(List); }
+  // Entry width for the horizontal extent: OnGetItemWidth (owner-drawn with both events set), else
+  // the text and one "x".
+  virtual int GetItemWidth(int Index);
+  virtual void DrawItem(int Index, RECT Rect, TOwnerDrawState State);
+  // The drawing without OnDrawItem: the rectangle filled, the text 2 pixels in, centred vertically.
+  void DefaultDrawItem(int Index, RECT Rect);
+  virtual void MeasureItem(int Index, int& Height);
+  // The item data of entry Index (LB_ERR outside the list) and its writing.
+  virtual LRESULT GetItemData(int Index);
+  virtual void SetItemData(int Index, LRESULT Data);
+  virtual void ResetContent();
+  virtual void DeleteString(int Index);
+  // The entry height set on the window after creation and each font change (0: the window's own).
+  virtual int FixedItemHeight() { return 0; }
+  // Entries were added or removed (not while the window is remade).
+  virtual void ContentChanged();
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Notify(TMessage& Message) override;
+  // Width of S with the tab stops of TabWidth, and the height of S, in the control's font.
+  int TextWidthTabbed(const std::string& S);
+  int TextHeight(const std::string& S);
+  int TabStopPixels(HDC DC);
+  void ResetHorizontalExtent();
+  void ApplyItemHeight();
+  void InvalidateItem(int Index);
+  bool Restoring() const { return FRestoring; }
+  int StoredItemHeight() const { return FItemHeight; }
+
+private:
+  std::unique_ptr<TRxListBoxStrings> FItems;
+  TControlCanvas FCanvas;
+  TListBoxStyle FStyle = lbStandard;
+  bool FSorted = false, FMultiSelect = false, FExtendedSelect = true, FIntegralHeight = false, FAutoScroll = false,
+       FGraySelection = false;
+  int FColumns = 0, FTabWidth = 0, FItemHeight = 16, FMaxItemWidth = 0;
+  std::unique_ptr<TStringList> FSavedItems;
+  int FSavedTopIndex = 0, FSavedItemIndex = -1;
+  bool FRestoring = false;
+  bool ExtentFollowsItems() const;
+  TDrawItemEvent FOnDrawItem;
+  TGetItemWidthEvent FOnGetItemWidth;
+  void SetColumnWidth();
+  void SetHorizontalExtent();
+  void DrawItemStruct(const DRAWITEMSTRUCT& Draw);
+  template <class T>
+  void StoreAndRecreate(T& Field, T Value) {
+    if (Field == Value) return;
+    Field = Value;
+    RecreateWnd();
+  }
+};
+
+// The state of one entry of a check list box, kept as the entry's item data.
+class TCheckListBoxItem {
+public:
+  TObject* Data = nullptr;  // what the entry's object reads as
+  TCheckBoxState State = cbUnchecked;
+  bool Enabled = true;
+};
+
+// The entries of a check list box: exchanging or moving entries keeps their states and flags.
+class TCheckListBoxStrings : public TRxListBoxStrings {
+public:
+  using TRxListBoxStrings::TRxListBoxStrings;
+  void Exchange(int Index1, int Index2) override;
+  void Move(int CurIndex, int NewIndex) override;
+};
+
+// A list box whose entries carry a check state and an enabled flag, drawn as an image of the
+// "CHECK_IMAGES" strip left of the text; stores the states through a form placement.
+class TRxCheckListBox : public TRxCustomListBox {
+public:
+  explicit TRxCheckListBox(TComponent* AOwner);
+  ~TRxCheckListBox() override;
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
+
+  // True only when set and the kind is not ckRadioButtons.
+  bool AllowGrayed() const;
+  void SetAllowGrayed(bool Value);
+  TCheckKind CheckKind() const { return FCheckKind; }
+  void SetCheckKind(TCheckKind Value);
+  // Radio mode: the first checked entry; else -1. Writing checks entry max(Value, 0) in radio mode.
+  int CheckedIndex();
+  void SetCheckedIndex(int Value);
+  bool Checked(int Index);
+  void SetChecked(int Index, bool Value);
+  TCheckBoxState State(int Index);
+  void SetState(int Index, TCheckBoxState Value);
+  bool EntryEnabled(int Index);
+  void SetEntryEnabled(int Index, bool Value);
+  TFormPlacement* IniStorage() const;
+  void SetIniStorage(TFormPlacement* Value);
+  int CheckWidth() const { return FCheckWidth; }
+  int CheckHeight() const { return FCheckHeight; }
+
+  TNotifyEvent OnClickCheck;
+  TChangeStateEvent OnStateChange;
+
+  void SetItems(TStrings* Value) override;
+  void SaveStatesTo(TObject* Ini, const std::string& Section);
+  void LoadStatesFrom(TObject* Ini, const std::string& Section);
+  void Loaded() override;
+  void WndProc(TMessage& Message) override;
+
+protected:
+  int GetItemWidth(int Index) override;
+  void DrawItem(int Index, RECT Rect, TOwnerDrawState State) override;
+  LRESULT GetItemData(int Index) override;
+  void SetItemData(int Index, LRESULT Data) override;
+  void ResetContent() override;
+  void DeleteString(int Index) override;
+  int FixedItemHeight() override;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void ContentChanged() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void ToggleClickCheck(int Index);
+  void ClickCheck();
+  void InvalidateCheck(int Index);
+
+private:
+  friend class TCheckListBoxStrings;
+  struct TSavedState {
+    TCheckBoxState State;
+    bool Enabled;
+  };
+  bool FAllowGrayed = false;
+  TCheckKind FCheckKind = ckCheckBoxes;
+  std::vector<TSavedState> FSaveStates;
+  size_t FNextSavedState = 0;
+  std::unique_ptr<TBitmap> FDrawBitmap;
+  int FCheckWidth = 16, FCheckHeight = 13;
+  bool FInUpdateStates = false;
+  std::unique_ptr<TIniLink> FIniLink;
+  // The entry's state object; nullptr for none (Create: made when missing).
+  TCheckListBoxItem* CheckObject(int Index, bool Create = false);
+  void FreeStateObjects();
+  void UpdateCheckStates();
+  void IniSave(TObject* Sender);
+  void IniLoad(TObject* Sender);
+  int CheckAreaWidth() const { return FCheckWidth + 2; }
+  void DrawCheck(const RECT& Area, TCheckBoxState AState, bool Enabled);
+};
+
+// The check image strip every check list box draws from: "CHECK_IMAGES" of the program, loaded on
+// first use (6 columns by 3 rows).
+TBitmap& CheckImages();

@@ -486,16 +486,7 @@ bool TRxSpinEdit::AcceptsChar(char Key) {
 }
 
 void TRxSpinEdit::Paste() {
-  if (!OpenClipboard(FHandle)) return;
-  std::string Text;
-  if (HANDLE Data = GetClipboardData(CF_TEXT)) {
-    if (const auto* P = static_cast<const char*>(GlobalLock(Data))) {
-      Text = P;
-      GlobalUnlock(Data);
-    }
-  }
-  CloseClipboard();
-  Text = Text.substr(0, Text.find_first_of("\r\n"));
+  const std::string Text = ClipboardTextLine(FHandle);
   SendMessageA(FHandle, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Text.c_str()));
 }
 

@@ -243,6 +243,19 @@ void SplitCommandLine(const std::string& CommandLine, std::string& Program, std:
   }
 }
 
+std::string ClipboardTextLine(HWND Owner) {
+  if (!OpenClipboard(Owner)) return std::string();
+  std::string Text;
+  if (HANDLE Data = GetClipboardData(CF_TEXT)) {
+    if (const auto* P = static_cast<const char*>(GlobalLock(Data))) {
+      Text = P;
+      GlobalUnlock(Data);
+    }
+  }
+  CloseClipboard();
+  return Text.substr(0, Text.find_first_of("\r\n"));
+}
+
 int FontTextHeight(TFont& Font) {
   HDC DC = GetDC(nullptr);
   HGDIOBJ Old = SelectObject(DC, Font.Handle());

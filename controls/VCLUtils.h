@@ -61,6 +61,9 @@ bool IsAppWindowActive();
 // with a blank in it put back in double quotes. Parameters have no length limit.
 void SplitCommandLine(const std::string& CommandLine, std::string& Program, std::string& Params);
 
+// The clipboard's text up to its first line break (a one-line edit's paste); "" when there is none.
+std::string ClipboardTextLine(HWND Owner);
+
 // The height of Font's characters (text metrics) on a screen DC.
 int FontTextHeight(TFont& Font);
 

@@ -118,6 +118,11 @@ void OpenLink(const std::string& Target) {
     throw Exception(Format(LoadResString(SErrorRedirectingToLink), {SysErrorMessage(static_cast<DWORD>(Result))}));
 }
 
+void ExploreFolder(const std::string& Folder) {
+  const INT_PTR Result = ShellOpen(GetActiveWindow(), "explore", Folder, SW_SHOWNORMAL);
+  if (Result < 33) throw Exception(SysErrorMessage(static_cast<DWORD>(Result)));
+}
+
 bool GetFileVersionStrings(const std::string& FileName, TVersionStrings& Info) {
   Info = TVersionStrings();
   DWORD Handle = 0;

@@ -40,6 +40,10 @@ INT_PTR CallShellOpen(HWND Owner, const std::string& Operation, const std::strin
 // Installs Proc and returns the previous one; nullptr restores ShellExecuteA.
 TShellOpenProc SetShellOpenProc(TShellOpenProc Proc);
 
+// Opens Folder with the shell's "explore" verb (shown normally); a shell result below 33 raises an
+// error with the system's text for it.
+void ExploreFolder(const std::string& Folder);
+
 // The strings of the first translation of FileName's version block; Found is false (and every string
 // empty) without one. Answers Info.Found.
 bool GetFileVersionStrings(const std::string& FileName, TVersionStrings& Info);

@@ -15,3 +15,4 @@
 #include "strings/DynamicMenu.h"
 #include "strings/ColorBox.h"
 #include "strings/MainForm.h"
+#include "strings/RegistryBugs.h"

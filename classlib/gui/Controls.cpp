@@ -778,6 +778,26 @@ RECT TWinControl::ClientRect() {
               std::max(0, FHeight - static_cast<int>(R.bottom - R.top))};
 }
 
+void TWinControl::SetClientSize(int AWidth, int AHeight) {
+  // The frame around the client area: the window's own, or the one its styles will give it.
+  int FrameWidth = 0, FrameHeight = 0;
+  if (FHandle) {
+    RECT Window, Client;
+    GetWindowRect(FHandle, &Window);
+    GetClientRect(FHandle, &Client);
+    FrameWidth = (Window.right - Window.left) - Client.right;
+    FrameHeight = (Window.bottom - Window.top) - Client.bottom;
+  } else {
+    TCreateParams P;
+    CreateParams(P);
+    RECT R{0, 0, 0, 0};
+    AdjustWindowRectEx(&R, P.Style & ~static_cast<DWORD>(WS_VISIBLE), FALSE, P.ExStyle);
+    FrameWidth = R.right - R.left;
+    FrameHeight = R.bottom - R.top;
+  }
+  SetBounds(FLeft, FTop, AWidth + FrameWidth, AHeight + FrameHeight);
+}
+
 POINT TWinControl::ClientOrigin() {
   POINT P{0, 0};
   if (FHandle) {

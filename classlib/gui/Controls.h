@@ -406,6 +406,8 @@ public:
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   RECT ClientRect() override;
+  // The window's size for that client size, frame included.
+  void SetClientSize(int AWidth, int AHeight) override;
   POINT ClientOrigin() override;
   void SetVisible(bool Value) override;
   void WndProc(TMessage& Message) override;

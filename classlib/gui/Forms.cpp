@@ -453,6 +453,10 @@ bool TCustomForm::DialogKeyDown(MSG& Msg, TWinControl* Target) {
     SelectNext(Target == this ? nullptr : Target, !(Shift & ssShift));
     return true;
   }
+  return DispatchDialogKey(Key, Shift);
+}
+
+bool TCustomForm::DispatchDialogKey(WORD Key, TShiftState Shift) {
   bool Taken = false;
   ForEachControl(this, [&](TControl* C) {
     if (!Taken && C->Visible() && C->EnabledInTree()) Taken = C->DialogKey(Key, Shift);

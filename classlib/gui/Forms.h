@@ -124,6 +124,8 @@ public:
   bool SelectNext(TWinControl* Current, bool GoForward);
   // Tab and the default or cancel button of a key-down; true when the form took it.
   bool DialogKeyDown(MSG& Msg, TWinControl* Target);
+  // Enter or Escape offered to the form's controls (the default and cancel buttons): true when taken.
+  bool DispatchDialogKey(WORD Key, TShiftState Shift);
   // An accelerator character: true when a control of the form acted on it.
   bool DialogCharOf(char Key);
   void SetVisible(bool Value) override;

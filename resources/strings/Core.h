@@ -21,6 +21,7 @@
 #define SOperationAborted 1016
 #define SMemoryStreamError 1017
 #define SNoItemFactory 1018
+#define SInsertLineError 1019
 #else
 constexpr int SListIndexError = 1000;
 constexpr int SListCapacityError = 1001;
@@ -41,4 +42,5 @@ constexpr int SInvalidProperty = 1015;
 constexpr int SOperationAborted = 1016;
 constexpr int SMemoryStreamError = 1017;
 constexpr int SNoItemFactory = 1018;
+constexpr int SInsertLineError = 1019;
 #endif

@@ -46,6 +46,11 @@ public:
     return static_cast<long>(Code);
   }
   bool Running() const { return FStarted && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
+  // Closes its window Main; the exit code as WaitExit gives it.
+  long CloseWindow(HWND Main, DWORD Ms = 20000) const {
+    PostMessageA(Main, WM_CLOSE, 0, 0);
+    return WaitExit(Ms);
+  }
 
   // A top-level window of the program of class ClassName ("" any), a visible one unless AnyState;
   // nullptr when none.

@@ -9,10 +9,14 @@
 #include "classlib/gui/ExtCtrls.h"
 #include "classlib/gui/Menus.h"
 #include "model/DynamicMenu.h"
+#include "model/FileTypeList.h"
+#include "model/FileTypes.h"
 #include "model/ShellExtReg.h"
 #include "model/StaticItemsCleanup.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
+#include "tests/app/Modal.h"
+#include "tests/app/Boxes.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/TempDir.h"
@@ -64,57 +68,6 @@ std::string SectionOf(const std::string& Text, const std::string& Section) {
 std::string SectionText(const std::string& File, const std::string& Section) {
   return SectionOf(FileBytesOr(File, ""), Section);
 }
-
-// Answers every message box from a list in order, records caption and text, and saves a picture of
-// each box whose entry names one.
-class TBoxAnswers {
-public:
-  struct TBox {
-    std::string Caption, Text;
-  };
-  struct TAnswer {
-    int Button;
-    std::string Picture;
-  };
-  TBoxAnswers() : FHook(WH_CBT, [this](int Code, WPARAM W, LPARAM) { OnCbt(Code, reinterpret_cast<HWND>(W)); }) {
-    Current = this;
-  }
-  ~TBoxAnswers() { Current = nullptr; }
-  void Answer(int Button, const std::string& Picture = "") { FAnswers.push_back({Button, Picture}); }
-  std::vector<TBox> Boxes;
-
-private:
-  static inline TBoxAnswers* Current = nullptr;
-  TWindowsHook FHook;
-  std::vector<TAnswer> FAnswers;
-  size_t FNext = 0;
-  HWND FBox = nullptr;
-  TAnswer FPending{};
-  void OnCbt(int Code, HWND Box) {
-    if (Code != HCBT_ACTIVATE) return;
-    if (!IsDialogWindow(Box, 0xFFFF)) return;
-    char Buffer[4096] = {};
-    GetWindowTextA(Box, Buffer, sizeof(Buffer));
-    TBox Seen{Buffer, ""};
-    GetDlgItemTextA(Box, 0xFFFF, Buffer, sizeof(Buffer));
-    Seen.Text = Buffer;
-    Boxes.push_back(Seen);
-    FPending = FNext < FAnswers.size() ? FAnswers[FNext++] : TAnswer{IDCANCEL, ""};
-    FBox = Box;
-    // Pressed once the box has been drawn.
-    SetTimer(nullptr, 0, FPending.Picture.empty() ? 10 : 400, &Press);
-  }
-  static void CALLBACK Press(HWND, UINT, UINT_PTR Id, DWORD) {
-    KillTimer(nullptr, Id);
-    if (!Current || !Current->FBox) return;
-    const HWND Box = Current->FBox;
-    Current->FBox = nullptr;
-    const TAnswer A = Current->FPending;
-    if (!A.Picture.empty()) TWindowCapture(Box).SavePng(A.Picture);
-    HWND Button = GetDlgItem(Box, A.Button);
-    PostMessageA(Box, WM_COMMAND, MAKEWPARAM(A.Button, BN_CLICKED), reinterpret_cast<LPARAM>(Button));
-  }
-};
 
 // The file type of the tests' items: a type counts when an extension names it.
 class TTestFileType : public ::testing::Environment {
@@ -850,3 +803,28 @@ TEST_F(MainWindowTest, QuickHints) {
 }
 
 }  // namespace
+
+TEST_F(MainWindowTest, AboutCommandAndButtonOpenTheAboutBox) {
+  WriteIni();
+  Open();
+  for (const char* Way : {"action", "button"}) {
+    SCOPED_TRACE(Way);
+    std::string Class, Types;
+    RunModal(
+        [&] {
+          if (std::string(Way) == "action")
+            Form->Action("actAbout")->Execute();
+          else
+            SendMessageA(Get<TWinControl>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+          return 0;
+        },
+        [&](TCustomForm* Box) {
+          Class = Box->ClassName();
+          Types = FindByName<TControl>(Box, "lblFileTypes")->Caption();
+          Box->Close();
+        });
+    EXPECT_EQ(Class, "TfrmAbout");
+    EXPECT_EQ(Types, std::to_string(Form->FileTypes->FileTypes()->Count()));
+    EXPECT_EQ(ModalForm(), nullptr);
+  }
+}

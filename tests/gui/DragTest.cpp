@@ -6,6 +6,7 @@
 #include "classlib/gui/Forms.h"
 #include "classlib/gui/TreeView.h"
 #include "tests/support/Gui.h"
+#include "tests/support/TreeDrag.h"
 
 #include <gtest/gtest.h>
 
@@ -88,26 +89,6 @@ protected:
     PumpUntilIdle(10, 500);
     Application->OnException = nullptr;
     EXPECT_EQ(Errors, std::vector<std::string>{});
-  }
-  static POINT LabelCenter(TTreeNode* Node) {
-    const RECT R = Node->DisplayRect(true);
-    return {(R.left + R.right) / 2, (R.top + R.bottom) / 2};
-  }
-  // The tree's own drag detection: moves waiting in the queue, then a sent press on Node.
-  void PressAndPull(TTreeNode* Node) {
-    const POINT P = LabelCenter(Node);
-    const HWND Wnd = First->Handle();
-    PostMessageA(Wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(P.x + 10, P.y + 3));
-    PostMessageA(Wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(P.x + 20, P.y + 6));
-    SendMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(P.x, P.y));
-  }
-  // A posted mouse message to the window holding the capture, at a client point of Control.
-  static void PostToCapture(UINT Msg, WPARAM Keys, TWinControl* Control, POINT P) {
-    const HWND Capture = GetCapture();
-    ASSERT_NE(Capture, nullptr);
-    MapWindowPoints(Control->Handle(), Capture, &P, 1);
-    PostMessageA(Capture, Msg, Keys, MAKELPARAM(P.x, P.y));
-    PumpUntilIdle(30, 1000);
   }
   std::unique_ptr<TForm> Form;
   TTreeView* First = nullptr;
