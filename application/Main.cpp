@@ -7,6 +7,9 @@
 #include "application/Hints.h"
 #include "application/Loading.h"
 #include "application/MainPages.h"
+#include "controls/AdvTreeView.h"
+#include "controls/FileTypeView.h"
+#include "controls/ToolEdit.h"
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
@@ -201,6 +204,9 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterComponentClass(TMRUManager::StaticClassInfo());
   RegisterComponentClass(THoverLabel::StaticClassInfo());
   RegisterComponentClass(TRxSpeedButton::StaticClassInfo());
+  RegisterComponentClass(TAdvTreeView::StaticClassInfo());
+  RegisterComponentClass(TFilenameEdit::StaticClassInfo());
+  RegisterComponentClass(TFileTypeComboBox::StaticClassInfo());
   RegisterHandler(this, "FormCreate", &TfrmMain::FormCreate);
   RegisterHandler(this, "FormDestroy", &TfrmMain::FormDestroy);
   RegisterHandler(this, "FormCloseQuery", &TfrmMain::FormCloseQuery);
@@ -270,7 +276,6 @@ void TfrmMain::FormCreate(TObject*) {
   FileTypes->SetImages(Find<TCustomImageList>(this, "ilFileTypes"));
   ShowStatus("Scanning file types");
   RefreshFileTypes();
-  FillFileTypeBoxes();
   ShowStatus("Ready to start");
   RecreateImageList(Find<TCustomImageList>(this, "ilRecentIcons"));
   Loading = false;
@@ -589,7 +594,6 @@ void TfrmMain::actRegistryBugsUpdate(TObject*) {
 
 void TfrmMain::actFileTypesRefreshExecute(TObject*) {
   RefreshFileTypes();
-  FillFileTypeBoxes();
   GetStaticItemsCleanup()->Reset();
 }
 

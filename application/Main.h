@@ -103,7 +103,8 @@ public:
   void tvMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
                                     bool& PaintImages, bool& DefaultDraw);
   void edApplicationChange(TObject* Sender);
-  void edApplicationAfterDialog(TObject* Sender, const std::string& FileName);
+  void edApplicationAfterDialog(TObject* Sender, std::string& FileName, bool& Action);
+  void tvMenuFilesDrop(TObject* Sender, TStrings* FileList);
   void edParametersChange(TObject* Sender);
   void chkIncludeClick(TObject* Sender);
   void cbFileTypeChange(TObject* Sender);
@@ -131,7 +132,8 @@ public:
   void tvXMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
                                      bool& PaintImages, bool& DefaultDraw);
   void edXApplicationChange(TObject* Sender);
-  void edXApplicationAfterDialog(TObject* Sender, const std::string& FileName);
+  void edXApplicationAfterDialog(TObject* Sender, std::string& FileName, bool& Action);
+  void tvXMenuFilesDrop(TObject* Sender, TStrings* FileList);
   void edXParametersChange(TObject* Sender);
   void edXMenuHintChange(TObject* Sender);
   void chkXIncludeClick(TObject* Sender);
@@ -147,7 +149,6 @@ public:
   void OpenMenuFile(const std::string& FileName);
 
   // Both pages' shared parts (MainPages.cpp): the file-type boxes, the layouts and the actions.
-  void FillFileTypeBoxes();
   void SetupMenuPages();
 
   // The cleanup pages and the registry-bugs window (MainCleanup.cpp).

@@ -7,6 +7,8 @@
 #include "classlib/gui/StdCtrls.h"
 #include "classlib/gui/Menus.h"
 #include "controls/AdvCursors.h"
+#include "controls/AdvTreeView.h"
+#include "controls/FileTypeView.h"
 #include "controls/RXCtrls.h"
 #include "model/DynamicMenu.h"
 #include "model/StaticMenu.h"
@@ -47,6 +49,13 @@ TLayoutComponent Row(const char* Class, const char* Name, const char* Parent, in
   return {Class, Name, Parent, L, T, W, H, Align, Anchors, std::move(Props), std::move(Events)};
 }
 
+// The two menu trees: automatic drags with the window's own drag images, files from the shell.
+std::vector<TLayoutValue> TreeProps(const std::string& Hint) {
+  return {{"DragMode", "dmAutomatic"}, {"DefaultDragging", "False"}, {"AcceptFiles", "True"},
+          {"HideSelection", "False"},  {"RightClickSelect", "True"},   {"Indent", "19"},
+          {"BorderStyle", "bsNone"},   {"Hint", Hint.c_str()}};
+}
+
 TLayoutComponent SpeedButton(const char* Name, const char* Parent, int Left, const char* Caption, const char* Hint) {
   return Row("TRxSpeedButton", Name, Parent, Left, 2, 46, 24, {{"Caption", Caption}, {"Flat", "True"}, {"Hint", Hint}});
 }
@@ -63,7 +72,7 @@ void AddDetails(TLayout& L, bool Dynamic) {
   const char* Panel = Dynamic ? "pnlDynamicDetails" : "pnlStaticDetails";
   const char* Page = Dynamic ? "tshtActiveXMenus" : "tshtStaticMenus";
   L.Components.push_back(Row("TPanel", Panel, Page, 300, 28, 312, 272, {{"Caption", ""}, {"BevelOuter", "bvNone"}}, {},
-                             alClient));
+                             alRight));
   const char* Enter3D = "On3DEnter";
   const char* Exit3D = "On3DExit";
   L.Components.push_back(Row("TCheckBox", N("chk", "Include"), Panel, 8, 6, 120, 17,
@@ -76,8 +85,11 @@ void AddDetails(TLayout& L, bool Dynamic) {
                              {{"OnClick", "OnLabelClick"}}));
   // The edit is named above through FocusControl; the row itself follows.
   L.Components.insert(L.Components.end() - 1,
-                       Row("TEdit", N("ed", "Application"), Panel, 8, 44, 296, 21, {{"Hint", ApplicationHint}},
+                       Row("TFilenameEdit", N("ed", "Application"), Panel, 8, 44, 296, 21,
+                           {{"Hint", ApplicationHint}, {"Filter", "Applications (*.exe)|*.exe|All Files (*.*)|*.*"},
+                            {"DialogTitle", Dynamic ? "Select an application" : "Select an Application"}},
                            {{"OnChange", Dynamic ? "edXApplicationChange" : "edApplicationChange"},
+                            {"OnAfterDialog", Dynamic ? "edXApplicationAfterDialog" : "edApplicationAfterDialog"},
                             {"OnEnter", Enter3D}, {"OnExit", Exit3D}},
                            alNone, LeftRightTop));
   L.Components.push_back(Row("TEdit", N("ed", "Parameters"), Panel, 8, 86, 296, 21, {{"Hint", ParametersHint}},
@@ -97,8 +109,8 @@ void AddDetails(TLayout& L, bool Dynamic) {
                                {{"Caption", "&Hint:"}, {"FocusControl", "edXMenuHint"}}, {{"OnClick", "OnLabelClick"}}));
     Top += 42;
   }
-  L.Components.push_back(Row("TComboBox", N("cb", "FileType"), Panel, 8, Top + 16, 296, 21,
-                             {{"Style", "csDropDownList"}, {"DropDownCount", "16"}, {"Hint", FileTypeBoxHint}},
+  L.Components.push_back(Row("TFileTypeComboBox", N("cb", "FileType"), Panel, 8, Top + 16, 296, 21,
+                             {{"DropDownCount", "16"}, {"Hint", FileTypeBoxHint}},
                              {{"OnChange", Dynamic ? "cbXFileTypeChange" : "cbFileTypeChange"},
                               {"OnEnter", Enter3D}, {"OnExit", Exit3D}},
                              alNone, LeftRightTop));
@@ -128,14 +140,14 @@ void AddMenuPagesLayout(TLayout& L) {
   L.Components.push_back(SpeedButton("spbFind", "GradientPanel1", 186, "Find", "Find program at its location"));
   L.Components.push_back(SpeedButton("spbUp", "GradientPanel1", 234, "Up", "Move menu item up"));
   L.Components.push_back(SpeedButton("spbDown", "GradientPanel1", 282, "Down", "Move menu item down"));
-  L.Components.push_back(Row("TTreeView", "tvMenu", "tshtStaticMenus", 0, 28, 300, 272,
-                             {{"HideSelection", "False"}, {"DragMode", "dmAutomatic"}, {"Hint", StaticTreeHint.c_str()}},
-                             {{"OnChange", "tvMenuChange"}, {"OnEditing", "tvMenuEditing"}, {"OnEdited", "tvMenuEdited"},
+  L.Components.push_back(Row("TAdvTreeView", "tvMenu", "tshtStaticMenus", 0, 28, 300, 272,
+                             TreeProps(StaticTreeHint),
+                             {{"OnFilesDrop", "tvMenuFilesDrop"}, {"OnChange", "tvMenuChange"}, {"OnEditing", "tvMenuEditing"}, {"OnEdited", "tvMenuEdited"},
                               {"OnCollapsing", "tvMenuCollapsing"}, {"OnExpanding", "tvMenuExpanding"},
                               {"OnMouseDown", "tvMenuMouseDown"}, {"OnMouseUp", "tvMenuMouseUp"},
                               {"OnStartDrag", "tvMenuStartDrag"}, {"OnDragOver", "tvMenuDragOver"},
                               {"OnDragDrop", "tvMenuDragDrop"}, {"OnAdvancedCustomDrawItem", "tvMenuAdvancedCustomDrawItem"}},
-                             alLeft));
+                             alClient));
   AddDetails(L, false);
   L.Components.push_back(Row("TPopupMenu", "pmMenu", "", 0, 0, 0, 0, {}));
 
@@ -155,14 +167,14 @@ void AddMenuPagesLayout(TLayout& L) {
     L.Components.push_back(SpeedButton(B.Name, "GradientPanel6", Left, B.Caption, B.Hint));
     Left += 44;
   }
-  L.Components.push_back(Row("TTreeView", "tvXMenu", "tshtActiveXMenus", 0, 28, 300, 272,
-                             {{"HideSelection", "False"}, {"DragMode", "dmAutomatic"}, {"Hint", DynamicTreeHint.c_str()}},
-                             {{"OnChange", "tvXMenuChange"}, {"OnEditing", "tvXMenuEditing"}, {"OnEdited", "tvXMenuEdited"},
+  L.Components.push_back(Row("TAdvTreeView", "tvXMenu", "tshtActiveXMenus", 0, 28, 300, 272,
+                             TreeProps(DynamicTreeHint),
+                             {{"OnFilesDrop", "tvXMenuFilesDrop"}, {"OnChange", "tvXMenuChange"}, {"OnEditing", "tvXMenuEditing"}, {"OnEdited", "tvXMenuEdited"},
                               {"OnCollapsing", "tvXMenuCollapsing"}, {"OnExpanding", "tvXMenuExpanding"},
                               {"OnMouseDown", "tvXMenuMouseDown"}, {"OnStartDrag", "tvXMenuStartDrag"},
                               {"OnDragOver", "tvXMenuDragOver"}, {"OnDragDrop", "tvXMenuDragDrop"},
                               {"OnAdvancedCustomDrawItem", "tvXMenuAdvancedCustomDrawItem"}},
-                             alLeft));
+                             alClient));
   AddDetails(L, true);
   for (const char* Menu : {"pmXMenus", "pmXAddItem", "pmXMenuScheme", "pmXItemIcon"})
     L.Components.push_back(Row("TPopupMenu", Menu, "", 0, 0, 0, 0, {}));
@@ -179,11 +191,13 @@ void RegisterMenuPagesHandlers(TfrmMain* F) {
   RegisterHandler(F, "tvMenuExpanding", &TfrmMain::tvMenuExpanding);
   RegisterHandler(F, "tvMenuMouseDown", &TfrmMain::tvMenuMouseDown);
   RegisterHandler(F, "tvMenuMouseUp", &TfrmMain::tvMenuMouseUp);
+  RegisterHandler(F, "tvMenuFilesDrop", &TfrmMain::tvMenuFilesDrop);
   RegisterHandler(F, "tvMenuStartDrag", &TfrmMain::tvMenuStartDrag);
   RegisterHandler(F, "tvMenuDragOver", &TfrmMain::tvMenuDragOver);
   RegisterHandler(F, "tvMenuDragDrop", &TfrmMain::tvMenuDragDrop);
   RegisterHandler(F, "tvMenuAdvancedCustomDrawItem", &TfrmMain::tvMenuAdvancedCustomDrawItem);
   RegisterHandler(F, "edApplicationChange", &TfrmMain::edApplicationChange);
+  RegisterHandler(F, "edApplicationAfterDialog", &TfrmMain::edApplicationAfterDialog);
   RegisterHandler(F, "edParametersChange", &TfrmMain::edParametersChange);
   RegisterHandler(F, "chkIncludeClick", &TfrmMain::chkIncludeClick);
   RegisterHandler(F, "cbFileTypeChange", &TfrmMain::cbFileTypeChange);
@@ -194,11 +208,13 @@ void RegisterMenuPagesHandlers(TfrmMain* F) {
   RegisterHandler(F, "tvXMenuCollapsing", &TfrmMain::tvXMenuCollapsing);
   RegisterHandler(F, "tvXMenuExpanding", &TfrmMain::tvXMenuExpanding);
   RegisterHandler(F, "tvXMenuMouseDown", &TfrmMain::tvXMenuMouseDown);
+  RegisterHandler(F, "tvXMenuFilesDrop", &TfrmMain::tvXMenuFilesDrop);
   RegisterHandler(F, "tvXMenuStartDrag", &TfrmMain::tvXMenuStartDrag);
   RegisterHandler(F, "tvXMenuDragOver", &TfrmMain::tvXMenuDragOver);
   RegisterHandler(F, "tvXMenuDragDrop", &TfrmMain::tvXMenuDragDrop);
   RegisterHandler(F, "tvXMenuAdvancedCustomDrawItem", &TfrmMain::tvXMenuAdvancedCustomDrawItem);
   RegisterHandler(F, "edXApplicationChange", &TfrmMain::edXApplicationChange);
+  RegisterHandler(F, "edXApplicationAfterDialog", &TfrmMain::edXApplicationAfterDialog);
   RegisterHandler(F, "edXParametersChange", &TfrmMain::edXParametersChange);
   RegisterHandler(F, "edXMenuHintChange", &TfrmMain::edXMenuHintChange);
   RegisterHandler(F, "chkXIncludeClick", &TfrmMain::chkXIncludeClick);
@@ -248,26 +264,6 @@ TCustomMenuItems* NewItemContainer(TCustomMenu* Menu, bool SubMenus) {
   return static_cast<TCustomMenuItems*>(Focused->GetCollection());
 }
 
-TFileType* SelectedFileType(TCustomComboBox* Box) {
-  const int Index = Box->ItemIndex();
-  return Index < 0 ? nullptr : dynamic_cast<TFileType*>(Box->Items()->Objects(Index));
-}
-
-void ShowFileType(TCustomComboBox* Box, const TFileType* Type) {
-  int Found = -1;
-  for (int I = 0; Type && I < Box->Items()->Count(); ++I)
-    if (Box->Items()->Objects(I) == Type) Found = I;
-  if (Box->ItemIndex() != Found) Box->SetItemIndex(Found);
-}
-
-std::string BrowseApplication(TComponent* Owner, const std::string& Title) {
-  TOpenDialog Dialog(Owner);
-  Dialog.Title = Title;
-  Dialog.Filter = "Applications (*.exe)|*.exe|All Files (*.*)|*.*";
-  Dialog.Options = ofHideReadOnly | ofFileMustExist | ofPathMustExist;
-  return Dialog.Execute() ? Dialog.FileName : std::string();
-}
-
 void BindPageMenus(TfrmMain* F, const std::vector<TPageMenu>& Menus, const std::vector<TPageButton>& Buttons) {
   for (const TPageMenu& M : Menus) {
     auto* Menu = FormPart<TPopupMenu>(F, M.Menu);
@@ -296,9 +292,16 @@ void BindPageMenus(TfrmMain* F, const std::vector<TPageMenu>& Menus, const std::
 // ---------------------------------------------------------------------------------------------
 // Dragging
 
-TCursor TDraggedMenuItem::GetDragCursor(bool Accepted, int X, int Y) {
-  if (!Accepted) return TDragControlObject::GetDragCursor(Accepted, X, Y);
-  return Cursor;
+void SetNodeDragImage(TDraggedItem* Dragged, TTreeView* Tree, TTreeNode* Node) {
+  if (!Node || !Tree->HandleAllocated()) return;
+  const auto Image = reinterpret_cast<HIMAGELIST>(
+      SendMessageA(Tree->Handle(), TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(Node->ItemId())));
+  if (!Image) return;
+  auto* Images = new TDragImageList(16, 16);
+  Images->SetHandle(Image);
+  Dragged->HotSpotX = 2;
+  Dragged->HotSpotY = 2;
+  Dragged->SetDragImages(Images);
 }
 
 TDropPlace MenuDropPlace(TCustomMenuItem* Dragged, TTreeNode* Node) {
@@ -398,19 +401,6 @@ void MakePageGlyphs(TCustomImageList* Images) {
 // ---------------------------------------------------------------------------------------------
 // The window's side of both pages
 
-void TfrmMain::FillFileTypeBoxes() {
-  TFileTypes* Types = FileTypes->FileTypes();
-  for (const char* Name : {"cbFileType", "cbXFileType"}) {
-    auto* Box = FormPart<TCustomComboBox>(this, Name);
-    TSyncScope Sync(Name[2] == 'X' ? SyncDepth : StaticSyncDepth);  // refilling moves no item
-    Box->Items()->Clear();
-    for (int I = 0; I < Types->Count(); ++I) {
-      TFileType* Type = Types->GetItem(I);
-      Box->Items()->AddObject(Type->Description().empty() ? Type->Name() : Type->Description(), Type);
-    }
-  }
-}
-
 void TfrmMain::SetupMenuPages() {
   auto* FileTypeImages = FormPart<TCustomImageList>(this, "ilFileTypes");
   for (const char* Name : {"tvMenu", "tvXMenu"}) FormPart<TTreeView>(this, Name)->SetImages(FileTypeImages);
@@ -423,8 +413,15 @@ void TfrmMain::SetupMenuPages() {
   DynamicMenu->OnItemChange = [this](TObject* S, TTreeItem* I) { OnDynamicItemChange(S, I); };
   BindStaticPage(this);
   BindSubmenuPage(this);
-  for (const char* Name : {"cbFileType", "cbXFileType"})
-    if (auto* Box = FormPart<TCustomComboBox>(this, Name)) Box->SetStyle(csDropDownList);
+  // The pseudo types of both boxes; the static page has neither background nor printers.
+  const TPredefinedTypes Dynamic = TPredefinedTypes::All();
+  const TPredefinedTypes Static = TPredefinedTypes::All().Exclude(ptypBackground).Exclude(ptypPrinters);
+  for (const char* Name : {"cbFileType", "cbXFileType"}) {
+    auto* Box = FormPart<TFileTypeComboBox>(this, Name);
+    Box->SetImages(FileTypeImages);
+    Box->SetPredefinedTypes(Name[2] == 'X' ? Dynamic : Static);
+    Box->SetFileTypes(FileTypes);
+  }
 }
 
 void BindPageAction(TfrmMain* F, TTreeView* Tree, const char* Name, std::function<void()> Execute,
@@ -438,20 +435,20 @@ void BindPageAction(TfrmMain* F, TTreeView* Tree, const char* Name, std::functio
   };
 }
 
-bool MenuTreeDragOver(TTreeView* Tree, TObject* Source, int X, int Y, bool Allowed) {
-  auto* Dragged = dynamic_cast<TDraggedMenuItem*>(Source);
-  if (!Allowed || !Dragged || Dragged->Control != Tree) return false;
+bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
+  if (!Dragged) return false;
   TTreeNode* Node = Tree->GetNodeAt(X, Y);
-  const TDropPlace Place = MenuDropPlace(Dragged->Item, Node);
+  const TDropPlace Place = MenuDropPlace(Dragged->GetDraggedItem(), Node);
+  if (!Place.Accept) return false;
   ExpandNodeUnderDrag(Tree, Node, X, Y);
-  Dragged->Cursor = Place.Exchange ? crExchange : (GetKeyState(VK_CONTROL) < 0 ? crCopy : crDefault);
-  return Place.Accept;
+  Dragged->DragCursor = Place.Exchange ? crExchange : (GetKeyState(VK_CONTROL) < 0 ? crCopy : crArrow);
+  return true;
 }
 
-void MenuTreeDragDrop(TTreeView* Tree, TObject* Source, int X, int Y, bool Allowed) {
-  auto* Dragged = dynamic_cast<TDraggedMenuItem*>(Source);
-  if (!Allowed || !Dragged || Dragged->Control != Tree) return;
-  DropMenuItem(Dragged->Item, MenuDropPlace(Dragged->Item, Tree->GetNodeAt(X, Y)), GetKeyState(VK_CONTROL) < 0);
+void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
+  if (!Dragged) return;
+  DropMenuItem(Dragged->GetDraggedItem(), MenuDropPlace(Dragged->GetDraggedItem(), Tree->GetNodeAt(X, Y)),
+               GetKeyState(VK_CONTROL) < 0);
 }
 
 void AddFurtherDroppedFiles(TCustomMenu* Menu, TCustomMenuItems* Container, TStrings* FileList,

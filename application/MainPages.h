@@ -6,6 +6,7 @@
 #include "application/Main.h"
 #include "application/MenuTree.h"
 #include "classlib/gui/DragDrop.h"
+#include "model/DraggedItems.h"
 
 #include <functional>
 #include <string>
@@ -44,22 +45,6 @@ TCustomMenuItem* FocusedMenuItem(TCustomMenu* Menu);
 // The container of a new entry: the focused category, the focused submenu (when SubMenus), the
 // owner of the focused item, else the top level (nullptr).
 TCustomMenuItems* NewItemContainer(TCustomMenu* Menu, bool SubMenus);
-// The file type shown by a file-type box (nullptr for none).
-TFileType* SelectedFileType(TCustomComboBox* Box);
-// Shows Type in Box (no selection for nullptr).
-void ShowFileType(TCustomComboBox* Box, const TFileType* Type);
-// Runs an application-file dialog with Title; the chosen file, "" when cancelled.
-std::string BrowseApplication(TComponent* Owner, const std::string& Title);
-
-// Dragging an item inside one tree: the item is the source.
-class TDraggedMenuItem : public TDragControlObject {
-public:
-  TDraggedMenuItem(TControl* Tree, TCustomMenuItem* AItem) : TDragControlObject(Tree), Item(AItem) {}
-  TCustomMenuItem* Item;
-  TCursor GetDragCursor(bool Accepted, int X, int Y) override;
-  TCursor Cursor = crDefault;  // chosen by the tree's drag-over handler
-};
-
 // The drag rules of both trees. Where Node (under the pointer) would take the item: Accept, and
 // the target collection and index; Exchange when it reorders within its own collection.
 struct TDropPlace {
@@ -102,9 +87,12 @@ void MakePageGlyphs(TCustomImageList* Images);
 // sets its shortcut through SetActionShortCut with Tree (and Button, "" for none).
 void BindPageAction(TfrmMain* Form, TTreeView* Tree, const char* Name, std::function<void()> Execute,
                     std::function<bool()> Enabled, TShortCut Keys, const char* Button);
-// The drag-over and drop handlers of both trees: a dragged item of Tree itself, when Allowed.
-bool MenuTreeDragOver(TTreeView* Tree, TObject* Source, int X, int Y, bool Allowed);
-void MenuTreeDragDrop(TTreeView* Tree, TObject* Source, int X, int Y, bool Allowed);
+// Gives Dragged a drag image of Node (the selected node), when the view can make one.
+void SetNodeDragImage(TDraggedItem* Dragged, TTreeView* Tree, TTreeNode* Node);
+// The drag-over and drop handlers of both trees, for a dragged item of the tree's own menu
+// (nullptr: refused); the drag-over sets the drag cursor.
+bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y);
+void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y);
 // Adds the names after the first of FileList to Container (nullptr: the menu's top level), each
 // filled by Fill, inside one bracket (the container item's with the menu's change notices held,
 // else the menu's), and focuses the last one.

@@ -6,6 +6,9 @@
 #include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 #include "controls/AdvCursors.h"
+#include "controls/AdvTreeView.h"
+#include "controls/FileTypeView.h"
+#include "controls/ToolEdit.h"
 #include "controls/NodeUtils.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
@@ -14,7 +17,7 @@ namespace {
 
 constexpr int StaticPageIndex = 0;
 
-TTreeView* STree(TfrmMain* F) { return FormPart<TTreeView>(F, "tvMenu"); }
+TAdvTreeView* STree(TfrmMain* F) { return FormPart<TAdvTreeView>(F, "tvMenu"); }
 
 TStaticMenuItem* FocusedStaticItem(TfrmMain* F) { return dynamic_cast<TStaticMenuItem*>(F->StaticMenu->Focused()); }
 
@@ -80,7 +83,7 @@ void TfrmMain::RefreshStaticDetails() {
   FormPart<TControl>(this, "edApplication")->SetText(Item->Application());
   FormPart<TControl>(this, "edParameters")->SetText(Item->Parameters());
   TFileType* Type = Item->GetFileType();
-  ShowFileType(FormPart<TCustomComboBox>(this, "cbFileType"), Type);
+  FormPart<TFileTypeComboBox>(this, "cbFileType")->SetFileType(Type);
   FormPart<TControl>(this, "edFileType")->SetText(FileTypeKeyText(Type));
   FormPart<TControl>(this, "memFileExtensions")->SetText(FileTypeExtensionsText(Type));
 }
@@ -119,9 +122,9 @@ void TfrmMain::tvMenuMouseDown(TObject*, TMouseButton Button, TShiftState, int X
 }
 
 void TfrmMain::tvMenuMouseUp(TObject*, TMouseButton, TShiftState, int X, int Y) {
-  TTreeView* Tree = STree(this);
+  TAdvTreeView* Tree = STree(this);
   TTreeNode* Pending = PendingCheckNode(Tree);
-  if (!Pending || DragObject()) return;
+  if (!Pending || Tree->DraggedNode()) return;
   SetPendingCheckNode(Tree, nullptr);
   if (Tree->GetNodeAt(X, Y) == Pending && OnCheckBoxArea(Tree, X, Y))
     if (auto* Item = dynamic_cast<TStaticMenuItem*>(NodeItem(Pending))) Item->SetChecked(!Item->Checked());
@@ -148,11 +151,11 @@ void TfrmMain::chkIncludeClick(TObject*) {
 void TfrmMain::cbFileTypeChange(TObject*) {
   TStaticMenuItem* Item = FocusedStaticItem(this);
   if (!Item || StaticSyncDepth > 0) return;
-  if (TFileType* Type = SelectedFileType(FormPart<TCustomComboBox>(this, "cbFileType"))) Item->SetFileType(Type);
+  if (TFileType* Type = FormPart<TFileTypeComboBox>(this, "cbFileType")->GetFileType()) Item->SetFileType(Type);
 }
 
-void TfrmMain::edApplicationAfterDialog(TObject*, const std::string& FileName) {
-  if (TStaticMenuItem* Item = FocusedStaticItem(this)) {
+void TfrmMain::edApplicationAfterDialog(TObject*, std::string& FileName, bool& Action) {
+  if (TStaticMenuItem* Item = FocusedStaticItem(this); Item && Action) {
     Item->SetCaption(ApplicationCaption(FileName));
     Item->SetApplication(FileName);
   }
@@ -178,11 +181,7 @@ void TfrmMain::AddStaticItem(const std::string& FileName) {
     return;
   }
   Item->Focus();
-  const std::string Chosen = BrowseApplication(this, "Select an Application");
-  if (!Chosen.empty()) {
-    FormPart<TControl>(this, "edApplication")->SetText(Chosen);
-    edApplicationAfterDialog(this, Chosen);
-  }
+  FormPart<TFilenameEdit>(this, "edApplication")->DoClick();
   if (TStaticMenuItem* Focused = FocusedStaticItem(this); Focused && Focused->Application().empty()) delete Focused;
 }
 
@@ -207,18 +206,22 @@ void TfrmMain::tvMenuStartDrag(TObject*, TDragObject*& DragObject) {
     CancelDrag();
     return;
   }
-  DragObject = new TDraggedMenuItem(Tree, Item);
+  auto* Dragged = new TDraggedStaticItem(Item);
+  DragObject = Dragged;
+  SetNodeDragImage(Dragged, Tree, Tree->Selected());
 }
 
 void TfrmMain::tvMenuDragOver(TObject*, TObject* Source, int X, int Y, TDragState, bool& Accept) {
-  Accept = MenuTreeDragOver(STree(this), Source, X, Y, true);
+  Accept = MenuTreeDragOver(STree(this), dynamic_cast<TDraggedStaticItem*>(Source), X, Y);
   StaticDropTargetShown = Accept;
 }
 
 void TfrmMain::tvMenuDragDrop(TObject*, TObject* Source, int X, int Y) {
   StaticDropTargetShown = false;
-  MenuTreeDragDrop(STree(this), Source, X, Y, true);
+  MenuTreeDragDrop(STree(this), dynamic_cast<TDraggedStaticItem*>(Source), X, Y);
 }
+
+void TfrmMain::tvMenuFilesDrop(TObject*, TStrings* FileList) { AddDroppedStaticFiles(FileList); }
 
 void TfrmMain::tvMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node, TCustomDrawState, TCustomDrawStage Stage,
                                             bool&, bool&) {

@@ -9,6 +9,9 @@
 #include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 #include "controls/AdvCursors.h"
+#include "controls/AdvTreeView.h"
+#include "controls/FileTypeView.h"
+#include "controls/ToolEdit.h"
 #include "controls/MRUList.h"
 #include "controls/NodeUtils.h"
 #include "model/CorvIniFile.h"
@@ -19,7 +22,7 @@ namespace {
 
 constexpr int SubmenuPageIndex = 1;
 
-TTreeView* XTree(TfrmMain* F) { return FormPart<TTreeView>(F, "tvXMenu"); }
+TAdvTreeView* XTree(TfrmMain* F) { return FormPart<TAdvTreeView>(F, "tvXMenu"); }
 
 TDynamicMenuItem* FocusedDynamicItem(TfrmMain* F) { return dynamic_cast<TDynamicMenuItem*>(F->DynamicMenu->Focused()); }
 
@@ -89,7 +92,7 @@ void TfrmMain::RefreshDynamicDetails() {
   for (const char* Name : {"lblXMenuHint", "edXMenuHint"}) FormPart<TControl>(this, Name)->SetEnabled(!Item->IsSeparator());
   FormPart<TControl>(this, "edXMenuHint")->SetText(Item->IsSeparator() ? "" : Item->Hint());
   TFileType* Type = Item->GetFileType();
-  ShowFileType(FormPart<TCustomComboBox>(this, "cbXFileType"), Type);
+  FormPart<TFileTypeComboBox>(this, "cbXFileType")->SetFileType(Type);
   FormPart<TControl>(this, "edXFileType")->SetText(FileTypeKeyText(Type));
   FormPart<TControl>(this, "memXFileExtensions")->SetText(FileTypeExtensionsText(Type));
 }
@@ -153,15 +156,15 @@ void TfrmMain::chkXIncludeClick(TObject*) {
 void TfrmMain::cbXFileTypeChange(TObject*) {
   auto* Item = FocusedDynamicItem(this);
   if (!Item || SyncDepth > 0) return;  // the box shows the model; only the user's choice moves the item
-  if (TFileType* Type = SelectedFileType(FormPart<TCustomComboBox>(this, "cbXFileType"))) {
+  if (TFileType* Type = FormPart<TFileTypeComboBox>(this, "cbXFileType")->GetFileType()) {
     Item->SetFileType(Type);
     if (!Item->Focused()) Item->Focus();
   }
 }
 
-void TfrmMain::edXApplicationAfterDialog(TObject*, const std::string& FileName) {
+void TfrmMain::edXApplicationAfterDialog(TObject*, std::string& FileName, bool& Action) {
   auto* Item = FocusedDynamicItem(this);
-  if (!Item) return;
+  if (!Action || !Item) return;
   Item->SetCaption(ApplicationCaption(FileName));
   Item->SetApplication(FileName);
   Item->SetIconFile(Item->Application());
@@ -188,11 +191,7 @@ void TfrmMain::AddDynamicItem(const std::string& FileName) {
     return;
   }
   Item->Focus();
-  const std::string Chosen = BrowseApplication(this, "Select an application");
-  if (!Chosen.empty()) {
-    FormPart<TControl>(this, "edXApplication")->SetText(Chosen);
-    edXApplicationAfterDialog(this, Chosen);
-  }
+  FormPart<TFilenameEdit>(this, "edXApplication")->DoClick();
   if (auto* Focused = FocusedDynamicItem(this); Focused && Focused->Application().empty()) delete Focused;
 }
 
@@ -269,24 +268,31 @@ void TfrmMain::OpenMenuFile(const std::string& FileName) {
 
 void TfrmMain::tvXMenuStartDrag(TObject*, TDragObject*& DragObject) {
   TCustomMenuItem* Item = FocusedMenuItem(DynamicMenu);
-  TTreeView* Tree = XTree(this);
-  if (Tree->DragNode() && NodeItem(Tree->DragNode()) != Item)
-    Item = dynamic_cast<TCustomMenuItem*>(NodeItem(Tree->DragNode()));
-  if (!Item) {
+  TAdvTreeView* Tree = XTree(this);
+  if (Tree->DraggedNode() && NodeItem(Tree->DraggedNode()) != Item)
+    Item = dynamic_cast<TCustomMenuItem*>(NodeItem(Tree->DraggedNode()));
+  auto* Dynamic = dynamic_cast<TDynamicMenuItem*>(Item);
+  if (!Dynamic) {
     CancelDrag();
     return;
   }
-  DragObject = new TDraggedMenuItem(Tree, Item);
+  auto* Dragged = new TDraggedDynamicItem(Dynamic);
+  DragObject = Dragged;
+  SetNodeDragImage(Dragged, Tree, Tree->Selected());
 }
 
 void TfrmMain::tvXMenuDragOver(TObject*, TObject* Source, int X, int Y, TDragState, bool& Accept) {
-  Accept = MenuTreeDragOver(XTree(this), Source, X, Y, IsExtensionEnabled());
+  Accept = IsExtensionEnabled() && MenuTreeDragOver(XTree(this), dynamic_cast<TDraggedDynamicItem*>(Source), X, Y);
   DropTargetShown = Accept;
 }
 
 void TfrmMain::tvXMenuDragDrop(TObject*, TObject* Source, int X, int Y) {
   DropTargetShown = false;
-  MenuTreeDragDrop(XTree(this), Source, X, Y, IsExtensionEnabled());
+  if (IsExtensionEnabled()) MenuTreeDragDrop(XTree(this), dynamic_cast<TDraggedDynamicItem*>(Source), X, Y);
+}
+
+void TfrmMain::tvXMenuFilesDrop(TObject*, TStrings* FileList) {
+  if (IsExtensionEnabled()) AddDroppedDynamicFiles(FileList);
 }
 
 // ---------------------------------------------------------------------------------------------

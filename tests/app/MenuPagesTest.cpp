@@ -7,6 +7,7 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/StdCtrls.h"
+#include "controls/FileTypeView.h"
 #include "controls/NodeUtils.h"
 #include "model/CorvIniFile.h"
 #include "model/DynamicMenu.h"
@@ -351,20 +352,23 @@ TEST_F(MenuPagesTest, ChoosingATypeWithoutCategoryMakesItsNodeWithTheItemSelecte
   Open();
   TDynamicMenuItem* Item = XItem("Inactive");
   Focus(Item);
-  auto* Box = Get<TComboBox>("cbXFileType");
-  int Index = -1;
-  for (int I = 0; I < Box->Items()->Count(); ++I)
-    if (auto* Type = dynamic_cast<TFileType*>(Box->Items()->Objects(I)); Type && Type->Name() == "corvtestfile_none") Index = I;
+  auto* Box = Get<TFileTypeComboBox>("cbXFileType");
   // Any type without a category will do: the first one that has none.
-  for (int I = 0; Index < 0 && I < Box->Items()->Count(); ++I)
-    if (auto* Type = dynamic_cast<TFileType*>(Box->Items()->Objects(I)); Type && !Form->DynamicMenu->GetItems()->HasCategory(Type))
-      Index = I;
-  ASSERT_GE(Index, 0);
-  auto* Type = dynamic_cast<TFileType*>(Box->Items()->Objects(Index));
-  Box->SetItemIndex(Index);
-  SendMessageA(Form->Handle(), WM_NULL, 0, 0);
-  Form->cbXFileTypeChange(Box);
+  TFileTypes* Types = Form->FileTypes->FileTypes();
+  TFileType* Type = nullptr;
+  for (int I = 0; !Type && I < Types->Count(); ++I)
+    if (!Form->DynamicMenu->GetItems()->HasCategory(Types->GetItem(I))) Type = Types->GetItem(I);
+  ASSERT_NE(Type, nullptr);
+  // The user's way: open the drop-down, go to the type's row, Enter.
+  Box->DoClick();
   PumpUntilIdle();
+  ASSERT_TRUE(Box->PopupVisible());
+  TPopupListView* Rows = Box->DropDown()->ListView();
+  for (int I = 0; I < Rows->Items()->Count(); ++I)
+    if (Rows->Items()->Item(I)->Data() == Type) Rows->SetItemFocused(Rows->Items()->Item(I));
+  PostKey(Rows->Handle(), VK_RETURN);
+  EXPECT_FALSE(Box->PopupVisible());
+  EXPECT_EQ(Box->GetFileType(), Type);
   EXPECT_EQ(Item->GetFileType(), Type);
   EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
   TTreeNode* Node = FindItemNode(Item, Get<TTreeView>("tvXMenu"));
