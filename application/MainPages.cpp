@@ -435,9 +435,21 @@ void BindPageAction(TfrmMain* F, TTreeView* Tree, const char* Name, std::functio
   };
 }
 
+namespace {
+
+// The node of the row under a drag: its label, icon, indent, expand button or the space right of it.
+TTreeNode* NodeUnderDrag(TTreeView* Tree, int X, int Y) {
+  TVHITTESTINFO Info{};
+  Info.pt = POINT{X, Y};
+  const auto Id = reinterpret_cast<HTREEITEM>(SendMessageA(Tree->Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&Info)));
+  return Id ? Tree->Items().GetNode(Id) : nullptr;
+}
+
+}  // namespace
+
 bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
   if (!Dragged) return false;
-  TTreeNode* Node = Tree->GetNodeAt(X, Y);
+  TTreeNode* Node = NodeUnderDrag(Tree, X, Y);
   const TDropPlace Place = MenuDropPlace(Dragged->GetDraggedItem(), Node);
   if (!Place.Accept) return false;
   ExpandNodeUnderDrag(Tree, Node, X, Y);
@@ -447,7 +459,7 @@ bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
 
 void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
   if (!Dragged) return;
-  DropMenuItem(Dragged->GetDraggedItem(), MenuDropPlace(Dragged->GetDraggedItem(), Tree->GetNodeAt(X, Y)),
+  DropMenuItem(Dragged->GetDraggedItem(), MenuDropPlace(Dragged->GetDraggedItem(), NodeUnderDrag(Tree, X, Y)),
                GetKeyState(VK_CONTROL) < 0);
 }
 

@@ -7,6 +7,7 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/StdCtrls.h"
+#include "controls/AdvCursors.h"
 #include "controls/FileTypeView.h"
 #include "controls/NodeUtils.h"
 #include "model/CorvIniFile.h"
@@ -16,6 +17,8 @@
 #include "model/Utils.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
+#include "tests/support/ShellDrop.h"
+#include "tests/support/TreeDrag.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +224,12 @@ protected:
       State[VK_CONTROL] = 0;
       SetKeyboardState(State);
     }
+  }
+  void SetCtrl(bool Down) {
+    BYTE State[256] = {};
+    GetKeyboardState(State);
+    State[VK_CONTROL] = Down ? 0x80 : 0;
+    SetKeyboardState(State);
   }
   bool ApplyEnabled() { return Get<TButton>("btnApply")->Enabled(); }
   int ItemCount() { return static_cast<int>(ReadModel(Form->DynamicMenu->Items()).size()); }
@@ -773,28 +782,140 @@ TEST_F(MenuPagesTest, FindExploresTheFolderOrShowsTheShellsError) {
   EXPECT_EQ(Calls, std::vector<std::string>{"explore " + Dir.File("")});
 }
 
-TEST_F(MenuPagesTest, DroppedFilesBecomeItems) {
+TEST_F(MenuPagesTest, ShellDropsOnTheTreesBecomeItems) {
   Open();
   Focus(XCategory("corvpagefile"));
-  TStringList Three;
-  for (const char* Name : {"a.exe", "b.exe", "c.exe"}) Three.Add(Dir.File(Name));
-  Form->AddDroppedDynamicFiles(&Three);
+  const std::vector<std::string> Three{Dir.File("a.exe"), Dir.File("b.exe"), Dir.File("c.exe")};
+  for (const std::string& Name : Three)  // programs with an icon
+    ASSERT_TRUE(CopyFileA((GetWindowsFolder() + "notepad.exe").c_str(), Name.c_str(), FALSE));
+  PostMessageA(XTree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop(Three)), 0);
   PumpUntilIdle();
   for (const char* Name : {"a.exe", "b.exe", "c.exe"}) {
     TDynamicMenuItem* Item = XItem(Name);
     ASSERT_NE(Item, nullptr) << Name;
-    EXPECT_EQ(Item->IconFile(), Dir.File(Name));
     EXPECT_EQ(Item->Application(), Dir.File(Name));
+    EXPECT_EQ(Item->IconFile(), Dir.File(Name));
+    EXPECT_EQ(Item->IconIndex(), 0);
+    EXPECT_EQ(Item->GetFileType()->Name(), "corvpagefile");
   }
   EXPECT_TRUE(XItem("c.exe")->Focused());
   EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
-  TStringList One;
-  One.Add(Dir.File("d.exe"));
-  Form->AddDroppedStaticFiles(&One);
+  const int Before = ItemCount();
+  PostMessageA(XTree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Dir.File("d.exe")})), 0);
   PumpUntilIdle();
-  bool Found = false;
-  Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) { Found |= Item->Caption() == "d.exe"; });
-  EXPECT_TRUE(Found);
+  EXPECT_EQ(ItemCount(), Before + 1);
+  ASSERT_NE(XItem("d.exe"), nullptr);
+  EXPECT_TRUE(XItem("d.exe")->Focused());
+  // With the extension off the tree takes no files.
+  Form->Loading = true;
+  Get<TCheckBox>("chkShellExt")->SetChecked(false);
+  Form->Loading = false;
+  PostMessageA(XTree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Dir.File("e.exe")})), 0);
+  PumpUntilIdle();
+  EXPECT_EQ(XItem("e.exe"), nullptr);
+  // The static tree: static items without icons.
+  Get<TPageControl>("pgcMain")->SetActivePageIndex(0);
+  Form->pgcMainChange(Form);
+  Form->StaticMenu->GetItems()->GetItem(0)->Focus();
+  PumpUntilIdle();
+  PostMessageA(STree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Dir.File("s.exe"), Dir.File("t.exe")})), 0);
+  PumpUntilIdle();
+  std::vector<std::string> Static;
+  Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) {
+    if (Item->Application().rfind(Dir.File(""), 0) == 0) Static.push_back(Item->Caption());
+  });
+  EXPECT_EQ(Static, (std::vector<std::string>{"s.exe", "t.exe"}));
+  EXPECT_EQ(TreeTexts(STree()), ReadModel(Form->StaticMenu->Items()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dragging in the trees
+
+TEST_F(MenuPagesTest, DragsReorderMoveCopyOrAreRefused) {
+  struct TCase {
+    const char* Dragged;
+    const char* Over;  // a caption, or a category's type
+    bool Ctrl;
+    int Cursor;  // crNo: refused
+  };
+  const TCase Cases[] = {{"Inactive", "Picture", false, crExchange}, {"Inactive", "Picture", true, crExchange},
+                         {"Page", "txtfile", false, crArrow},         {"Picture", "Page", true, crCopy},
+                         {"Tools", "corvpagefile", true, crCopy},     {"One", "Tools", false, crNo},
+                         {"Picture", "txtfile", true, crNo},          {"Tools", "One", false, crNo}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Dragged) + " over " + C.Over + (C.Ctrl ? " with Ctrl" : ""));
+    delete Form;
+    Form = nullptr;
+    PumpUntilIdle();
+    Open();
+    TTreeView* Tree = Get<TTreeView>("tvXMenu");
+    FindItemNode(XItem("Tools"), Tree)->Expand(false);
+    PumpUntilIdle();
+    auto NodeOf = [&](const std::string& Name) {
+      TTreeItem* Item = XItem(Name);
+      if (!Item) Item = XCategory(Name);
+      return FindItemNode(Item, Tree);
+    };
+    TTreeItem* Dragged = XItem(C.Dragged);
+    TTreeItem* Over = XItem(C.Over);
+    TTreeItems* Target = Over ? Over->GetCollection() : nullptr;
+    const int OverIndex = Over ? Over->Index() : 0;
+    const auto Before = ReadModel(Form->DynamicMenu->Items());
+    const int DraggedChildren = Dragged->Items()->Count();
+    SetCtrl(C.Ctrl);
+    PressAndPull(NodeOf(C.Dragged));
+    ASSERT_TRUE(Tree->Dragging());
+    PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, LabelCenter(NodeOf(C.Over)));
+    EXPECT_EQ(GetCursor(), Screen->Cursors(C.Cursor));
+    if (C.Cursor == crExchange && !C.Ctrl) TWindowCapture(Form->Handle()).SavePng("app_submenu_drag");
+    PostToCapture(WM_LBUTTONUP, 0, Tree, LabelCenter(NodeOf(C.Over)));
+    SetCtrl(false);
+    EXPECT_FALSE(Tree->Dragging());
+    const auto After = ReadModel(Form->DynamicMenu->Items());
+    EXPECT_EQ(TreeTexts(XTree()), After);
+    if (C.Cursor == crNo) {
+      EXPECT_EQ(After, Before);
+    } else if (C.Cursor == crExchange) {
+      EXPECT_EQ(XItem(C.Dragged)->Index(), OverIndex);
+      EXPECT_EQ(After.size(), Before.size());
+    } else if (!C.Ctrl) {  // moved to the category's first place
+      EXPECT_EQ(XItem(C.Dragged)->GetCollection(), XCategory(C.Over)->Items());
+      EXPECT_EQ(XItem(C.Dragged)->Index(), 0);
+    } else {  // a copy, focused, at the place; the original stays
+      TTreeItems* Into = Target ? Target : XCategory(C.Over)->Items();
+      auto* Copy = Into->GetItem(OverIndex);
+      ASSERT_NE(Copy, Dragged);
+      EXPECT_EQ(static_cast<TDynamicMenuItem*>(Copy)->Caption(), C.Dragged);
+      EXPECT_TRUE(Copy->Focused());
+      EXPECT_EQ(Copy->Items()->Count(), DraggedChildren);
+      EXPECT_EQ(After.size(), Before.size() + 1 + DraggedChildren);
+    }
+  }
+}
+
+TEST_F(MenuPagesTest, DragHoverExpandsOverTheButtonNotOverTheLabel) {
+  Open();
+  TTreeView* Tree = Get<TTreeView>("tvXMenu");
+  TTreeNode* Tools = FindItemNode(XItem("Tools"), Tree);
+  Tools->Collapse(false);
+  PumpUntilIdle();
+  ASSERT_FALSE(Tools->Expanded());
+  PressAndPull(FindItemNode(XItem("Page"), Tree));
+  ASSERT_TRUE(Tree->Dragging());
+  PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, LabelCenter(Tools));
+  EXPECT_FALSE(Tools->Expanded());
+  // The expand button: left of the label, where the view's hit test says so.
+  const RECT Text = Tools->DisplayRect(true);
+  POINT Button{-1, (Text.top + Text.bottom) / 2};
+  for (int X = Text.left; X >= 0 && Button.x < 0; --X)
+    if (Tree->GetHitTestInfoAt(X, Button.y) & htOnButton) Button.x = X;
+  ASSERT_GE(Button.x, 0);
+  PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, Button);
+  EXPECT_TRUE(Tools->Expanded());
+  PostMessageA(GetCapture(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpUntilIdle();
+  EXPECT_FALSE(Tree->Dragging());
+  EXPECT_EQ(XItem("Page")->GetFileType()->Name(), "corvpagefile");
 }
 
 }  // namespace
