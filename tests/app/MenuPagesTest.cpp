@@ -30,6 +30,24 @@
 
 namespace {
 
+// A 16-by-16 .ico of one opaque colour (32 bits, all of the AND mask clear).
+void WriteIcon(const std::string& FileName, COLORREF Colour) {
+  const int Size = 16;
+  std::string Data;
+  auto Put = [&Data](uint32_t Value, int Bytes) {
+    for (int I = 0; I < Bytes; ++I) Data += static_cast<char>((Value >> (8 * I)) & 0xFF);
+  };
+  const uint32_t ImageBytes = 40 + Size * Size * 4 + Size * 4;
+  Put(0, 2), Put(1, 2), Put(1, 2);                                    // ICONDIR
+  Put(Size, 1), Put(Size, 1), Put(0, 1), Put(0, 1), Put(1, 2), Put(32, 2), Put(ImageBytes, 4), Put(22, 4);
+  Put(40, 4), Put(Size, 4), Put(Size * 2, 4), Put(1, 2), Put(32, 2);  // BITMAPINFOHEADER
+  for (int I = 0; I < 6; ++I) Put(0, 4);
+  const uint32_t Pixel = 0xFF000000u | (GetRValue(Colour) << 16) | (GetGValue(Colour) << 8) | GetBValue(Colour);
+  for (int I = 0; I < Size * Size; ++I) Put(Pixel, 4);
+  for (int I = 0; I < Size; ++I) Put(0, 4);
+  WriteBytes(FileName, Data);
+}
+
 std::string ModuleFolder() {
   char Path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, Path, MAX_PATH);
@@ -138,6 +156,8 @@ protected:
     TPNGObject Picture;
     Picture.SetPixels(16, 16, Pixels.data());
     Picture.SaveToFile(Png);
+    Ico = Dir.File("icon.ico");
+    WriteIcon(Ico, RGB(0, 0, 255));
     Caption = "Corvane page " + std::to_string(GetCurrentProcessId());
     WriteBytes(Ini(),
                "[Static Items]\r\nApplication0=notepad.exe\r\nParameters0=\"%1\"\r\nCaption0=" + Caption +
@@ -146,6 +166,7 @@ protected:
                    "[Dynamic Items]\r\n"
                    "Parent1=0\r\nCaption1=Tools\r\nChecked1=1\r\nFileType1=txtfile\r\nSubmenu1=1\r\n"
                    "Parent2=1\r\nApplication2=one.exe\r\nParameters2=\"%1\"\r\nCaption2=One\r\nChecked2=1\r\nFileType2=txtfile\r\n"
+                   "IconFile2=" + Ico + "\r\nIconIndex2=0\r\n"
                    "Parent3=1\r\nApplication3=two.exe\r\nParameters3=\"%1\"\r\nCaption3=Two\r\nChecked3=1\r\nFileType3=txtfile\r\n"
                    "Parent4=0\r\nIsSeparator4=1\r\nChecked4=1\r\nFileType4=txtfile\r\n"
                    "Parent5=0\r\nApplication5=off.exe\r\nParameters5=\"%1\"\r\nCaption5=Inactive\r\nChecked5=0\r\nFileType5=txtfile\r\n"
@@ -236,7 +257,7 @@ protected:
 
   TTempDir Dir;
   TfrmMain* Form = nullptr;
-  std::string Png, Caption;
+  std::string Png, Ico, Caption;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -307,8 +328,30 @@ TEST_F(MenuPagesTest, InactiveItemIsGreySubmenuBoldAndThePictureLeftOfItsText) {
   const RECT Text = Picture->DisplayRect(true);
   const int Mid = (Text.top + Text.bottom) / 2;
   EXPECT_EQ(Shot.ClientPixel(XTree(), Text.left - Tree->Indent() + 8, Mid), RGB(255, 0, 0));
-  EXPECT_NE(Shot.ClientPixel(XTree(), Text.left - Tree->Indent() + 8, (FindItemNode(XItem("One"), Tree)->DisplayRect(true).top + 2)),
+  EXPECT_NE(Shot.ClientPixel(XTree(), Text.left - Tree->Indent() + 8, (FindItemNode(XItem("Two"), Tree)->DisplayRect(true).top + 2)),
             RGB(255, 0, 0));
+  // The .ico's blue in front of its item's text, none in front of an item without icon.
+  const RECT OneText = Active->DisplayRect(true);
+  EXPECT_EQ(Shot.ClientPixel(XTree(), OneText.left - Tree->Indent() + 8, (OneText.top + OneText.bottom) / 2), RGB(0, 0, 255));
+  const RECT TwoText = FindItemNode(XItem("Two"), Tree)->DisplayRect(true);
+  EXPECT_NE(Shot.ClientPixel(XTree(), TwoText.left - Tree->Indent() + 8, (TwoText.top + TwoText.bottom) / 2), RGB(0, 0, 255));
+  // The submenu bold: its caption has more dark pixels than a plain item of the same caption.
+  TTreeNode* Submenu = FindItemNode(XItem("Tools"), Tree);
+  TTreeNode* Plain = FindItemNode(XItem("Two"), Tree);
+  XItem("Two")->SetCaption("Tools");
+  PumpUntilIdle();
+  const TWindowCapture Texts(Form->Handle());
+  auto Dark = [&](TTreeNode* Node) {
+    const RECT R = Node->DisplayRect(true);
+    int Count = 0;
+    for (int X = R.left; X < R.right + 8; ++X)
+      for (int Y = R.top; Y < R.bottom; ++Y) {
+        const COLORREF C = Texts.ClientPixel(XTree(), X, Y);
+        Count += GetRValue(C) + GetGValue(C) + GetBValue(C) < 200;
+      }
+    return Count;
+  };
+  EXPECT_GT(Dark(Submenu), Dark(Plain) + 5);
   // Selected, the inactive item takes the selection's colours.
   Focus(XItem("Inactive"));
   const TWindowCapture Selected(Form->Handle());
