@@ -893,6 +893,7 @@ TEST_F(MenuPagesTest, DragsReorderMoveCopyOrAreRefused) {
     Open();
     TTreeView* Tree = Get<TTreeView>("tvXMenu");
     FindItemNode(XItem("Tools"), Tree)->Expand(false);
+    Form->SetActiveControl(Tree);
     PumpUntilIdle();
     auto NodeOf = [&](const std::string& Name) {
       TTreeItem* Item = XItem(Name);
