@@ -6,11 +6,17 @@
 #include "application/DynamicCleanup.h"
 #include "application/Hints.h"
 #include "application/Loading.h"
+#include "application/MainPages.h"
+#include "controls/AdvTreeView.h"
+#include "controls/FileTypeView.h"
+#include "controls/ToolEdit.h"
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/Menus.h"
 #include "controls/GradientPanel.h"
+#include "controls/Hover.h"
+#include "controls/RXCtrls.h"
 #include "controls/MRUList.h"
 #include "controls/Placemnt.h"
 #include "model/CorvIniFile.h"
@@ -112,7 +118,8 @@ const TLayout& MainLayout() {
             {"TButton", "spbBugs", "GradientPanel5", 528, 6, 70, 22, alNone, TopRight,
              {{"Caption", "Registry Bugs !"}, {"Visible", "False"}, {"Hint", "Show registry bugs"}}, {}},
             {"TPageControl", "pgcMain", "", 0, 72, 620, 320, alClient, akLeftTop,
-             {{"Style", "tsFlatButtons"}, {"HotTrack", "True"}}, {{"OnChange", "pgcMainChange"}}},
+             {{"Style", "tsFlatButtons"}, {"HotTrack", "True"}},
+             {{"OnChange", "pgcMainChange"}, {"OnDragOver", "pgcMainDragOver"}}},
             {"TTabSheet", "tshtStaticMenus", "pgcMain", 0, 0, 612, 300, alClient, akLeftTop, {{"Caption", "Static Items"}},
              {{"OnShow", "tshtStaticMenusShow"}}},
             {"TTabSheet", "tshtActiveXMenus", "pgcMain", 0, 0, 612, 300, alClient, akLeftTop, {{"Caption", "Submenu Items"}},
@@ -120,7 +127,7 @@ const TLayout& MainLayout() {
             {"TGradientPanel", "GradientPanel6", "tshtActiveXMenus", 0, 0, 600, 28, alTop, akLeftTop,
              {{"Caption", ""}, {"BevelOuter", "bvNone"}, {"Gradient.StartColor", "$FF00000F"},
               {"Gradient.EndColor", "$FF000005"}, {"Gradient.FillType", "gtHorizontal"}}, {}},
-            {"TCheckBox", "chkShellExt", "GradientPanel6", 8, 5, 220, 17, alNone, akLeftTop,
+            {"TCheckBox", "chkShellExt", "GradientPanel6", 440, 5, 165, 17, alNone, TopRight,
              {{"Caption", "Enable &Dynamic Items"},
               {"Hint", "|ActiveX activating box\r\nThis enables or disables Corvane shell extension that provides support "
                        "for dynamic menu items in file object's context menus. \r\nNOTE: be sure to disable this feature "
@@ -162,6 +169,7 @@ const TLayout& MainLayout() {
       L.Components.push_back(std::move(C));
     }
     TfrmMain::AddStaticCleanupLayout(L);
+    AddMenuPagesLayout(L);
     return L;
   }();
   return Layout;
@@ -195,6 +203,11 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterComponentClass(TGradientPanel::StaticClassInfo());
   RegisterComponentClass(TFormStorage::StaticClassInfo());
   RegisterComponentClass(TMRUManager::StaticClassInfo());
+  RegisterComponentClass(THoverLabel::StaticClassInfo());
+  RegisterComponentClass(TRxSpeedButton::StaticClassInfo());
+  RegisterComponentClass(TAdvTreeView::StaticClassInfo());
+  RegisterComponentClass(TFilenameEdit::StaticClassInfo());
+  RegisterComponentClass(TFileTypeComboBox::StaticClassInfo());
   RegisterHandler(this, "FormCreate", &TfrmMain::FormCreate);
   RegisterHandler(this, "FormDestroy", &TfrmMain::FormDestroy);
   RegisterHandler(this, "FormCloseQuery", &TfrmMain::FormCloseQuery);
@@ -217,6 +230,8 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler(this, "actFileTypesRefreshExecute", &TfrmMain::actFileTypesRefreshExecute);
   RegisterHandler(this, "OnAlwaysEnabled", &TfrmMain::OnAlwaysEnabled);
   RegisterHandler(this, "pmHintPopup", &TfrmMain::pmHintPopup);
+  RegisterHandler(this, "pgcMainDragOver", &TfrmMain::pgcMainDragOver);
+  RegisterMenuPagesHandlers(this);
   RegisterHandler(this, "actAboutExecute", &TfrmMain::actAboutExecute);
   RegisterStaticCleanupHandlers();
   // The file-type list is made before the layout's OnCreate scans with it.
@@ -251,6 +266,7 @@ void TfrmMain::FormCreate(TObject*) {
   Find<TPageControl>(this, "pgcMain")->SetActivePageIndex(0);
   StaticMenu = new TStaticMenu(FileTypes->FileTypes());
   DynamicMenu = new TDynamicMenu(FileTypes->FileTypes());
+  SetupMenuPages();
   auto* pmHint = Find<TPopupMenu>(this, "pmHint");
   auto* QuickHint = new TMenuItem(this);
   QuickHint->SetName("miQuickHint");
@@ -265,6 +281,7 @@ void TfrmMain::FormCreate(TObject*) {
   ShowStatus("Ready to start");
   RecreateImageList(Find<TCustomImageList>(this, "ilRecentIcons"));
   Loading = false;
+  SetActiveControl(Find<TWinControl>(this, "tvMenu"));
   pgcMainChange(this);
   GetStaticItemsCleanup()->OnChange = [this](TObject* Sender) { OnCleanupModified(Sender); };
   InitCleanupPages();
@@ -275,6 +292,12 @@ void TfrmMain::FormCreate(TObject*) {
 void TfrmMain::FormDestroy(TObject*) {
   Application->OnHelp = nullptr;
   if (GetStaticItemsCleanup()->OnChange) GetStaticItemsCleanup()->OnChange = nullptr;
+  for (TCustomMenu* Menu : {static_cast<TCustomMenu*>(StaticMenu), static_cast<TCustomMenu*>(DynamicMenu)}) {
+    if (!Menu) continue;
+    Menu->OnChange = nullptr;
+    Menu->OnFocusChange = nullptr;
+    Menu->OnItemChange = nullptr;
+  }
   delete StaticMenu;
   StaticMenu = nullptr;
   delete DynamicMenu;
@@ -321,8 +344,12 @@ void TfrmMain::FormStorageRestorePlacement(TObject*) {
   if (!Ini) return;
   StaticMenu->LoadFromIni(*Ini, "Static Items");
   if (StaticMenu->ErrorLog()->Count() > 0) LogErrors("Static items error log:", *StaticMenu->ErrorLog());
+  if (TTreeNode* Selected = Find<TTreeView>(this, "tvMenu")->Selected()) Selected->MakeVisible();
   DynamicMenu->LoadFromIni(*Ini, "Dynamic Items");
   if (DynamicMenu->ErrorLog()->Count() > 0) LogErrors("Dynamic items error log:", *DynamicMenu->ErrorLog());
+  auto* XTree = Find<TTreeView>(this, "tvXMenu");
+  for (TTreeNode* Node = XTree->Items().GetFirstNode(); Node; Node = Node->GetNextSibling()) Node->Expand(true);
+  if (TTreeNode* Selected = XTree->Selected()) Selected->MakeVisible();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -489,6 +516,8 @@ void TfrmMain::pgcMainChange(TObject*) {
   Descr->SetCaption(PageDescription(Find<TPageControl>(this, "pgcMain")->ActivePageIndex()));
   UpdateActions();
 }
+
+void TfrmMain::pgcMainDragOver(TObject*, TObject*, int, int, TDragState, bool&) {}
 
 void TfrmMain::appeMainIdle(TObject*, bool&) {
   UpdateActions("Static");

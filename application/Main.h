@@ -7,6 +7,7 @@
 #include "classlib/gui/ActnList.h"
 #include "classlib/gui/Forms.h"
 #include "classlib/gui/ListView.h"
+#include "classlib/gui/TreeView.h"
 
 #include <memory>
 #include <string>
@@ -18,6 +19,9 @@ class TFileType;
 class TFormStorage;
 class TCheckBox;
 class TPopupMenu;
+class TTreeItem;
+class TTreeItems;
+struct TMenuTree;
 class TfrmDynamicCleanup;
 
 class TfrmMain : public TForm {
@@ -40,6 +44,7 @@ public:
   void appeMainIdle(TObject* Sender, bool& Done);
   void appeMainException(TObject* Sender, Exception& E);
   void pgcMainChange(TObject* Sender);
+  void pgcMainDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
   void TabSheet2Show(TObject* Sender);
   void tshtStaticMenusShow(TObject* Sender) {}
   void tshtActiveXMenusShow(TObject* Sender) {}
@@ -78,6 +83,74 @@ public:
   std::string IniFileName();
 
   TAction* Action(const std::string& Name);
+
+  // ---- "Static Items" page (MainStatic.cpp) ----
+  int StaticSyncDepth = 0;
+  bool StaticDropTargetShown = false;
+  TMenuTree StaticView();
+  void OnStaticTreeChange(TObject* Sender, TTreeItems* Collection, TTreeItem* Item);
+  void OnStaticFocusChange(TObject* Sender);
+  void OnStaticItemChange(TObject* Sender, TTreeItem* Item);
+  void tvMenuChange(TObject* Sender, TTreeNode* Node);
+  void tvMenuEditing(TObject* Sender, TTreeNode* Node, bool& AllowEdit);
+  void tvMenuEdited(TObject* Sender, TTreeNode* Node, std::string& S);
+  void tvMenuCollapsing(TObject* Sender, TTreeNode* Node, bool& Allow);
+  void tvMenuExpanding(TObject* Sender, TTreeNode* Node, bool& Allow);
+  void tvMenuMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void tvMenuMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void tvMenuStartDrag(TObject* Sender, TDragObject*& DragObject);
+  void tvMenuDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  void tvMenuDragDrop(TObject* Sender, TObject* Source, int X, int Y);
+  void tvMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                                    bool& PaintImages, bool& DefaultDraw);
+  void edApplicationChange(TObject* Sender);
+  void edApplicationAfterDialog(TObject* Sender, std::string& FileName, bool& Action);
+  void tvMenuFilesDrop(TObject* Sender, TStrings* FileList);
+  void edParametersChange(TObject* Sender);
+  void chkIncludeClick(TObject* Sender);
+  void cbFileTypeChange(TObject* Sender);
+  void HoverLabel1Click(TObject* Sender);
+  void AddStaticItem(const std::string& FileName = "");
+  void AddDroppedStaticFiles(TStrings* FileList);
+  void RefreshStaticDetails();
+
+  // ---- "Submenu Items" page (MainSubmenu.cpp) ----
+  int SyncDepth = 0;
+  bool DropTargetShown = false;
+  TMenuTree DynamicView();
+  void OnDynamicTreeChange(TObject* Sender, TTreeItems* Collection, TTreeItem* Item);
+  void OnDynamicFocusChange(TObject* Sender);
+  void OnDynamicItemChange(TObject* Sender, TTreeItem* Item);
+  void tvXMenuChange(TObject* Sender, TTreeNode* Node);
+  void tvXMenuEditing(TObject* Sender, TTreeNode* Node, bool& AllowEdit);
+  void tvXMenuEdited(TObject* Sender, TTreeNode* Node, std::string& S);
+  void tvXMenuCollapsing(TObject* Sender, TTreeNode* Node, bool& Allow);
+  void tvXMenuExpanding(TObject* Sender, TTreeNode* Node, bool& Allow);
+  void tvXMenuMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void tvXMenuStartDrag(TObject* Sender, TDragObject*& DragObject);
+  void tvXMenuDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  void tvXMenuDragDrop(TObject* Sender, TObject* Source, int X, int Y);
+  void tvXMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                                     bool& PaintImages, bool& DefaultDraw);
+  void edXApplicationChange(TObject* Sender);
+  void edXApplicationAfterDialog(TObject* Sender, std::string& FileName, bool& Action);
+  void tvXMenuFilesDrop(TObject* Sender, TStrings* FileList);
+  void edXParametersChange(TObject* Sender);
+  void edXMenuHintChange(TObject* Sender);
+  void chkXIncludeClick(TObject* Sender);
+  void cbXFileTypeChange(TObject* Sender);
+  void lblXMenuItemsClick(TObject* Sender);
+  void AddDynamicItem(const std::string& FileName = "");
+  void AddDynamicSubMenu();
+  void AddDynamicSeparator();
+  void AddDroppedDynamicFiles(TStrings* FileList);
+  void RefreshDynamicDetails();
+  void LoadMenuFile(const std::string& FileName, bool Modified);
+  void SaveMenuFile(const std::string& FileName);
+  void OpenMenuFile(const std::string& FileName);
+
+  // Both pages' shared parts (MainPages.cpp): the file-type boxes, the layouts and the actions.
+  void SetupMenuPages();
 
   // The cleanup pages and the registry-bugs window (MainCleanup.cpp).
   TfrmDynamicCleanup* frmDynamicCleanup = nullptr;

@@ -97,6 +97,10 @@ int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Fla
   return MessageBoxA(GetActiveWindow(), Text.c_str(), Caption.c_str(), Flags);
 }
 
+INT_PTR CallShellOpen(HWND Owner, const std::string& Operation, const std::string& FileName, int ShowCmd) {
+  return ShellOpen(Owner, Operation, FileName, ShowCmd);
+}
+
 TShellOpenProc SetShellOpenProc(TShellOpenProc Proc) {
   const TShellOpenProc Previous = ShellOpen;
   ShellOpen = Proc != nullptr ? Proc : DefaultShellOpen;

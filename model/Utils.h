@@ -35,6 +35,8 @@ void OpenLink(const std::string& Target);
 // The shell-open call behind OpenLink; answers what ShellExecuteA answers, as an integer.
 using TShellOpenProc = INT_PTR (*)(HWND Owner, const std::string& Operation, const std::string& FileName,
                                    int ShowCmd);
+// The shell-open call in use (the installed one, else ShellExecuteA).
+INT_PTR CallShellOpen(HWND Owner, const std::string& Operation, const std::string& FileName, int ShowCmd);
 // Installs Proc and returns the previous one; nullptr restores ShellExecuteA.
 TShellOpenProc SetShellOpenProc(TShellOpenProc Proc);
 

@@ -2,6 +2,7 @@
 #include "classlib/gui/ActnList.h"
 
 #include "classlib/gui/Forms.h"
+#include "classlib/gui/Menus.h"
 
 #include <algorithm>
 
@@ -210,7 +211,9 @@ TCustomForm* FormOf(TComponent* C) {
   return nullptr;
 }
 
-// The application's shortcut hook: a key-down against the actions of the focused form.
+// The application's shortcut hook: a key-down against the popup menus of the focused control and
+// its parents (so that the control's own commands win over like keys elsewhere on the form), then
+// against the actions of the focused form.
 bool ShortCutKey(MSG& Msg) {
   TWinControl* Target = FindOwningControl(Msg.hwnd);
   TCustomForm* Form = Target ? Target->ParentForm() : nullptr;
@@ -218,6 +221,8 @@ bool ShortCutKey(MSG& Msg) {
   if (!Form) return false;
   const TShortCut Key = ShortCut(static_cast<WORD>(Msg.wParam), KeyboardShift());
   if (Key == scNone) return false;
+  for (TControl* C = Target; C; C = C->Parent())
+    if (C->PopupMenu() && C->PopupMenu()->IsShortCut(Key)) return true;
   for (TCustomActionList* L : std::vector<TCustomActionList*>(LiveLists()))
     if (FormOf(L) == Form && L->IsShortCut(Key)) return true;
   return false;

@@ -277,6 +277,29 @@ void TMenuItem::Click() {
 
 TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(nullptr)) { FItems->FMenu = this; }
 
+namespace {
+
+TMenuItem* FindShortCutItem(TMenuItem* Parent, TShortCut Key) {
+  for (int I = 0; I < Parent->Count(); ++I) {
+    TMenuItem* Item = Parent->Items(I);
+    if (Item->ShortCut() == Key) return Item;
+    if (TMenuItem* Found = FindShortCutItem(Item, Key)) return Found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool TMenu::IsShortCut(TShortCut Key) {
+  if (Key == scNone) return false;
+  TMenuItem* Item = FindShortCutItem(FItems, Key);
+  if (!Item) return false;
+  if (Item->Action()) Item->Action()->Update();
+  if (Item->ShortCut() != Key || !Item->Enabled()) return false;
+  Item->Click();
+  return true;
+}
+
 TMenu::~TMenu() {
   SetImages(nullptr);
   delete FItems;

@@ -103,6 +103,9 @@ public:
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* Value);
   HMENU Handle() { return FItems->Handle(); }
+  // Runs the item (submenus searched too) whose shortcut is Key, when it is still enabled and
+  // keeps the key after its action's update; true when one ran.
+  bool IsShortCut(TShortCut Key);
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

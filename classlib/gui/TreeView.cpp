@@ -721,9 +721,28 @@ LRESULT TTreeView::CustomDraw(NMTVCUSTOMDRAW& Draw) {
 }
 
 void TTreeView::WndProc(TMessage& M) {
-  if (M.Msg == WM_RBUTTONDOWN)
-    FRClickNode = RightClickSelect ? GetNodeAt(static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))) : nullptr;
+  const int X = static_cast<short>(LOWORD(M.LParam)), Y = static_cast<short>(HIWORD(M.LParam));
+  if (M.Msg == WM_RBUTTONDOWN) FRClickNode = RightClickSelect ? GetNodeAt(X, Y) : nullptr;
+  if (M.Msg != WM_LBUTTONDOWN || !HandleAllocated()) {
+    TWinControl::WndProc(M);
+    return;
+  }
+  // Pressed on an item, the view waits in a loop of its own for a drag or the release and eats
+  // the release: the release at the pointer's place is passed on here, unless a drag began.
+  TVHITTESTINFO Hit{};
+  Hit.pt = {X, Y};
+  SendMessageA(FHandle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&Hit));
+  const bool Tracked = (Hit.flags & TVHT_ONITEM) && !(GetWindowLongPtrA(FHandle, GWL_STYLE) & TVS_DISABLEDRAGDROP);
+  FDragBegun = false;
   TWinControl::WndProc(M);
+  if (!Tracked || FDragBegun || !HandleAllocated()) return;
+  MSG Queued;
+  if (PeekMessageA(&Queued, FHandle, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return;
+  POINT P;
+  GetCursorPos(&P);
+  ::ScreenToClient(FHandle, &P);
+  TMessage Up{WM_LBUTTONUP, 0, MAKELPARAM(P.x, P.y), 0};
+  WndProc(Up);
 }
 
 void TTreeView::Notify(TMessage& M) {
@@ -777,6 +796,7 @@ void TTreeView::Notify(TMessage& M) {
       break;
     }
     case TVN_BEGINDRAGA: {
+      FDragBegun = true;
       if (DragMode != dmAutomatic) break;
       FDragNode = (Tree->itemNew.mask & TVIF_PARAM) ? reinterpret_cast<TTreeNode*>(Tree->itemNew.lParam)
                                                       : FItems.GetNode(Tree->itemNew.hItem);

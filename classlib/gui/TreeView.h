@@ -271,6 +271,7 @@ private:
   bool FInEdit = false;        // a label edit allowed by CanEdit runs
   HTREEITEM FVetoedCollapse = nullptr;
   TTreeNode* FRClickNode = nullptr;  // under the last right press, selected by its click
+  bool FDragBegun = false;           // the view began a drag during the current left press
   std::vector<TSavedNode> FSaved;
   TControlCanvas FCanvas;
   bool FCanvasFontChanged = false;

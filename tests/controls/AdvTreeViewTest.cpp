@@ -7,6 +7,7 @@
 #include "model/DynamicMenu.h"
 #include "model/StaticMenu.h"
 #include "tests/support/Gui.h"
+#include "tests/support/ShellDrop.h"
 #include "tests/support/TreeDrag.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,6 @@
 #include <vector>
 
 namespace {
-
-// A drop handle as the shell makes it: DROPFILES followed by the names, each ending in a zero,
-// and one more zero.
-HGLOBAL MakeDrop(const std::vector<std::string>& Names) {
-  std::string Block;
-  for (const std::string& N : Names) Block += N + '\0';
-  Block += '\0';
-  const HGLOBAL Handle = GlobalAlloc(GHND, sizeof(DROPFILES) + Block.size());
-  auto* Files = static_cast<DROPFILES*>(GlobalLock(Handle));
-  Files->pFiles = sizeof(DROPFILES);
-  Files->fWide = FALSE;
-  memcpy(reinterpret_cast<char*>(Files) + sizeof(DROPFILES), Block.data(), Block.size());
-  GlobalUnlock(Handle);
-  return Handle;
-}
 
 std::vector<std::string> Lines(const TStrings& List) {
   std::vector<std::string> Result;
@@ -113,7 +99,7 @@ TEST_F(AdvTreeViewTest, DropGivesOneEventWithThePathsWholeAndReleasesTheHandle) 
     ASSERT_NE(List, nullptr);
     List->OnChange = [Token](TObject*) {};
   };
-  const HGLOBAL Drop = MakeDrop(Names);
+  const HGLOBAL Drop = MakeShellDrop(Names);
   ASSERT_GT(GlobalSize(Drop), 0u);
   EXPECT_EQ(SendMessageA(Left->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(Drop), 0), 0);
   ASSERT_EQ(Seen.size(), 1u);
@@ -130,7 +116,7 @@ TEST_F(AdvTreeViewTest, ThrowingHandlerStillReleasesHandleAndListAndIsReported) 
     dynamic_cast<TStringList&>(*FileList).OnChange = [Token](TObject*) {};
     throw Exception("handler failed");
   };
-  const HGLOBAL Drop = MakeDrop({"C:\\a.txt"});
+  const HGLOBAL Drop = MakeShellDrop({"C:\\a.txt"});
   SendMessageA(Left->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(Drop), 0);
   EXPECT_EQ(Errors, std::vector<std::string>{"handler failed"});
   EXPECT_EQ(Token.use_count(), 1);
@@ -147,7 +133,7 @@ TEST_F(AdvTreeViewTest, DropOfNoFileFiresNothingAndReleasesTheHandle) {
     ++Asked;
     return 0u;
   };
-  const HGLOBAL Drop = MakeDrop({"C:\\ignored.txt"});
+  const HGLOBAL Drop = MakeShellDrop({"C:\\ignored.txt"});
   SendMessageA(Left->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(Drop), 0);
   Query = Shell;
   EXPECT_EQ(Asked, 1);

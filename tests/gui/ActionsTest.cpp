@@ -205,6 +205,28 @@ TEST_F(ActionsTest, ShortCutsRunTheirActionAndEatTheKey) {
   EXPECT_EQ(Executed.size(), 2u);
 }
 
+// Two actions with one key: the one in the focused control's popup menu runs, also when the
+// other comes first in the list and is disabled; a control without that menu gets the list's rule.
+TEST_F(ActionsTest, FocusedControlsPopupMenuTakesItsShortCutFirst) {
+  TAction* Other = NewAction("Other", ShortCut(VK_INSERT, 0));
+  Add->OnUpdate = [this](TObject*) { Add->SetEnabled(false); };
+  auto* Menu = new TPopupMenu(Form.get());
+  auto* Item = new TMenuItem(Form.get());
+  Item->SetAction(Other);
+  Menu->Items()->Add(Item);
+  Edit->SetPopupMenu(Menu);
+  ShowAndFocusEdit();
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_INSERT, 0);
+  PumpUntilIdle();
+  EXPECT_EQ(Executed, std::vector<std::string>{"Other"});
+  // Disabled in the menu: the key goes on to the form's actions, whose first match is disabled.
+  Other->OnUpdate = [Other](TObject*) { Other->SetEnabled(false); };
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_INSERT, 0);
+  PumpUntilIdle();
+  EXPECT_EQ(Executed, std::vector<std::string>{"Other"});
+  EXPECT_EQ(std::count(Keys.begin(), Keys.end(), VK_INSERT), 1);
+}
+
 TEST_F(ActionsTest, MenuItemTextsBreaksAndImages) {
   auto* Menu = new TPopupMenu(Form.get());
   const TShortCut Keys[] = {ShortCut(VK_INSERT, 0), ShortCut(VK_DELETE, 0), ShortCut(VK_F2, 0),

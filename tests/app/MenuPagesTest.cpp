@@ -1,0 +1,968 @@
+// The "Static Items" and "Submenu Items" pages in process: a fixture INI with two categories, a
+// submenu, a separator, an inactive item and an item with a PNG icon; the trees are read back
+// with TVM_GETITEM and driven with posted keys and mouse messages.
+#include "application/AppPaths.h"
+#include "application/Main.h"
+#include "classlib/core/PngImage.h"
+#include "classlib/core/SysUtils.h"
+#include "classlib/gui/ComCtrls.h"
+#include "classlib/gui/StdCtrls.h"
+#include "controls/AdvCursors.h"
+#include "controls/FileTypeView.h"
+#include "controls/NodeUtils.h"
+#include "model/CorvIniFile.h"
+#include "model/DynamicMenu.h"
+#include "model/StaticItemsCleanup.h"
+#include "model/StaticMenu.h"
+#include "model/Utils.h"
+#include "tests/support/Files.h"
+#include "tests/support/Gui.h"
+#include "tests/support/ShellDrop.h"
+#include "tests/support/TreeDrag.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <windowsx.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A 16-by-16 .ico of one opaque colour (32 bits, all of the AND mask clear).
+void WriteIcon(const std::string& FileName, COLORREF Colour) {
+  const int Size = 16;
+  std::string Data;
+  auto Put = [&Data](uint32_t Value, int Bytes) {
+    for (int I = 0; I < Bytes; ++I) Data += static_cast<char>((Value >> (8 * I)) & 0xFF);
+  };
+  const uint32_t ImageBytes = 40 + Size * Size * 4 + Size * 4;
+  Put(0, 2), Put(1, 2), Put(1, 2);                                    // ICONDIR
+  Put(Size, 1), Put(Size, 1), Put(0, 1), Put(0, 1), Put(1, 2), Put(32, 2), Put(ImageBytes, 4), Put(22, 4);
+  Put(40, 4), Put(Size, 4), Put(Size * 2, 4), Put(1, 2), Put(32, 2);  // BITMAPINFOHEADER
+  for (int I = 0; I < 6; ++I) Put(0, 4);
+  const uint32_t Pixel = 0xFF000000u | (GetRValue(Colour) << 16) | (GetGValue(Colour) << 8) | GetBValue(Colour);
+  for (int I = 0; I < Size * Size; ++I) Put(Pixel, 4);
+  for (int I = 0; I < Size; ++I) Put(0, 4);
+  WriteBytes(FileName, Data);
+}
+
+std::string ModuleFolder() {
+  char Path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, Path, MAX_PATH);
+  return ExtractFilePath(Path);
+}
+
+void SetKeyValue(HKEY Root, const std::string& Path, const std::string& Value) {
+  HKEY Key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(Root, Path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Key, nullptr), ERROR_SUCCESS);
+  RegSetValueExA(Key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(Value.c_str()), static_cast<DWORD>(Value.size() + 1));
+  RegCloseKey(Key);
+}
+
+class TPageFileType : public ::testing::Environment {
+public:
+  void SetUp() override {
+    SetKeyValue(HKEY_CLASSES_ROOT, ".corvpage", "corvpagefile");
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvpagefile", "Corvane page file");
+    // The text files' type, named by its extension as Windows has it.
+    HKEY Key = nullptr;
+    MadeTxt = RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &Key) != ERROR_SUCCESS;
+    if (Key) RegCloseKey(Key);
+    if (MadeTxt) SetKeyValue(HKEY_CLASSES_ROOT, ".txt", "txtfile");
+  }
+  void TearDown() override {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".corvpage");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "corvpagefile");
+    if (MadeTxt) RegDeleteTreeA(HKEY_CLASSES_ROOT, ".txt");
+  }
+  bool MadeTxt = false;
+};
+const auto* const PageFileType = ::testing::AddGlobalTestEnvironment(new TPageFileType);
+
+// One node as the view holds it.
+struct TViewNode {
+  HTREEITEM Id;
+  std::string Text;
+  int Image;
+  bool Expanded, Selected;
+  LPARAM Param;
+};
+
+TViewNode ReadNode(HWND Tree, HTREEITEM Item) {
+  char Text[260] = {};
+  TVITEMA I{};
+  I.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_STATE | TVIF_PARAM;
+  I.hItem = Item;
+  I.pszText = Text;
+  I.cchTextMax = sizeof(Text);
+  I.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
+  SendMessageA(Tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&I));
+  return {Item, Text, I.iImage, (I.state & TVIS_EXPANDED) != 0, (I.state & TVIS_SELECTED) != 0, I.lParam};
+}
+
+HTREEITEM Next(HWND Tree, HTREEITEM Item, UINT Code) {
+  return reinterpret_cast<HTREEITEM>(SendMessageA(Tree, TVM_GETNEXTITEM, Code, reinterpret_cast<LPARAM>(Item)));
+}
+
+// Every node in depth-first order, with its depth.
+std::vector<std::pair<int, TViewNode>> ReadTree(HWND Tree) {
+  std::vector<std::pair<int, TViewNode>> Result;
+  std::function<void(HTREEITEM, int)> Walk = [&](HTREEITEM Item, int Depth) {
+    for (; Item; Item = Next(Tree, Item, TVGN_NEXT)) {
+      Result.push_back({Depth, ReadNode(Tree, Item)});
+      Walk(Next(Tree, Item, TVGN_CHILD), Depth + 1);
+    }
+  };
+  Walk(Next(Tree, nullptr, TVGN_ROOT), 0);
+  return Result;
+}
+
+// The model in the same order: depth and text.
+std::vector<std::pair<int, std::string>> ReadModel(TTreeItems* Items) {
+  std::vector<std::pair<int, std::string>> Result;
+  std::function<void(TTreeItems*, int)> Walk = [&](TTreeItems* C, int Depth) {
+    for (int I = 0; I < C->Count(); ++I) {
+      TTreeItem* Item = C->GetItem(I);
+      if (auto* Category = dynamic_cast<TCustomFileTypeCategory*>(Item))
+        Result.push_back({Depth, Category->GetFileTypeCaption()});
+      else
+        Result.push_back({Depth, dynamic_cast<TCustomMenuItem*>(Item)->Caption()});
+      Walk(Item->Items(), Depth + 1);
+    }
+  };
+  Walk(Items, 0);
+  return Result;
+}
+
+std::vector<std::pair<int, std::string>> TreeTexts(HWND Tree) {
+  std::vector<std::pair<int, std::string>> Result;
+  for (const auto& [Depth, Node] : ReadTree(Tree)) Result.push_back({Depth, Node.Text});
+  return Result;
+}
+
+class MenuPagesTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RequireDisplay();
+    ASSERT_TRUE(Dir.Valid());
+    SetProgramFolder(Dir.File(""));
+    ASSERT_TRUE(CopyFileA((ModuleFolder() + "helpers_regserver_good.dll").c_str(), Dir.File("Vellisk.DLL").c_str(), FALSE));
+    Application->SetTitle(ProductTitle);
+    GetStaticItemsCleanup()->Reset();
+    Png = Dir.File("icon.png");
+    std::vector<uint32_t> Pixels(16 * 16, 0xFFFF0000u);  // opaque red
+    TPNGObject Picture;
+    Picture.SetPixels(16, 16, Pixels.data());
+    Picture.SaveToFile(Png);
+    Ico = Dir.File("icon.ico");
+    WriteIcon(Ico, RGB(0, 0, 255));
+    Caption = "Corvane page " + std::to_string(GetCurrentProcessId());
+    WriteBytes(Ini(),
+               "[Static Items]\r\nApplication0=notepad.exe\r\nParameters0=\"%1\"\r\nCaption0=" + Caption +
+                   "\r\nChecked0=1\r\nFileType0=corvpagefile\r\nApplication1=write.exe\r\nParameters1=\"%1\"\r\nCaption1=" +
+                   Caption + " off\r\nChecked1=0\r\nFileType1=corvpagefile\r\nCount=2\r\n"
+                   "[Dynamic Items]\r\n"
+                   "Parent1=0\r\nCaption1=Tools\r\nChecked1=1\r\nFileType1=txtfile\r\nSubmenu1=1\r\n"
+                   "Parent2=1\r\nApplication2=one.exe\r\nParameters2=\"%1\"\r\nCaption2=One\r\nChecked2=1\r\nFileType2=txtfile\r\n"
+                   "IconFile2=" + Ico + "\r\nIconIndex2=0\r\n"
+                   "Parent3=1\r\nApplication3=two.exe\r\nParameters3=\"%1\"\r\nCaption3=Two\r\nChecked3=1\r\nFileType3=txtfile\r\n"
+                   "Parent4=0\r\nIsSeparator4=1\r\nChecked4=1\r\nFileType4=txtfile\r\n"
+                   "Parent5=0\r\nApplication5=off.exe\r\nParameters5=\"%1\"\r\nCaption5=Inactive\r\nChecked5=0\r\nFileType5=txtfile\r\n"
+                   "Parent6=0\r\nApplication6=pic.exe\r\nParameters6=\"%1\"\r\nCaption6=Picture\r\nHint6=A hint\r\nIconFile6=" +
+                   Png + "\r\nIconIndex6=0\r\nChecked6=1\r\nFileType6=txtfile\r\n"
+                   "Parent7=0\r\nApplication7=page.exe\r\nParameters7=\"%1\"\r\nCaption7=Page\r\nChecked7=1\r\nFileType7=corvpagefile\r\n"
+                   "Count=7\r\n");
+  }
+  void TearDown() override {
+    delete Form;
+    Form = nullptr;
+    PumpUntilIdle(10, 500);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ("corvpagefile\\shell\\" + Caption + " (*)").c_str());
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ("corvpagefile\\shell\\" + Caption + " off (*)").c_str());
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "corvpagefile\\shell");
+    GetStaticItemsCleanup()->Reset();
+    SetProgramFolder("");
+  }
+  std::string Ini() const { return Dir.File("Corvane.ini"); }
+  void Open(int Page = 1) {
+    TMessageBoxAnswerer NoBox;  // the fixture loads without errors: any box fails
+    Form = new TfrmMain(Application);
+    Form->Show();
+    PumpUntilIdle();
+    if (FileExists(Dir.File("log.txt"))) ADD_FAILURE() << FileBytesOr(Dir.File("log.txt"), "");
+    Form->Loading = true;
+    Get<TCheckBox>("chkShellExt")->SetChecked(true);  // the box without registering
+    Form->Loading = false;
+    Get<TPageControl>("pgcMain")->SetActivePageIndex(Page);
+    Form->pgcMainChange(Form);
+    PumpUntilIdle();
+  }
+  template <class T>
+  T* Get(const std::string& Name) {
+    return FindByName<T>(Form, Name);
+  }
+  HWND XTree() { return Get<TTreeView>("tvXMenu")->Handle(); }
+  HWND STree() { return Get<TTreeView>("tvMenu")->Handle(); }
+  TDynamicMenuItem* XItem(const std::string& Caption) {
+    TDynamicMenuItem* Found = nullptr;
+    std::function<void(TTreeItems*)> Walk = [&](TTreeItems* C) {
+      for (int I = 0; I < C->Count(); ++I) {
+        if (auto* Item = dynamic_cast<TDynamicMenuItem*>(C->GetItem(I)); Item && Item->Caption() == Caption) Found = Item;
+        Walk(C->GetItem(I)->Items());
+      }
+    };
+    Walk(Form->DynamicMenu->Items());
+    return Found;
+  }
+  TCustomFileTypeCategory* XCategory(const std::string& Type) {
+    TTreeItems* Root = Form->DynamicMenu->Items();
+    for (int I = 0; I < Root->Count(); ++I) {
+      auto* C = dynamic_cast<TCustomFileTypeCategory*>(Root->GetItem(I));
+      if (C && C->GetFileType() && C->GetFileType()->Name() == Type) return C;
+    }
+    return nullptr;
+  }
+  void Focus(TTreeItem* Item) {
+    ASSERT_NE(Item, nullptr);
+    Item->Focus();
+    PumpUntilIdle();
+  }
+  void PostKey(HWND Wnd, WORD Key, bool Ctrl = false) {
+    if (Ctrl) {
+      BYTE State[256] = {};
+      GetKeyboardState(State);
+      State[VK_CONTROL] = 0x80;
+      SetKeyboardState(State);
+    }
+    PostMessageA(Wnd, WM_KEYDOWN, Key, 1);
+    PostMessageA(Wnd, WM_KEYUP, Key, 0xC0000001);
+    PumpUntilIdle();
+    if (Ctrl) {
+      BYTE State[256] = {};
+      GetKeyboardState(State);
+      State[VK_CONTROL] = 0;
+      SetKeyboardState(State);
+    }
+  }
+  void SetCtrl(bool Down) {
+    BYTE State[256] = {};
+    GetKeyboardState(State);
+    State[VK_CONTROL] = Down ? 0x80 : 0;
+    SetKeyboardState(State);
+  }
+  bool ApplyEnabled() { return Get<TButton>("btnApply")->Enabled(); }
+  int ItemCount() { return static_cast<int>(ReadModel(Form->DynamicMenu->Items()).size()); }
+
+  TTempDir Dir;
+  TfrmMain* Form = nullptr;
+  std::string Png, Ico, Caption;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The trees after start-up
+
+TEST_F(MenuPagesTest, TreesShowTheFixtureAndNothingIsModified) {
+  Open();
+  EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
+  EXPECT_EQ(TreeTexts(STree()), ReadModel(Form->StaticMenu->Items()));
+  const auto Nodes = ReadTree(XTree());
+  ASSERT_FALSE(Nodes.empty());
+  // Categories: the type's description and its position in the file-type list as image.
+  TFileTypes* Types = Form->FileTypes->FileTypes();
+  for (const auto& [Depth, Node] : Nodes) {
+    auto* Item = reinterpret_cast<TTreeNode*>(Node.Param);
+    auto* Category = dynamic_cast<TCustomFileTypeCategory*>(static_cast<TTreeItem*>(Item->Data()));
+    if (Depth == 0) {
+      ASSERT_NE(Category, nullptr);
+      EXPECT_EQ(Node.Text, Types->FindByName(Category->GetFileType()->Name())->Description());
+      EXPECT_EQ(Node.Image, Category->GetFileType()->Index());
+    }
+    // Expansion is the model's (every level expanded at load).
+    auto* Model = static_cast<TTreeItem*>(Item->Data());
+    if (Model->HasChildren()) {
+      EXPECT_TRUE(Node.Expanded) << Node.Text;
+    }
+    EXPECT_EQ(Node.Expanded && Model->HasChildren(), Model->Expanded() && Model->HasChildren()) << Node.Text;
+  }
+  EXPECT_FALSE(Form->DynamicMenu->Modified());
+  EXPECT_FALSE(Form->StaticMenu->Modified());
+  EXPECT_FALSE(ApplyEnabled());
+  // Clicking through the nodes changes nothing.
+  for (const auto& [Depth, Node] : Nodes) {
+    SendMessageA(XTree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(Node.Id));
+    PumpUntilIdle(10);
+  }
+  EXPECT_FALSE(Form->DynamicMenu->Modified());
+  EXPECT_FALSE(ApplyEnabled());
+  TWindowCapture(Form->Handle()).SavePng("app_submenu_page");
+  Get<TPageControl>("pgcMain")->SetActivePageIndex(0);
+  Form->pgcMainChange(Form);
+  PumpUntilIdle();
+  TWindowCapture(Form->Handle()).SavePng("app_static_page");
+}
+
+TEST_F(MenuPagesTest, InactiveItemIsGreySubmenuBoldAndThePictureLeftOfItsText) {
+  Open();
+  Focus(XItem("Page"));
+  TTreeView* Tree = Get<TTreeView>("tvXMenu");
+  TTreeNode* Inactive = FindItemNode(XItem("Inactive"), Tree);
+  TTreeNode* Active = FindItemNode(XItem("One"), Tree);
+  TTreeNode* Picture = FindItemNode(XItem("Picture"), Tree);
+  ASSERT_TRUE(Inactive && Active && Picture);
+  const TWindowCapture Shot(Form->Handle());
+  auto Colours = [&](TTreeNode* Node) {
+    const RECT R = Node->DisplayRect(true);
+    std::vector<COLORREF> Result;
+    for (int X = R.left; X < R.right; ++X)
+      for (int Y = R.top; Y < R.bottom; ++Y) Result.push_back(Shot.ClientPixel(XTree(), X, Y));
+    return Result;
+  };
+  auto Has = [](const std::vector<COLORREF>& Pixels, COLORREF C) {
+    return std::find(Pixels.begin(), Pixels.end(), C) != Pixels.end();
+  };
+  EXPECT_TRUE(Has(Colours(Inactive), GetSysColor(COLOR_GRAYTEXT)));
+  EXPECT_FALSE(Has(Colours(Active), GetSysColor(COLOR_GRAYTEXT)));
+  // The PNG's red left of the text, inside the indent.
+  const RECT Text = Picture->DisplayRect(true);
+  const int Mid = (Text.top + Text.bottom) / 2;
+  EXPECT_EQ(Shot.ClientPixel(XTree(), Text.left - Tree->Indent() + 8, Mid), RGB(255, 0, 0));
+  EXPECT_NE(Shot.ClientPixel(XTree(), Text.left - Tree->Indent() + 8, (FindItemNode(XItem("Two"), Tree)->DisplayRect(true).top + 2)),
+            RGB(255, 0, 0));
+  // The .ico's blue in front of its item's text, none in front of an item without icon.
+  const RECT OneText = Active->DisplayRect(true);
+  EXPECT_EQ(Shot.ClientPixel(XTree(), OneText.left - Tree->Indent() + 8, (OneText.top + OneText.bottom) / 2), RGB(0, 0, 255));
+  const RECT TwoText = FindItemNode(XItem("Two"), Tree)->DisplayRect(true);
+  EXPECT_NE(Shot.ClientPixel(XTree(), TwoText.left - Tree->Indent() + 8, (TwoText.top + TwoText.bottom) / 2), RGB(0, 0, 255));
+  // The submenu bold: its caption has more dark pixels than a plain item of the same caption.
+  TTreeNode* Submenu = FindItemNode(XItem("Tools"), Tree);
+  TTreeNode* Plain = FindItemNode(XItem("Two"), Tree);
+  XItem("Two")->SetCaption("Tools");
+  PumpUntilIdle();
+  const TWindowCapture Texts(Form->Handle());
+  auto Dark = [&](TTreeNode* Node) {
+    const RECT R = Node->DisplayRect(true);
+    int Count = 0;
+    for (int X = R.left; X < R.right + 8; ++X)
+      for (int Y = R.top; Y < R.bottom; ++Y) {
+        const COLORREF C = Texts.ClientPixel(XTree(), X, Y);
+        Count += GetRValue(C) + GetGValue(C) + GetBValue(C) < 200;
+      }
+    return Count;
+  };
+  EXPECT_GT(Dark(Submenu), Dark(Plain) + 5);
+  // Selected, the inactive item takes the selection's colours.
+  Focus(XItem("Inactive"));
+  const TWindowCapture Selected(Form->Handle());
+  const RECT R = Inactive->DisplayRect(true);
+  bool Grey = false;
+  for (int X = R.left; X < R.right; ++X)
+    for (int Y = R.top; Y < R.bottom; ++Y) Grey |= Selected.ClientPixel(XTree(), X, Y) == GetSysColor(COLOR_GRAYTEXT);
+  EXPECT_FALSE(Grey);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mirroring without full rebuilds
+
+TEST_F(MenuPagesTest, EditsThroughTheModelKeepTheNodesOutsideTheChangedCollections) {
+  Open();
+  TDynamicSubMenu* Tools = dynamic_cast<TDynamicSubMenu*>(XItem("Tools"));
+  ASSERT_NE(Tools, nullptr);
+  Tools->SetExpanded(false);
+  FindItemNode(Tools, Get<TTreeView>("tvXMenu"))->Collapse(false);
+  Focus(XItem("Page"));
+  TTreeView* Tree = Get<TTreeView>("tvXMenu");
+  auto IdOf = [&](const std::string& Caption) { return FindItemNode(XItem(Caption), Tree)->ItemId(); };
+  const HTREEITEM Page = IdOf("Page"), Picture = IdOf("Picture"), ToolsNode = IdOf("Tools");
+  struct TStep {
+    const char* Name;
+    std::function<void()> Edit;
+  };
+  const TStep Steps[] = {
+      {"add inside the collapsed submenu", [&] { Tools->GetItems()->AddItem()->SetCaption("Three"); }},
+      {"rename", [&] { XItem("Three")->SetCaption("Drei"); }},
+      {"reorder", [&] { XItem("Drei")->SetIndex(0); }},
+      {"move to the other category", [&] { XItem("Drei")->MoveTo(XCategory("corvpagefile"), 0, true); }},
+      {"delete", [&] { delete XItem("Drei"); }},
+  };
+  for (const TStep& S : Steps) {
+    SCOPED_TRACE(S.Name);
+    S.Edit();
+    PumpUntilIdle(10);
+    EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
+    EXPECT_EQ(IdOf("Picture"), Picture);
+    EXPECT_EQ(IdOf("Tools"), ToolsNode);
+    EXPECT_TRUE(ReadNode(XTree(), IdOf("Page")).Selected || IdOf("Page") != Page);
+    EXPECT_FALSE(ReadNode(XTree(), ToolsNode).Expanded);
+  }
+  EXPECT_EQ(IdOf("Page"), Page == IdOf("Page") ? Page : IdOf("Page"));
+  EXPECT_TRUE(ReadNode(XTree(), IdOf("Page")).Selected);
+}
+
+TEST_F(MenuPagesTest, ChoosingATypeWithoutCategoryMakesItsNodeWithTheItemSelected) {
+  Open();
+  TDynamicMenuItem* Item = XItem("Inactive");
+  Focus(Item);
+  auto* Box = Get<TFileTypeComboBox>("cbXFileType");
+  // Any type without a category will do: the first one that has none.
+  TFileTypes* Types = Form->FileTypes->FileTypes();
+  TFileType* Type = nullptr;
+  for (int I = 0; !Type && I < Types->Count(); ++I)
+    if (!Form->DynamicMenu->GetItems()->HasCategory(Types->GetItem(I))) Type = Types->GetItem(I);
+  ASSERT_NE(Type, nullptr);
+  // The user's way: open the drop-down, go to the type's row, Enter.
+  Box->DoClick();
+  PumpUntilIdle();
+  ASSERT_TRUE(Box->PopupVisible());
+  TPopupListView* Rows = Box->DropDown()->ListView();
+  for (int I = 0; I < Rows->Items()->Count(); ++I)
+    if (Rows->Items()->Item(I)->Data() == Type) Rows->SetItemFocused(Rows->Items()->Item(I));
+  PostKey(Rows->Handle(), VK_RETURN);
+  EXPECT_FALSE(Box->PopupVisible());
+  EXPECT_EQ(Box->GetFileType(), Type);
+  EXPECT_EQ(Item->GetFileType(), Type);
+  EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
+  TTreeNode* Node = FindItemNode(Item, Get<TTreeView>("tvXMenu"));
+  ASSERT_NE(Node, nullptr);
+  EXPECT_TRUE(Node->Selected());
+  EXPECT_EQ(Node->Parent()->Index(), Item->GetCategory()->Index());
+  for (const auto& [Depth, N] : ReadTree(XTree())) {
+    auto* Model = static_cast<TTreeItem*>(reinterpret_cast<TTreeNode*>(N.Param)->Data());
+    if (Model->HasChildren()) {
+      EXPECT_EQ(N.Expanded, Model->Expanded()) << N.Text;
+    }
+  }
+}
+
+TEST_F(MenuPagesTest, F2TypingAndEnterRenameEscLeavesIt) {
+  Open();
+  Focus(XItem("Page"));
+  Form->SetActiveControl(Get<TTreeView>("tvXMenu"));
+  PumpUntilIdle();
+  for (const bool Accept : {false, true}) {
+    PostKey(XTree(), VK_F2);
+    const HWND Edit = reinterpret_cast<HWND>(SendMessageA(XTree(), TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(Edit, nullptr);
+    SetWindowTextA(Edit, "Renamed");
+    if (!Accept) TWindowCapture(Form->Handle()).SavePng("app_submenu_caption_edited");
+    PostKey(Edit, Accept ? VK_RETURN : VK_ESCAPE);
+    EXPECT_EQ(XItem("Page") == nullptr, Accept);
+    EXPECT_EQ(XItem("Renamed") != nullptr, Accept);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Details
+
+TEST_F(MenuPagesTest, DetailsFollowTheFocusedEntry) {
+  Open();
+  struct TCase {
+    const char* Caption;  // "" for the txtfile category
+    bool Panel, Application, Hint;
+  };
+  const TCase Cases[] = {{"Picture", true, true, true},
+                         {"Tools", true, false, true},
+                         {"", false, false, false}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(*C.Caption ? C.Caption : "category");
+    if (*C.Caption)
+      Focus(XItem(C.Caption));
+    else
+      Focus(XCategory("txtfile"));
+    EXPECT_EQ(Get<TControl>("pnlDynamicDetails")->Enabled(), C.Panel);
+    EXPECT_EQ(Get<TControl>("edXApplication")->Enabled(), C.Application);
+    EXPECT_EQ(Get<TControl>("edXParameters")->Enabled(), C.Application);
+    EXPECT_EQ(Get<TControl>("edXMenuHint")->Enabled(), C.Hint);
+    const std::string Application = C.Application ? XItem(C.Caption)->Application() : "";
+    EXPECT_EQ(Get<TControl>("edXApplication")->Text(), Application);
+    EXPECT_EQ(Get<TControl>("edXFileType")->Text(), C.Panel ? "Key: \"txtfile\"" : "");
+    EXPECT_EQ(Get<TControl>("memXFileExtensions")->Text(), C.Panel ? "Extensions: .txt" : "");
+  }
+  // The separator: also the hint disabled and empty.
+  TTreeItems* Txt = XCategory("txtfile")->Items();
+  TDynamicMenuItem* Separator = nullptr;
+  for (int I = 0; I < Txt->Count(); ++I)
+    if (auto* Item = dynamic_cast<TDynamicMenuItem*>(Txt->GetItem(I)); Item && Item->IsSeparator()) Separator = Item;
+  Focus(Separator);
+  EXPECT_FALSE(Get<TControl>("edXMenuHint")->Enabled());
+  EXPECT_EQ(Get<TControl>("edXMenuHint")->Text(), "");
+  EXPECT_EQ(Get<TCustomEdit>("edXMenuHint")->MaxLength(), 80);
+  EXPECT_FALSE(Form->DynamicMenu->Modified());
+  // Edits reach the model.
+  Focus(XItem("Picture"));
+  Get<TControl>("edXParameters")->SetText("/p \"%1\"");
+  Get<TControl>("edXMenuHint")->SetText("Other hint");
+  PumpUntilIdle();
+  EXPECT_EQ(XItem("Picture")->Parameters(), "/p \"%1\"");
+  EXPECT_EQ(XItem("Picture")->Hint(), "Other hint");
+  EXPECT_TRUE(ApplyEnabled());
+  // The static page's key field reads the same way.
+  Form->StaticMenu->GetItems()->GetItem(0)->Items()->GetItem(0)->Focus();
+  PumpUntilIdle();
+  EXPECT_EQ(Get<TControl>("edFileType")->Text(), "Key: \"corvpagefile\"");
+  EXPECT_EQ(Get<TControl>("memFileExtensions")->Text(), "Extensions: .corvpage");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+TEST_F(MenuPagesTest, DeleteAsksAndCancelKeepsTheItem) {
+  Open();
+  for (const int Answer : {IDCANCEL, IDOK}) {
+    Focus(XItem("Page"));
+    TMessageBoxAnswerer Boxes;
+    Boxes.Expect("Corvane 2007", "Delete menu item?", Answer);
+    Form->SetActiveControl(Get<TTreeView>("tvXMenu"));
+    PostKey(XTree(), VK_DELETE);
+    EXPECT_EQ(XItem("Page") == nullptr, Answer == IDOK);
+  }
+  // A category cannot be deleted, renamed or dragged.
+  Focus(XCategory("txtfile"));
+  PumpUntilIdle();
+  EXPECT_FALSE(Form->Action("actXDel")->Enabled());
+  EXPECT_FALSE(Form->Action("actXRename")->Enabled());
+}
+
+TEST_F(MenuPagesTest, ShortcutsStepAsideWhileACaptionIsEdited) {
+  Open();
+  Focus(XItem("Picture"));
+  const int Index = XItem("Picture")->Index();
+  ASSERT_GE(Index, 1);
+  Form->SetActiveControl(Get<TTreeView>("tvXMenu"));
+  PumpUntilIdle();
+  ASSERT_TRUE(Get<TTreeView>("tvXMenu")->Selected()->EditText());
+  PumpUntilIdle();
+  const HWND Edit = reinterpret_cast<HWND>(SendMessageA(XTree(), TVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(Edit, nullptr);
+  SendMessageA(Edit, EM_SETSEL, 0, 0);
+  const int Before = ItemCount();
+  TMessageBoxAnswerer Boxes;  // any box fails the test
+  PostKey(Edit, VK_DELETE);
+  char Text[64] = {};
+  GetWindowTextA(Edit, Text, sizeof(Text));
+  EXPECT_STREQ(Text, "icture");
+  for (WORD Key : {WORD(VK_DELETE), WORD(VK_INSERT), WORD(VK_F2)}) PostKey(Edit, Key);
+  PostKey(Edit, 'F', true);
+  PostKey(Edit, VK_UP, true);
+  EXPECT_EQ(ItemCount(), Before);
+  EXPECT_EQ(Boxes.Seen(), 0);
+  PostKey(Edit, VK_ESCAPE);
+  EXPECT_EQ(XItem("Picture")->Index(), Index);
+  // The same with the parameters field focused.
+  Form->SetActiveControl(Get<TWinControl>("edXParameters"));
+  PumpUntilIdle();
+  const HWND Parameters = Get<TWinControl>("edXParameters")->Handle();
+  for (WORD Key : {WORD(VK_DELETE), WORD(VK_INSERT), WORD(VK_F2)}) PostKey(Parameters, Key);
+  PostKey(Parameters, VK_UP, true);
+  EXPECT_EQ(ItemCount(), Before);
+  EXPECT_EQ(Boxes.Seen(), 0);
+  EXPECT_EQ(XItem("Picture")->Index(), Index);
+  Form->SetActiveControl(Get<TTreeView>("tvXMenu"));
+  PumpUntilIdle();
+  // Without editing: Ctrl+Up moves the item.
+  PostKey(XTree(), VK_UP, true);
+  EXPECT_EQ(XItem("Picture")->Index(), Index - 1);
+}
+
+TEST_F(MenuPagesTest, UpDownAndSortStates) {
+  Open();
+  TTreeItems* Txt = XCategory("txtfile")->Items();
+  Focus(Txt->GetItem(0));
+  EXPECT_FALSE(Form->Action("actXUp")->Enabled());
+  EXPECT_TRUE(Form->Action("actXDown")->Enabled());
+  Focus(Txt->GetItem(Txt->Count() - 1));
+  EXPECT_TRUE(Form->Action("actXUp")->Enabled());
+  EXPECT_FALSE(Form->Action("actXDown")->Enabled());
+  // Sort orders the level as the model sorts it.
+  TDynamicMenu Expected(Form->FileTypes->FileTypes());
+  {
+    TCorvIniFile IniFile(Ini());
+    Expected.LoadFromIni(IniFile, "Dynamic Items");
+  }
+  for (int I = 0; I < Expected.Items()->Count(); ++I)
+    if (auto* C = dynamic_cast<TCustomFileTypeCategory*>(Expected.Items()->GetItem(I)); C->GetFileType()->Name() == "txtfile")
+      C->Items()->Sort();
+  Form->Action("actXSort")->Execute();
+  PumpUntilIdle();
+  EXPECT_EQ(ReadModel(Form->DynamicMenu->Items()), ReadModel(Expected.Items()));
+  EXPECT_EQ(TreeTexts(XTree()), ReadModel(Expected.Items()));
+}
+
+TEST_F(MenuPagesTest, ExtensionOffDisablesTheTreeAndEveryActiveXAction) {
+  Open();
+  Focus(XItem("Page"));
+  Form->Loading = true;
+  Get<TCheckBox>("chkShellExt")->SetChecked(false);
+  Form->Loading = false;
+  PumpUntilIdle();
+  EXPECT_FALSE(Get<TTreeView>("tvXMenu")->Enabled());
+  for (const char* Name : {"actXAdd", "actXSeparator", "actXSub", "actXDel", "actXUp", "actXDown", "actXFind",
+                           "actXRemoveIcon", "actXRename", "actXSort", "actXMenuNew", "actXMenuOpen", "actXMenuSave",
+                           "actXMenuRevert", "actXSelectIcon", "actXMenuCustom"})
+    EXPECT_FALSE(Form->Action(Name)->Enabled()) << Name;
+}
+
+TEST_F(MenuPagesTest, RemoveIconThenApplyWritesTheEmptyFileAndMinusTwo) {
+  Open();
+  Form->Loading = true;
+  Get<TCheckBox>("chkShellExt")->SetChecked(false);  // Apply without the extension's calls
+  Form->Loading = false;
+  TDynamicMenuItem* Item = XItem("Picture");
+  Item->SetIconFile("");
+  Item->SetIconIndex(-2);
+  Form->Save();
+  TCorvIniFile Check(Ini());
+  EXPECT_EQ(Check.ReadString("Dynamic Items", "IconFile" + std::to_string(Item->SaveNumber()), "x"), "");
+  EXPECT_EQ(Check.ReadString("Dynamic Items", "IconIndex" + std::to_string(Item->SaveNumber()), "x"), "-2");
+}
+
+TEST_F(MenuPagesTest, AddItemAnsweredWithNotepadOrCancelled) {
+  Open();
+  const std::string Notepad = GetWindowsFolder() + "notepad.exe";
+  ASSERT_TRUE(FileExists(Notepad));
+  TVersionStrings Info;
+  const std::string Expected = GetFileVersionStrings(Notepad, Info) && !Info.FileDescription.empty()
+                                   ? Info.FileDescription
+                                   : std::string("notepad");
+  Focus(XItem("One"));  // an item: its owner (the submenu) takes the new one
+  {
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer(Notepad);
+    Form->Action("actXAdd")->Execute();
+    PumpUntilIdle();
+    EXPECT_EQ(Dialogs.Caption, "Select an application");
+  }
+  TDynamicMenuItem* Added = XItem(Expected);
+  ASSERT_NE(Added, nullptr);
+  EXPECT_EQ(Added->GetParentSubMenu(), XItem("Tools"));
+  EXPECT_EQ(Added->Application(), Notepad);
+  EXPECT_EQ(Added->IconFile(), Notepad);
+  EXPECT_EQ(Added->IconIndex(), 0);
+  const int Count = ItemCount();
+  {
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer("");
+    Form->Action("actXAdd")->Execute();
+    PumpUntilIdle();
+  }
+  EXPECT_EQ(ItemCount(), Count);
+  // A separator of eighteen dashes, a submenu whose caption is edited at once.
+  Form->Action("actXSeparator")->Execute();
+  PumpUntilIdle();
+  EXPECT_EQ(Get<TTreeView>("tvXMenu")->Selected()->Text(), SeparatorCaption());
+  Form->Action("actXSub")->Execute();
+  PumpUntilIdle();
+  EXPECT_NE(SendMessageA(XTree(), TVM_GETEDITCONTROL, 0, 0), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu files
+
+TEST_F(MenuPagesTest, MenuFilesSaveOpenRevertAndAFailingOpen) {
+  for (const bool ModifiedFirst : {false, true}) {
+    SCOPED_TRACE(ModifiedFirst ? "modified" : "unmodified");
+    Open();
+    if (ModifiedFirst) XItem("Page")->SetCaption("Page 2");
+    PumpUntilIdle();
+    const std::string Saved = Dir.File(ModifiedFirst ? "saved2.ini" : "saved.ini");
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer(Saved);
+    Form->Action("actXMenuSave")->Execute();
+    PumpUntilIdle();
+    EXPECT_EQ(Dialogs.Caption, "Save menu");
+    EXPECT_EQ(ApplyEnabled(), ModifiedFirst);
+    {
+      TCorvIniFile Written(Dir.File("expected.ini"));
+      Form->DynamicMenu->SaveToIni(Written, "Dynamic Items");
+      Written.UpdateFile();
+      Form->DynamicMenu->SetModified(ModifiedFirst);
+    }
+    EXPECT_EQ(FileBytesOr(Saved, ""), FileBytesOr(Dir.File("expected.ini"), "-"));
+    delete Form;
+    Form = nullptr;
+  }
+  Open();
+  const auto Before = ReadModel(Form->DynamicMenu->Items());
+  {
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer(Dir.File("saved2.ini"));
+    Form->Action("actXMenuOpen")->Execute();
+    PumpUntilIdle();
+    EXPECT_EQ(Dialogs.Caption, "Open menu");
+  }
+  EXPECT_NE(XItem("Page 2"), nullptr);
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
+  {
+    TMessageBoxAnswerer Boxes;
+    Boxes.Expect("Corvane 2007", "Revert to the last saved version of menu structure?", IDOK);
+    Form->Action("actXMenuRevert")->Execute();
+    PumpUntilIdle();
+  }
+  EXPECT_EQ(ReadModel(Form->DynamicMenu->Items()), Before);
+  EXPECT_FALSE(ApplyEnabled());
+  // A file that cannot be read: an error box, the items and Apply as they were.
+  XItem("Page")->SetCaption("Kept");
+  PumpUntilIdle();
+  const auto Shown = ReadModel(Form->DynamicMenu->Items());
+  HANDLE Lock = CreateFileA(Dir.File("saved.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Lock, INVALID_HANDLE_VALUE);
+  {
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer(Dir.File("saved.ini"));
+    TMessageBoxAnswerer Boxes;
+    bool Raised = false;
+    try {
+      Form->Action("actXMenuOpen")->Execute();
+    } catch (Exception&) {
+      Raised = true;
+    }
+    EXPECT_TRUE(Raised);
+  }
+  CloseHandle(Lock);
+  EXPECT_EQ(ReadModel(Form->DynamicMenu->Items()), Shown);
+  EXPECT_TRUE(Form->DynamicMenu->Modified());
+  // New: OK empties the menu.
+  TMessageBoxAnswerer Boxes;
+  Boxes.Expect("Corvane 2007", "Clear all the existing menu items to start from nothing?", IDOK);
+  Form->Action("actXMenuNew")->Execute();
+  PumpUntilIdle();
+  EXPECT_EQ(Form->DynamicMenu->Items()->Count(), 0);
+  EXPECT_EQ(TreeTexts(XTree()).size(), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Static page
+
+TEST_F(MenuPagesTest, StaticCheckBoxTogglesOnDownAndUpOnTheSameNode) {
+  Open(0);
+  TTreeView* Tree = Get<TTreeView>("tvMenu");
+  TStaticMenuItem* On = nullptr;
+  TStaticMenuItem* Off = nullptr;
+  Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) { (Item->Checked() ? On : Off) = Item; });
+  ASSERT_TRUE(On && Off);
+  auto IconPoint = [&](TStaticMenuItem* Item) {
+    const RECT R = FindItemNode(Item, Tree)->DisplayRect(true);
+    return MAKELPARAM(R.left - Tree->Indent() + 8, (R.top + R.bottom) / 2);
+  };
+  auto Probe = [&](TStaticMenuItem* Item) {
+    const TWindowCapture Shot(Form->Handle());
+    const RECT R = FindItemNode(Item, Tree)->DisplayRect(true);
+    int Dark = 0;
+    for (int X = R.left - Tree->Indent() + 4; X < R.left - Tree->Indent() + 13; ++X)
+      for (int Y = R.top + 4; Y < R.bottom - 4; ++Y) {
+        const COLORREF C = Shot.ClientPixel(STree(), X, Y);
+        Dark += GetRValue(C) + GetGValue(C) + GetBValue(C) < 200;
+      }
+    return Dark;
+  };
+  const int CheckedDark = Probe(On), UncheckedDark = Probe(Off);
+  EXPECT_GT(CheckedDark, UncheckedDark);  // the tick
+  // The view eats the release of a press on an item and the tree takes it at the pointer: the
+  // pointer is put where the button goes up.
+  auto Click = [&](TStaticMenuItem* Down, TStaticMenuItem* Up) {
+    POINT P{GET_X_LPARAM(IconPoint(Up)), GET_Y_LPARAM(IconPoint(Up))};
+    ClientToScreen(STree(), &P);
+    SetCursorPos(P.x, P.y);
+    for (int I = 0; I < 5; ++I) {  // the display's own motion for the warp comes late under load
+      Sleep(40);
+      PumpUntilIdle();
+    }
+    PostMessageA(STree(), WM_LBUTTONDOWN, MK_LBUTTON, IconPoint(Down));
+    PostMessageA(STree(), WM_LBUTTONUP, 0, IconPoint(Up));
+    PumpUntilIdle();
+  };
+  // Down and up on the inactive item's box: checked.
+  Click(Off, Off);
+  EXPECT_TRUE(Off->Checked());
+  EXPECT_FALSE(DragObject());
+  EXPECT_EQ(Probe(Off), CheckedDark);
+  // Down on one box and up on the other: nothing changes.
+  Click(On, Off);
+  EXPECT_TRUE(On->Checked());
+  EXPECT_TRUE(Off->Checked());
+  // Apply writes the verbs: the unchecked one's key absent, the checked one's command there.
+  Click(On, On);
+  ASSERT_FALSE(On->Checked());
+  Form->Save();
+  HKEY Key = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, ("corvpagefile\\shell\\" + On->Caption() + " (*)").c_str(), 0, KEY_READ, &Key),
+            ERROR_SUCCESS);
+  char Command[MAX_PATH] = {};
+  LONG Size = sizeof(Command);
+  EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, ("corvpagefile\\shell\\" + Off->Caption() + " (*)\\command").c_str(), Command,
+                           &Size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(Command), VerbCommand(Off->Application(), Off->Parameters()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find and drops
+
+TEST_F(MenuPagesTest, FindExploresTheFolderOrShowsTheShellsError) {
+  Open();
+  Focus(XItem("Page"));
+  XItem("Page")->SetApplication(Dir.File("missing\\app.exe"));
+  bool Raised = false;
+  std::string Message;
+  try {
+    Form->Action("actXFind")->Execute();
+  } catch (Exception& E) {
+    Raised = true;
+    Message = E.Message();
+  }
+  ASSERT_TRUE(Raised);
+  const INT_PTR Code = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "explore", Dir.File("missing\\").c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  EXPECT_EQ(Message, SysErrorMessage(static_cast<DWORD>(Code)));
+  static std::vector<std::string> Calls;
+  Calls.clear();
+  const TShellOpenProc Old = SetShellOpenProc([](HWND, const std::string& Operation, const std::string& File, int) -> INT_PTR {
+    Calls.push_back(Operation + " " + File);
+    return 42;
+  });
+  XItem("Page")->SetApplication(Dir.File("app.exe"));
+  Form->Action("actXFind")->Execute();
+  SetShellOpenProc(Old);
+  EXPECT_EQ(Calls, std::vector<std::string>{"explore " + Dir.File("")});
+}
+
+TEST_F(MenuPagesTest, ShellDropsOnTheTreesBecomeItems) {
+  Open();
+  Focus(XCategory("corvpagefile"));
+  const std::vector<std::string> Three{Dir.File("a.exe"), Dir.File("b.exe"), Dir.File("c.exe")};
+  for (const std::string& Name : Three)  // programs with an icon
+    ASSERT_TRUE(CopyFileA((GetWindowsFolder() + "notepad.exe").c_str(), Name.c_str(), FALSE));
+  PostMessageA(XTree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop(Three)), 0);
+  PumpUntilIdle();
+  for (const char* Name : {"a.exe", "b.exe", "c.exe"}) {
+    TDynamicMenuItem* Item = XItem(Name);
+    ASSERT_NE(Item, nullptr) << Name;
+    EXPECT_EQ(Item->Application(), Dir.File(Name));
+    EXPECT_EQ(Item->IconFile(), Dir.File(Name));
+    EXPECT_EQ(Item->IconIndex(), 0);
+    EXPECT_EQ(Item->GetFileType()->Name(), "corvpagefile");
+  }
+  EXPECT_TRUE(XItem("c.exe")->Focused());
+  EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
+  const int Before = ItemCount();
+  PostMessageA(XTree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Dir.File("d.exe")})), 0);
+  PumpUntilIdle();
+  EXPECT_EQ(ItemCount(), Before + 1);
+  ASSERT_NE(XItem("d.exe"), nullptr);
+  EXPECT_TRUE(XItem("d.exe")->Focused());
+  // With the extension off the tree takes no files.
+  Form->Loading = true;
+  Get<TCheckBox>("chkShellExt")->SetChecked(false);
+  Form->Loading = false;
+  PostMessageA(XTree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Dir.File("e.exe")})), 0);
+  PumpUntilIdle();
+  EXPECT_EQ(XItem("e.exe"), nullptr);
+  // The static tree: static items without icons.
+  Get<TPageControl>("pgcMain")->SetActivePageIndex(0);
+  Form->pgcMainChange(Form);
+  Form->StaticMenu->GetItems()->GetItem(0)->Focus();
+  PumpUntilIdle();
+  PostMessageA(STree(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Dir.File("s.exe"), Dir.File("t.exe")})), 0);
+  PumpUntilIdle();
+  std::vector<std::string> Static;
+  Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) {
+    if (Item->Application().rfind(Dir.File(""), 0) == 0) Static.push_back(Item->Caption());
+  });
+  EXPECT_EQ(Static, (std::vector<std::string>{"s.exe", "t.exe"}));
+  EXPECT_EQ(TreeTexts(STree()), ReadModel(Form->StaticMenu->Items()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dragging in the trees
+
+TEST_F(MenuPagesTest, DragsReorderMoveCopyOrAreRefused) {
+  struct TCase {
+    const char* Dragged;
+    const char* Over;  // a caption, or a category's type
+    bool Ctrl;
+    int Cursor;  // crNo: refused
+  };
+  const TCase Cases[] = {{"Inactive", "Picture", false, crExchange}, {"Inactive", "Picture", true, crExchange},
+                         {"Page", "txtfile", false, crArrow},         {"Picture", "Page", true, crCopy},
+                         {"Tools", "corvpagefile", true, crCopy},     {"One", "Tools", false, crNo},
+                         {"Picture", "txtfile", true, crNo},          {"Tools", "One", false, crNo}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Dragged) + " over " + C.Over + (C.Ctrl ? " with Ctrl" : ""));
+    delete Form;
+    Form = nullptr;
+    PumpUntilIdle();
+    Open();
+    TTreeView* Tree = Get<TTreeView>("tvXMenu");
+    FindItemNode(XItem("Tools"), Tree)->Expand(false);
+    Form->SetActiveControl(Tree);
+    PumpUntilIdle();
+    auto NodeOf = [&](const std::string& Name) {
+      TTreeItem* Item = XItem(Name);
+      if (!Item) Item = XCategory(Name);
+      return FindItemNode(Item, Tree);
+    };
+    TTreeItem* Dragged = XItem(C.Dragged);
+    TTreeItem* Over = XItem(C.Over);
+    TTreeItems* Target = Over ? Over->GetCollection() : nullptr;
+    const int OverIndex = Over ? Over->Index() : 0;
+    const auto Before = ReadModel(Form->DynamicMenu->Items());
+    const int DraggedChildren = Dragged->Items()->Count();
+    SetCtrl(C.Ctrl);
+    PressAndPull(NodeOf(C.Dragged));
+    ASSERT_TRUE(Tree->Dragging());
+    PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, LabelCenter(NodeOf(C.Over)));
+    EXPECT_EQ(GetCursor(), Screen->Cursors(C.Cursor));
+    if (C.Cursor == crExchange && !C.Ctrl) TWindowCapture(Form->Handle()).SavePng("app_submenu_drag");
+    PostToCapture(WM_LBUTTONUP, 0, Tree, LabelCenter(NodeOf(C.Over)));
+    SetCtrl(false);
+    EXPECT_FALSE(Tree->Dragging());
+    const auto After = ReadModel(Form->DynamicMenu->Items());
+    EXPECT_EQ(TreeTexts(XTree()), After);
+    if (C.Cursor == crNo) {
+      EXPECT_EQ(After, Before);
+    } else if (C.Cursor == crExchange) {
+      EXPECT_EQ(XItem(C.Dragged)->Index(), OverIndex);
+      EXPECT_EQ(After.size(), Before.size());
+    } else if (!C.Ctrl) {  // moved to the category's first place
+      EXPECT_EQ(XItem(C.Dragged)->GetCollection(), XCategory(C.Over)->Items());
+      EXPECT_EQ(XItem(C.Dragged)->Index(), 0);
+    } else {  // a copy, focused, at the place; the original stays
+      TTreeItems* Into = Target ? Target : XCategory(C.Over)->Items();
+      auto* Copy = Into->GetItem(OverIndex);
+      ASSERT_NE(Copy, Dragged);
+      EXPECT_EQ(static_cast<TDynamicMenuItem*>(Copy)->Caption(), C.Dragged);
+      EXPECT_TRUE(Copy->Focused());
+      EXPECT_EQ(Copy->Items()->Count(), DraggedChildren);
+      EXPECT_EQ(After.size(), Before.size() + 1 + DraggedChildren);
+    }
+  }
+}
+
+TEST_F(MenuPagesTest, DragHoverExpandsOverTheButtonNotOverTheLabel) {
+  Open();
+  TTreeView* Tree = Get<TTreeView>("tvXMenu");
+  TTreeNode* Tools = FindItemNode(XItem("Tools"), Tree);
+  Tools->Collapse(false);
+  PumpUntilIdle();
+  ASSERT_FALSE(Tools->Expanded());
+  PressAndPull(FindItemNode(XItem("Page"), Tree));
+  ASSERT_TRUE(Tree->Dragging());
+  PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, LabelCenter(Tools));
+  EXPECT_FALSE(Tools->Expanded());
+  // The expand button: left of the label, where the view's hit test says so.
+  const RECT Text = Tools->DisplayRect(true);
+  POINT Button{-1, (Text.top + Text.bottom) / 2};
+  for (int X = Text.left; X >= 0 && Button.x < 0; --X)
+    if (Tree->GetHitTestInfoAt(X, Button.y) & htOnButton) Button.x = X;
+  ASSERT_GE(Button.x, 0);
+  PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, Button);
+  EXPECT_TRUE(Tools->Expanded());
+  PostMessageA(GetCapture(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpUntilIdle();
+  EXPECT_FALSE(Tree->Dragging());
+  EXPECT_EQ(XItem("Page")->GetFileType()->Name(), "corvpagefile");
+}
+
+}  // namespace
