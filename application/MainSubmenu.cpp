@@ -2,6 +2,9 @@
 // detail controls; every edit goes into the model, whose events redraw the tree.
 #include "application/MainPages.h"
 
+#include "application/CustomDraw.h"
+#include "application/SelectIcon.h"
+#include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/Dialogs.h"
@@ -17,6 +20,7 @@
 #include "model/CorvIniFile.h"
 #include "model/DynamicMenu.h"
 #include "model/Utils.h"
+#include "resources/ResStrings.h"
 
 namespace {
 
@@ -25,6 +29,56 @@ constexpr int SubmenuPageIndex = 1;
 TAdvTreeView* XTree(TfrmMain* F) { return FormPart<TAdvTreeView>(F, "tvXMenu"); }
 
 TDynamicMenuItem* FocusedDynamicItem(TfrmMain* F) { return dynamic_cast<TDynamicMenuItem*>(F->DynamicMenu->Focused()); }
+
+// actXSelectIcon: the picker on the focused item's icon; on OK the item takes the chosen icon and the
+// recent icons get "<file>, <index>" with the index as user value.
+void SelectItemIcon(TfrmMain* F) {
+  TDynamicMenuItem* Item = FocusedDynamicItem(F);
+  if (!Item) return;
+  std::string File = Item->IconFile();
+  int Index = Item->IconIndex();
+  if (!ShowSelectIcon(File, Index)) return;
+  Item->SetIconFile(File);
+  Item->SetIconIndex(Index);
+  FormPart<TMRUManager>(F, "mruIcons")->Add(File + ", " + IntToStr(Index), Index);
+}
+
+// The recent icons: captions without folder, pictures made when "Se&lect Recent" opens (again after
+// every change of the list); a chosen entry becomes the focused item's icon, or goes with a message
+// when its picture cannot be loaded.
+void InitRecentIcons(TfrmMain* F) {
+  auto* Recent = FormPart<TMRUManager>(F, "mruIcons");
+  auto* Images = FormPart<TCustomImageList>(F, "ilRecentIcons");
+  auto* Reselect = FormPart<TMenuItem>(F, "miReselectIcon");
+  if (!Recent || !Images || !Reselect) return;
+  Reselect->SetCaption("Se&lect Recent");
+  Reselect->SetSubMenuImages(Images);
+  Recent->SetSeparateSize(5);
+  Recent->SetShowAccelChar(false);
+  Recent->OnGetItemData = [](TObject*, std::string& Caption, TShortCut&, int) { Caption = ExtractFileName(Caption); };
+  Recent->OnChange = [Images](TObject*) { Images->Clear(); };
+  Reselect->OnClick = [Recent, Images, Reselect](TObject*) { FillRecentIconMenu(*Recent, *Reselect, *Images); };
+  Recent->SetRecentMenu(Reselect);
+  Recent->OnClick = [F, Recent](TObject*, const std::string& RecentName, const std::string&, int UserData) {
+    TDynamicMenuItem* Item = FocusedDynamicItem(F);
+    if (!Item) return;
+    const std::string OldFile = Item->IconFile();
+    const int OldIndex = Item->IconIndex();
+    bool Loaded = false;
+    try {
+      Item->SetIconFile(RecentIconFile(RecentName));
+      Item->SetIconIndex(UserData);
+      Loaded = Item->IconIndex() != -1 && FileExists(Item->IconFile());
+    } catch (const Exception&) {
+      Loaded = false;
+    }
+    if (Loaded) return;
+    Recent->Remove(RecentName);
+    Item->SetIconFile(OldFile);
+    Item->SetIconIndex(OldIndex);
+    Application->MessageBox(LoadResString(SErrorLoadingIcon), Application->Title(), MB_OK | MB_ICONEXCLAMATION);
+  };
+}
 
 void ExpandAllNodes(TTreeView* Tree) {
   for (TTreeNode* Node = Tree->Items().GetFirstNode(); Node; Node = Node->GetNextSibling()) Node->Expand(true);
@@ -401,24 +455,19 @@ void BindSubmenuPage(TfrmMain* F) {
     F->LoadMenuFile(F->IniFileName(), false);
     ExpandAllNodes(XTree(F));
   }, [F, Enabled] { return Enabled() && F->DynamicMenu->Modified(); }, scNone, "");
-  // The icon picker and the custom-draw window come with their own windows: only the states here.
-  for (const char* Name : {"actXSelectIcon", "actXMenuCustom"}) {
-    TAction* A = F->Action(Name);
-    const TNotifyEvent Execute = A->OnExecute;
-    const bool Icon = std::string(Name) == "actXSelectIcon";
-    Bind(Name, [A, Execute] { if (Execute) Execute(A); }, Icon ? std::function<bool()>(NotSeparator) : Enabled,
-         Icon ? Ctrl('I') : scNone, Icon ? "spbXBitmap" : "spbXCustom");
-  }
+  Bind("actXSelectIcon", [F] { SelectItemIcon(F); }, NotSeparator, Ctrl('I'), "spbXBitmap");
+  Bind("actXMenuCustom", [] { ShowCustomDraw(); }, Enabled, scNone, "spbXCustom");
 
   BindPageMenus(F, {{"pmXMenus", {"actXAdd", "actXSub", "actXSeparator", "-", "actXRename", "actXDel", "actXFind", "-",
                                    "actXUp", "actXDown", "-", "actXMenuCustom", "actXSort", "-", "actQuickHint"}},
                      {"pmXAddItem", {"actXAdd", "actXSub", "actXSeparator"}},
                      {"pmXMenuScheme", {"actXMenuNew", "actXMenuOpen", "miReopen", "actXMenuSave", "actXMenuRevert"}},
-                     {"pmXItemIcon", {"actXSelectIcon", "actXRemoveIcon"}}},
+                     {"pmXItemIcon", {"actXSelectIcon", "miReselectIcon", "actXRemoveIcon"}}},
                 {{"spbXNew", "actXAdd", "pmXAddItem"}, {"spbXDelete", "actXDel", ""}, {"spbXBitmap", "actXSelectIcon", "pmXItemIcon"},
                  {"spbXFind", "actXFind", ""}, {"spbXCustom", "actXMenuCustom", ""}, {"spbXMenu", "", "pmXMenuScheme"},
                  {"spbXUp", "actXUp", ""}, {"spbXDown", "actXDown", ""}});
   Tree->SetPopupMenu(FormPart<TPopupMenu>(F, "pmXMenus"));
+  InitRecentIcons(F);
   if (TMenuItem* Reopen = FormPart<TMenuItem>(F, "miReopen")) {
     Reopen->SetCaption("Open &Recent");
     FormPart<TMRUManager>(F, "mruMenus")->SetRecentMenu(Reopen);

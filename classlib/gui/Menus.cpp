@@ -54,6 +54,11 @@ void MenuWndProc(TMessage& M) {
         return;
       }
       break;
+    case WM_INITMENUPOPUP:
+      // A submenu opening: its item's click runs first, so that it can fill or change the submenu.
+      if (TMenuItem* Item = TMenuItem::FindSubMenu(reinterpret_cast<HMENU>(M.WParam))) Item->Click();
+      M.Result = 0;
+      return;
     case WM_MENUSELECT:
       if (Application) {
         TMenuItem* Item = (HIWORD(M.WParam) & MF_POPUP) ? nullptr : TMenuItem::FindCommand(LOWORD(M.WParam));
@@ -119,6 +124,12 @@ TMenuItem::~TMenuItem() {
 TMenuItem* TMenuItem::FindCommand(UINT Command) {
   const auto It = Commands().find(Command);
   return It == Commands().end() ? nullptr : It->second;
+}
+
+TMenuItem* TMenuItem::FindSubMenu(HMENU Menu) {
+  for (const auto& Entry : Commands())
+    if (Entry.second->FHandle == Menu && !Entry.second->FItems.empty()) return Entry.second;
+  return nullptr;
 }
 
 int TMenuItem::IndexOf(const TMenuItem* Item) const {

@@ -73,6 +73,8 @@ public:
   void ActionChange(TBasicAction* Sender, bool CheckDefaults) override;
   // The item of a command of a system menu; nullptr for an unknown (or freed) one.
   static TMenuItem* FindCommand(UINT Command);
+  // The item whose submenu is Menu; nullptr when none.
+  static TMenuItem* FindSubMenu(HMENU Menu);
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -3,18 +3,21 @@
 // with TVM_GETITEM and driven with posted keys and mouse messages.
 #include "application/AppPaths.h"
 #include "application/Main.h"
+#include "application/SelectIcon.h"
 #include "classlib/core/PngImage.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/StdCtrls.h"
 #include "controls/AdvCursors.h"
 #include "controls/FileTypeView.h"
+#include "controls/MRUList.h"
 #include "controls/NodeUtils.h"
 #include "model/CorvIniFile.h"
 #include "model/DynamicMenu.h"
 #include "model/StaticItemsCleanup.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
+#include "tests/app/Modal.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/ShellDrop.h"
@@ -615,6 +618,72 @@ TEST_F(MenuPagesTest, RemoveIconThenApplyWritesTheEmptyFileAndMinusTwo) {
   TCorvIniFile Check(Ini());
   EXPECT_EQ(Check.ReadString("Dynamic Items", "IconFile" + std::to_string(Item->SaveNumber()), "x"), "");
   EXPECT_EQ(Check.ReadString("Dynamic Items", "IconIndex" + std::to_string(Item->SaveNumber()), "x"), "-2");
+}
+
+TEST_F(MenuPagesTest, SelectIconThenApplyAndTheRecentIcons) {
+  Open();
+  TDynamicMenuItem* Item = XItem("Picture");
+  Focus(Item);
+  char System[MAX_PATH] = {};
+  GetSystemDirectoryA(System, MAX_PATH);
+  const std::string Shell32 = std::string(System) + "\\shell32.dll";
+  // The picker answered with icon 7 of shell32.dll.
+  RunModal([&] {
+    Form->Action("actXSelectIcon")->Execute();
+    return true;
+  }, [&](TCustomForm* F) {
+    auto* Picker = dynamic_cast<TfrmSelectIcon*>(F);
+    ASSERT_NE(Picker, nullptr);
+    Picker->SetFileName(Shell32);
+    PumpUntilIdle(10, 300);
+    Picker->SetIconIndex(7);
+    F->ModalResult = mrOk;
+  });
+  EXPECT_EQ(Item->IconFile(), Shell32);
+  EXPECT_EQ(Item->IconIndex(), 7);
+  auto* Recent = dynamic_cast<TMRUManager*>(Form->FindComponent("mruIcons"));
+  ASSERT_NE(Recent, nullptr);
+  ASSERT_GT(Recent->Strings().Count(), 0);
+  EXPECT_EQ(Recent->Strings().Get(0), Shell32 + ", 7");
+  EXPECT_EQ(TMRUManager::UserDataOf(Recent->Strings(), 0), 7);
+
+  // Its entry in "Se&lect Recent" reads without folder; a chosen entry whose file is gone goes, with
+  // the message, and the item keeps its icon.
+  auto* Reselect = dynamic_cast<TMenuItem*>(Form->FindComponent("miReselectIcon"));
+  ASSERT_NE(Reselect, nullptr);
+  Recent->Add("C:\\gone\\nothing.dll, 3", 3);
+  TMenuItem* Shown = nullptr;
+  TMenuItem* Gone = nullptr;
+  for (int I = 0; I < Reselect->Count(); ++I) {
+    if (Reselect->Items(I)->Caption() == "shell32.dll, 7") Shown = Reselect->Items(I);
+    if (Reselect->Items(I)->Caption() == "nothing.dll, 3") Gone = Reselect->Items(I);
+  }
+  EXPECT_NE(Shown, nullptr);
+  ASSERT_NE(Gone, nullptr);
+  // Opening the submenu (the menu window's notice) gives the entries their pictures: the existing
+  // file's icon, none for the gone one.
+  SendMessageA(TPopupMenu::Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Reselect->Handle()), 1);
+  ASSERT_NE(Shown, nullptr);
+  EXPECT_GE(Shown->ImageIndex(), 0);
+  EXPECT_EQ(Gone->ImageIndex(), -1);
+  {
+    TMessageBoxAnswerer Boxes;
+    Boxes.Expect(Application->Title(), "Error loading icon from specified file", IDOK);
+    Gone->Click();
+    PumpUntilIdle();
+  }
+  EXPECT_EQ(Item->IconFile(), Shell32);
+  EXPECT_EQ(Item->IconIndex(), 7);
+  for (int I = 0; I < Recent->Strings().Count(); ++I) EXPECT_NE(Recent->Strings().Get(I), "C:\\gone\\nothing.dll, 3");
+
+  // Apply writes the chosen icon.
+  Form->Loading = true;
+  Get<TCheckBox>("chkShellExt")->SetChecked(false);  // Apply without the extension's calls
+  Form->Loading = false;
+  Form->Save();
+  TCorvIniFile Check(Ini());
+  EXPECT_EQ(Check.ReadString("Dynamic Items", "IconFile" + std::to_string(Item->SaveNumber()), "x"), Shell32);
+  EXPECT_EQ(Check.ReadString("Dynamic Items", "IconIndex" + std::to_string(Item->SaveNumber()), "x"), "7");
 }
 
 TEST_F(MenuPagesTest, AddItemAnsweredWithNotepadOrCancelled) {
