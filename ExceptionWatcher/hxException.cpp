@@ -3,7 +3,6 @@
 
 #include <dbghelp.h>
 
-#include <atomic>
 #include <exception>
 #include <mutex>
 
@@ -159,7 +158,6 @@ namespace {
 struct TDumpJob {
   HANDLE File;
   MINIDUMP_EXCEPTION_INFORMATION Info;
-  std::atomic<bool> Done{false};
 };
 
 constexpr DWORD DumpWriterTimeout = 60000;
@@ -167,7 +165,6 @@ constexpr DWORD DumpWriterTimeout = 60000;
 DWORD WINAPI WriteDumpThread(LPVOID Param) {
   auto* Job = static_cast<TDumpJob*>(Param);
   MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), Job->File, MiniDumpNormal, &Job->Info, nullptr, nullptr);
-  Job->Done = true;
   return 0;
 }
 
@@ -207,9 +204,7 @@ bool ThxMiniDumpHelper::WriteMiniDump(const std::string& FileName, EXCEPTION_POI
   if (File == INVALID_HANDLE_VALUE) return false;
   // Written by a thread of its own while the faulting one waits: the writer suspends every other thread
   // to read its context, and a thread that dumps itself can wait there on a lock a suspended thread holds.
-  // The faulting thread waits by yielding, not in a system wait: a thread suspended inside a wait on
-  // the server may never report its context. A writer that does not finish in time is abandoned with
-  // its job (it may still use the file).
+  // A writer that does not finish in time is abandoned with its job (it may still use the file).
   auto* Job = new TDumpJob{File, {GetCurrentThreadId(), ExceptionPointers, TRUE}};
   const HANDLE Writer = CreateThread(nullptr, 0, &WriteDumpThread, Job, 0, nullptr);
   if (Writer == nullptr) {
@@ -217,10 +212,7 @@ bool ThxMiniDumpHelper::WriteMiniDump(const std::string& FileName, EXCEPTION_POI
     CloseHandle(File);
     return false;
   }
-  const DWORD Start = GetTickCount();
-  while (!Job->Done && GetTickCount() - Start < DumpWriterTimeout) SwitchToThread();
-  const bool Finished = Job->Done;
-  if (Finished) WaitForSingleObject(Writer, DumpWriterTimeout);
+  const bool Finished = WaitForSingleObject(Writer, DumpWriterTimeout) == WAIT_OBJECT_0;
   CloseHandle(Writer);
   if (!Finished) return false;
   delete Job;
