@@ -28,16 +28,6 @@ void Keys(std::vector<std::pair<WORD, bool>> Strokes) {
 void Key(WORD Vk) { Keys({{Vk, false}, {Vk, true}}); }
 void AltDown() { Keys({{VK_MENU, false}, {VK_DOWN, false}, {VK_DOWN, true}, {VK_MENU, true}}); }
 
-void ClickAt(POINT P) {
-  MovePointerTo(P);
-  INPUT In[2]{};
-  In[0].type = In[1].type = INPUT_MOUSE;
-  In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, In, sizeof(INPUT));
-  PumpUntilIdle(30);
-}
-
 void SetClipboardText(HWND Owner, const std::string& Text) {
   ASSERT_TRUE(OpenClipboard(Owner));
   EmptyClipboard();
@@ -173,7 +163,7 @@ TEST_F(FileEditTest, ReadOnlyBlocksEveryButtonAction) {
   Edit->SetReadOnly(true);
   Edit->DoClick();
   AltDown();
-  ClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
+  LeftClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
   EXPECT_EQ(Answerer.Seen, 0);
   Edit->SetReadOnly(false);
   Edit->DoClick();
@@ -441,12 +431,12 @@ TEST_F(DropDownTest, ChangesWhileOpenAreThePopupsOwn) {
 TEST_F(DropDownTest, APressOnTheButtonClosesAndItsClickDoesNothing) {
   Edit->DoClick();
   ASSERT_TRUE(Edit->PopupVisible());
-  ClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
+  LeftClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
   EXPECT_FALSE(Edit->PopupVisible());
   EXPECT_FALSE(Edit->Button()->NoAction);
   EXPECT_EQ(Edit->Text(), "chosen");
   // The next click opens it again.
-  ClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
+  LeftClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
   EXPECT_TRUE(Edit->PopupVisible());
 }
 

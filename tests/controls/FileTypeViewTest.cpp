@@ -13,25 +13,6 @@
 
 namespace {
 
-void PressKey(WORD Vk) {
-  INPUT In[2]{};
-  In[0].type = In[1].type = INPUT_KEYBOARD;
-  In[0].ki.wVk = In[1].ki.wVk = Vk;
-  In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, In, sizeof(INPUT));
-  PumpUntilIdle(30);
-}
-
-void ClickAt(POINT P) {
-  MovePointerTo(P);
-  INPUT In[2]{};
-  In[0].type = In[1].type = INPUT_MOUSE;
-  In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, In, sizeof(INPUT));
-  PumpUntilIdle(30);
-}
-
 int RowsOf(TFileTypeListView& View, const TFileType* Type) {
   int N = 0;
   for (int I = 0; I < View.Items()->Count(); ++I) N += View.Items()->Item(I)->Data() == Type;
@@ -133,7 +114,7 @@ TEST_F(FileTypeViewTest, RowsColumnsAndOrder) {
     SendMessageA(Header, HDM_GETITEMRECT, static_cast<WPARAM>(Column), reinterpret_cast<LPARAM>(&R));
     POINT P{(R.left + R.right) / 2, (R.top + R.bottom) / 2};
     ClientToScreen(Header, &P);
-    ClickAt(P);
+    LeftClickAt(P);
   };
   ClickHeader(1);
   EXPECT_EQ(View->SortType(), ftstExtension);
@@ -192,15 +173,15 @@ TEST_F(FileTypeDropDownTest, TwentyTypesOpenEightRows) {
   MovePointerTo(Drop->ListView()->ClientToScreen(POINT{R.left + 30, (R.top + R.bottom) / 2}));
   PumpUntilIdle(30);
   EXPECT_EQ(Drop->ListView()->ItemFocused(), Third);
-  PressKey(VK_RETURN);
+  TapKey(VK_RETURN);
   EXPECT_FALSE(Combo->PopupVisible());
   EXPECT_EQ(Combo->Text(), static_cast<TFileType*>(Third->Data())->Description());
   EXPECT_EQ(Combo->GetFileType(), Third->Data());
 
   Combo->DoClick();
   PumpUntilIdle();
-  PressKey(VK_DOWN);
-  PressKey(VK_ESCAPE);
+  TapKey(VK_DOWN);
+  TapKey(VK_ESCAPE);
   EXPECT_FALSE(Combo->PopupVisible());
   EXPECT_EQ(Combo->Text(), static_cast<TFileType*>(Third->Data())->Description());
 

@@ -297,6 +297,27 @@ inline bool MovePointerTo(POINT P) {
   return false;
 }
 
+// Moves the pointer to P (screen coordinates) and clicks the left button there.
+inline void LeftClickAt(POINT P) {
+  MovePointerTo(P);
+  INPUT In[2]{};
+  In[0].type = In[1].type = INPUT_MOUSE;
+  In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, In, sizeof(INPUT));
+  PumpUntilIdle(30);
+}
+
+// Presses and releases the key Vk.
+inline void TapKey(WORD Vk) {
+  INPUT In[2]{};
+  In[0].type = In[1].type = INPUT_KEYBOARD;
+  In[0].ki.wVk = In[1].ki.wVk = Vk;
+  In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, In, sizeof(INPUT));
+  PumpUntilIdle(30);
+}
+
 // Whether two colours differ by at most Tolerance in each channel.
 inline bool NearColor(COLORREF A, COLORREF B, int Tolerance = 8) {
   return std::abs(GetRValue(A) - GetRValue(B)) <= Tolerance && std::abs(GetGValue(A) - GetGValue(B)) <= Tolerance &&
