@@ -117,7 +117,9 @@ protected:
                SendMessageA(Panel, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
                Done = true;
              });
-             PumpUntil([&] { return Done.load(); });
+             // Both messages reach the panel only through this pump, and a reported exception takes
+             // seconds: giving up early would leave the sender blocked and the join waiting for it.
+             EXPECT_TRUE(PumpUntil([&] { return Done.load(); }, 120000));
              Sender.join();
            });
          }},
