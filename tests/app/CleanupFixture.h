@@ -103,14 +103,6 @@ protected:
     regtest::SetValueW(Root, regtest::Widen(Key), regtest::Widen(Name), Expand ? REG_EXPAND_SZ : REG_SZ, regtest::WideSz(W));
   }
   static bool Exists(HKEY Root, const std::string& Key) { return regtest::KeyPresentW(Root, regtest::Widen(Key)); }
-  // A left click on Control through its parent's window.
-  static void ClickOn(TControl* Control) {
-    const HWND Parent = Control->Parent()->Handle();
-    const LPARAM At = MAKELPARAM(Control->Left() + 10, Control->Top() + 10);
-    SendMessageA(Parent, WM_LBUTTONDOWN, MK_LBUTTON, At);
-    SendMessageA(Parent, WM_LBUTTONUP, 0, At);
-    PumpUntilIdle();
-  }
   // Clicks Button twice over a shell-open seam whose first call succeeds and whose second fails with
   // "file not found", which the error display shows; answers the calls as "<operation> <file>".
   std::vector<std::string> ClickFindTwice(TControl* Button) {
@@ -121,10 +113,10 @@ protected:
       return Opened.size() == 1 ? 42 : 2;
     });
     const size_t Shown = Boxes.Boxes.size();
-    ClickOn(Button);
+    ClickThroughParent(Button);
     EXPECT_EQ(Boxes.Boxes.size(), Shown);
     Boxes.Answer(IDOK);
-    ClickOn(Button);
+    ClickThroughParent(Button);
     SetShellOpenProc(Old);
     EXPECT_EQ(Opened.size(), 2u);
     if (Boxes.Boxes.size() == Shown + 1)

@@ -8,6 +8,7 @@
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/ExtCtrls.h"
 #include "classlib/gui/Menus.h"
+#include "controls/RXCtrls.h"
 #include "model/DynamicMenu.h"
 #include "model/FileTypeList.h"
 #include "model/FileTypes.h"
@@ -710,11 +711,11 @@ TEST_F(MainWindowTest, ErrorBoxTexts) {
   const TCase Cases[] = {{"Abc", "Abc."},  {"Abc.", "Abc."}, {"Abc!", "Abc!"},          {"Abc?", "Abc?."},
                          {"(x)", "(x)"},   {"", ""},         {"Abc\xE9", "Abc\xE9."}, {"Abc:", "Abc:."}};
   std::string Raise;
-  Get<TButton>("SpeedButton3")->OnClick = [&](TObject*) { throw Exception(Raise); };
+  Get<TRxSpeedButton>("SpeedButton3")->OnClick = [&](TObject*) { throw Exception(Raise); };
   for (const TCase& C : Cases) Boxes.Answer(IDOK, C.Message == "Abc" ? "app_box_stop" : "");
   for (const TCase& C : Cases) {
     Raise = C.Message;
-    SendMessageA(Get<TButton>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+    ClickThroughParent(Get<TRxSpeedButton>("SpeedButton3"));
     PumpUntilIdle();
   }
   ASSERT_EQ(Boxes.Boxes.size(), std::size(Cases));
@@ -749,11 +750,11 @@ TEST_F(MainWindowTest, ErrorsFromTimersAndHooksReachTheBoxAndTheNextCommandWorks
     PumpUntil([&] { return Boxes.Boxes.size() >= 2; });
   }
   int Clicks = 0;
-  Get<TButton>("SpeedButton3")->OnClick = [&](TObject*) {
+  Get<TRxSpeedButton>("SpeedButton3")->OnClick = [&](TObject*) {
     ++Clicks;
     throw Exception("From a command");
   };
-  SendMessageA(Get<TButton>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+  ClickThroughParent(Get<TRxSpeedButton>("SpeedButton3"));
   PumpUntilIdle();
   ASSERT_EQ(Boxes.Boxes.size(), 3u);
   EXPECT_EQ(Boxes.Boxes[0].Text, "From a timer.");
@@ -815,7 +816,7 @@ TEST_F(MainWindowTest, AboutCommandAndButtonOpenTheAboutBox) {
           if (std::string(Way) == "action")
             Form->Action("actAbout")->Execute();
           else
-            SendMessageA(Get<TWinControl>("SpeedButton3")->Handle(), BM_CLICK, 0, 0);
+            ClickThroughParent(Get<TRxSpeedButton>("SpeedButton3"));
           return 0;
         },
         [&](TCustomForm* Box) {

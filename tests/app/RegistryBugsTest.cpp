@@ -236,8 +236,7 @@ TEST_F(RegistryBugsTest, ClosingKeepsTheUnfixedLinesAndTheButton) {
           Bugs->ModalResult = mrCancel;
         }
     });
-    SendMessageA(dynamic_cast<TWinControl*>(Button)->Handle(), BM_CLICK, 0, 0);
-    PumpUntilIdle();
+    ClickThroughParent(Button);
   };
   Session(2);
   EXPECT_EQ(Form->FileTypes->Errors()->Count(), 1);

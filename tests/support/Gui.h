@@ -297,6 +297,15 @@ inline bool MovePointerTo(POINT P) {
   return false;
 }
 
+// A left click on Control (window-less ones too) through its parent's window.
+inline void ClickThroughParent(TControl* Control) {
+  const HWND Parent = Control->Parent()->Handle();
+  const LPARAM At = MAKELPARAM(Control->Left() + Control->Width() / 2, Control->Top() + Control->Height() / 2);
+  SendMessageA(Parent, WM_LBUTTONDOWN, MK_LBUTTON, At);
+  SendMessageA(Parent, WM_LBUTTONUP, 0, At);
+  PumpUntilIdle();
+}
+
 // Moves the pointer to P (screen coordinates) and clicks the left button there.
 inline void LeftClickAt(POINT P) {
   MovePointerTo(P);
