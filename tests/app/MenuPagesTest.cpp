@@ -684,6 +684,16 @@ TEST_F(MenuPagesTest, SelectIconThenApplyAndTheRecentIcons) {
   TCorvIniFile Check(Ini());
   EXPECT_EQ(Check.ReadString("Dynamic Items", "IconFile" + std::to_string(Item->SaveNumber()), "x"), Shell32);
   EXPECT_EQ(Check.ReadString("Dynamic Items", "IconIndex" + std::to_string(Item->SaveNumber()), "x"), "7");
+
+  // Closing the window stores the recent icons in their section: the newest first, its index as user value.
+  Form->Close();
+  PumpUntilIdle();
+  delete Form;
+  Form = nullptr;
+  char Value[MAX_PATH] = {};
+  GetPrivateProfileStringA("Corvane\\TfrmMain.mruIcons", "Item_0", "", Value, sizeof(Value), Ini().c_str());
+  EXPECT_EQ(std::string(Value), Shell32 + ", 7");
+  EXPECT_EQ(GetPrivateProfileIntA("Corvane\\TfrmMain.mruIcons", "User_0", 0, Ini().c_str()), 7);
 }
 
 TEST_F(MenuPagesTest, AddItemAnsweredWithNotepadOrCancelled) {
