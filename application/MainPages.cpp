@@ -256,6 +256,11 @@ void MoveItemBy(TTreeItem* Item, int Delta) {
 
 TCustomMenuItem* FocusedMenuItem(TCustomMenu* Menu) { return dynamic_cast<TCustomMenuItem*>(Menu->Focused()); }
 
+TTreeItem* DragStartItem(TAdvTreeView* Tree, TCustomMenu* Menu) {
+  if (TTreeNode* Pressed = Tree->DraggedNode()) return NodeItem(Pressed);
+  return Menu->Focused();
+}
+
 TCustomMenuItems* NewItemContainer(TCustomMenu* Menu, bool SubMenus) {
   TTreeItem* Focused = Menu->Focused();
   if (!Focused) return nullptr;

@@ -6,6 +6,7 @@
 #include "application/Main.h"
 #include "application/MenuTree.h"
 #include "classlib/gui/DragDrop.h"
+#include "controls/AdvTreeView.h"
 #include "model/DraggedItems.h"
 
 #include <functional>
@@ -42,6 +43,9 @@ bool ConfirmDeleteItem();
 void MoveItemBy(TTreeItem* Item, int Delta);
 // The focused entry as a menu item (nullptr for a category or nothing).
 TCustomMenuItem* FocusedMenuItem(TCustomMenu* Menu);
+// The entry a drag started in Tree carries: the pressed node's entry (the view starts a drag
+// before it moves the selection), else the focused entry of Menu.
+TTreeItem* DragStartItem(TAdvTreeView* Tree, TCustomMenu* Menu);
 // The container of a new entry: the focused category, the focused submenu (when SubMenus), the
 // owner of the focused item, else the top level (nullptr).
 TCustomMenuItems* NewItemContainer(TCustomMenu* Menu, bool SubMenus);

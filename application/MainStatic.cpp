@@ -200,8 +200,8 @@ void TfrmMain::AddDroppedStaticFiles(TStrings* FileList) {
 // Dragging and drawing
 
 void TfrmMain::tvMenuStartDrag(TObject*, TDragObject*& DragObject) {
-  TTreeView* Tree = STree(this);
-  TStaticMenuItem* Item = FocusedStaticItem(this);
+  TAdvTreeView* Tree = STree(this);
+  auto* Item = dynamic_cast<TStaticMenuItem*>(DragStartItem(Tree, StaticMenu));
   if (PendingCheckNode(Tree) || !Item) {
     CancelDrag();
     return;

@@ -321,11 +321,8 @@ void TfrmMain::OpenMenuFile(const std::string& FileName) {
 // Dragging inside the tree
 
 void TfrmMain::tvXMenuStartDrag(TObject*, TDragObject*& DragObject) {
-  TCustomMenuItem* Item = FocusedMenuItem(DynamicMenu);
   TAdvTreeView* Tree = XTree(this);
-  if (Tree->DraggedNode() && NodeItem(Tree->DraggedNode()) != Item)
-    Item = dynamic_cast<TCustomMenuItem*>(NodeItem(Tree->DraggedNode()));
-  auto* Dynamic = dynamic_cast<TDynamicMenuItem*>(Item);
+  auto* Dynamic = dynamic_cast<TDynamicMenuItem*>(DragStartItem(Tree, DynamicMenu));
   if (!Dynamic) {
     CancelDrag();
     return;

@@ -17,6 +17,8 @@ struct TDragManager {
   TDragObject* Object = nullptr;
   bool Armed = false;   // pressed, waiting for the pointer to pass the threshold
   bool Active = false;  // the drag runs
+  bool Starting = false;           // inside the source's OnStartDrag
+  bool CancelledAtStart = false;   // CancelDrag was called there
   POINT Start{0, 0};
   int Threshold = DefaultDragThreshold;
   TControl* Target = nullptr;
@@ -205,7 +207,11 @@ TDragImageList* TDragControlObject::GetDragImages() { return Control->GetDragIma
 
 TControl* DragSource() { return Manager().Active ? Manager().Source : nullptr; }
 TDragObject* DragObject() { return Manager().Object; }
-void CancelDrag() { Finish(false); }
+void CancelDrag() {
+  TDragManager& D = Manager();
+  if (D.Starting) D.CancelledAtStart = true;
+  else Finish(false);
+}
 
 void DragBegin(TControl* Control, bool Immediate, int Threshold, POINT ScreenPos) {
   TDragManager& D = Manager();
@@ -219,12 +225,21 @@ void DragBegin(TControl* Control, bool Immediate, int Threshold, POINT ScreenPos
   }
   D.Armed = false;
   TDragObject* Object = nullptr;
+  D.Starting = true;
+  D.CancelledAtStart = false;
   try {
     Control->DoStartDrag(Object);
   } catch (...) {
+    D.Starting = false;
     delete Object;
     D.Source = nullptr;
     throw;
+  }
+  D.Starting = false;
+  if (D.CancelledAtStart) {  // the source refused the drag: nothing starts
+    delete Object;
+    D.Source = nullptr;
+    return;
   }
   if (!Object) Object = new TDragControlObject(Control);
   D.Object = Object;

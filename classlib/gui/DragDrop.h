@@ -43,5 +43,6 @@ public:
 // not been passed yet).
 TControl* DragSource();
 TDragObject* DragObject();
-// Cancels the drag under way (OnEndDrag without a target); nothing when none runs.
+// Cancels the drag under way (OnEndDrag without a target); called from the source's OnStartDrag,
+// the drag does not start; nothing when none runs.
 void CancelDrag();

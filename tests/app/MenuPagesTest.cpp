@@ -219,13 +219,21 @@ protected:
     Walk(Form->DynamicMenu->Items());
     return Found;
   }
-  TCustomFileTypeCategory* XCategory(const std::string& Type) {
-    TTreeItems* Root = Form->DynamicMenu->Items();
+  TCustomFileTypeCategory* XCategory(const std::string& Type) { return CategoryIn(Form->DynamicMenu->Items(), Type); }
+  TCustomFileTypeCategory* SCategory(const std::string& Type) { return CategoryIn(Form->StaticMenu->Items(), Type); }
+  static TCustomFileTypeCategory* CategoryIn(TTreeItems* Root, const std::string& Type) {
     for (int I = 0; I < Root->Count(); ++I) {
       auto* C = dynamic_cast<TCustomFileTypeCategory*>(Root->GetItem(I));
       if (C && C->GetFileType() && C->GetFileType()->Name() == Type) return C;
     }
     return nullptr;
+  }
+  TStaticMenuItem* SItem(const std::string& Caption) {
+    TStaticMenuItem* Found = nullptr;
+    Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) {
+      if (Item->Caption() == Caption) Found = Item;
+    });
+    return Found;
   }
   void Focus(TTreeItem* Item) {
     ASSERT_NE(Item, nullptr);
@@ -254,6 +262,20 @@ protected:
     GetKeyboardState(State);
     State[VK_CONTROL] = Down ? 0x80 : 0;
     SetKeyboardState(State);
+  }
+  // Drags Dragged onto the node Over gives (looked up again after the view changed), Ctrl held or
+  // not: the cursor over it is Cursor, Hovering runs there, then the button goes up.
+  void DragNodeOnto(TTreeView* Tree, TTreeNode* Dragged, const std::function<TTreeNode*()>& Over, bool Ctrl,
+                    int Cursor, const std::function<void()>& Hovering = nullptr) {
+    SetCtrl(Ctrl);
+    PressAndPull(Dragged);
+    ASSERT_TRUE(Tree->Dragging());
+    PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, LabelCenter(Over()));
+    EXPECT_EQ(GetCursor(), Screen->Cursors(Cursor));
+    if (Hovering) Hovering();
+    PostToCapture(WM_LBUTTONUP, 0, Tree, LabelCenter(Over()));
+    SetCtrl(false);
+    EXPECT_FALSE(Tree->Dragging());
   }
   bool ApplyEnabled() { return Get<TButton>("btnApply")->Enabled(); }
   int ItemCount() { return static_cast<int>(ReadModel(Form->DynamicMenu->Items()).size()); }
@@ -988,15 +1010,9 @@ TEST_F(MenuPagesTest, DragsReorderMoveCopyOrAreRefused) {
     const int OverIndex = Over ? Over->Index() : 0;
     const auto Before = ReadModel(Form->DynamicMenu->Items());
     const int DraggedChildren = Dragged->Items()->Count();
-    SetCtrl(C.Ctrl);
-    PressAndPull(NodeOf(C.Dragged));
-    ASSERT_TRUE(Tree->Dragging());
-    PostToCapture(WM_MOUSEMOVE, MK_LBUTTON, Tree, LabelCenter(NodeOf(C.Over)));
-    EXPECT_EQ(GetCursor(), Screen->Cursors(C.Cursor));
-    if (C.Cursor == crExchange && !C.Ctrl) TWindowCapture(Form->Handle()).SavePng("app_submenu_drag");
-    PostToCapture(WM_LBUTTONUP, 0, Tree, LabelCenter(NodeOf(C.Over)));
-    SetCtrl(false);
-    EXPECT_FALSE(Tree->Dragging());
+    DragNodeOnto(Tree, NodeOf(C.Dragged), [&] { return NodeOf(C.Over); }, C.Ctrl, C.Cursor, [&] {
+      if (C.Cursor == crExchange && !C.Ctrl) TWindowCapture(Form->Handle()).SavePng("app_submenu_drag");
+    });
     const auto After = ReadModel(Form->DynamicMenu->Items());
     EXPECT_EQ(TreeTexts(XTree()), After);
     if (C.Cursor == crNo) {
@@ -1017,6 +1033,73 @@ TEST_F(MenuPagesTest, DragsReorderMoveCopyOrAreRefused) {
       EXPECT_EQ(After.size(), Before.size() + 1 + DraggedChildren);
     }
   }
+}
+
+TEST_F(MenuPagesTest, StaticDragsReorderMoveCopyOrAreRefused) {
+  WriteBytes(Ini(),
+             "[Static Items]\r\n"
+             "Application0=a.exe\r\nParameters0=\"%1\"\r\nCaption0=Alpha\r\nChecked0=1\r\nFileType0=corvpagefile\r\n"
+             "Application1=b.exe\r\nParameters1=\"%1\"\r\nCaption1=Beta\r\nChecked1=1\r\nFileType1=corvpagefile\r\n"
+             "Application2=g.exe\r\nParameters2=\"%1\"\r\nCaption2=Gamma\r\nChecked2=1\r\nFileType2=txtfile\r\n"
+             "Count=3\r\n");
+  struct TCase {
+    const char* Over;  // a caption, or a category's type
+    bool Ctrl;
+    int Cursor;  // crNo: refused
+  };
+  // Alpha is dragged each time: a sibling reorders even with Ctrl, its own category refuses, another
+  // category's item or node takes it (moved, or copied with Ctrl).
+  const TCase Cases[] = {{"Beta", false, crExchange},   {"Beta", true, crExchange}, {"corvpagefile", false, crNo},
+                         {"corvpagefile", true, crNo},  {"Gamma", false, crArrow},  {"Gamma", true, crCopy},
+                         {"txtfile", false, crArrow},   {"txtfile", true, crCopy}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string("Alpha over ") + C.Over + (C.Ctrl ? " with Ctrl" : ""));
+    delete Form;
+    Form = nullptr;
+    PumpUntilIdle();
+    Open(0);
+    TTreeView* Tree = Get<TTreeView>("tvMenu");
+    Form->SetActiveControl(Tree);
+    PumpUntilIdle();
+    auto NodeOf = [&](const std::string& Name) -> TTreeNode* {
+      TTreeItem* Item = SItem(Name);
+      if (!Item) Item = SCategory(Name);
+      return Item ? FindItemNode(Item, Tree) : nullptr;
+    };
+    ASSERT_TRUE(NodeOf("Alpha") && NodeOf(C.Over));
+    TStaticMenuItem* Over = SItem(C.Over);
+    const int OverIndex = Over ? Over->Index() : 0;
+    TTreeItems* Target = Over ? Over->GetCollection() : SCategory(C.Over)->Items();
+    const auto Before = ReadModel(Form->StaticMenu->Items());
+    DragNodeOnto(Tree, NodeOf("Alpha"), [&] { return NodeOf(C.Over); }, C.Ctrl, C.Cursor);
+    const auto After = ReadModel(Form->StaticMenu->Items());
+    EXPECT_EQ(TreeTexts(STree()), After);
+    if (C.Cursor == crNo) {
+      EXPECT_EQ(After, Before);
+    } else if (C.Cursor == crExchange) {
+      EXPECT_EQ(SItem("Alpha")->Index(), OverIndex);
+      EXPECT_EQ(After.size(), Before.size());
+    } else if (!C.Ctrl) {  // moved: one Alpha, in the target at the place
+      EXPECT_EQ(SItem("Alpha")->GetCollection(), Target);
+      EXPECT_EQ(SItem("Alpha")->Index(), OverIndex);
+      EXPECT_EQ(After.size(), Before.size());
+    } else {  // a copy at the place; the original stays in its category
+      auto* Copy = dynamic_cast<TStaticMenuItem*>(Target->GetItem(OverIndex));
+      ASSERT_NE(Copy, nullptr);
+      EXPECT_EQ(Copy->Caption(), "Alpha");
+      EXPECT_EQ(Copy->Application(), "a.exe");
+      EXPECT_EQ(After.size(), Before.size() + 1);
+      EXPECT_EQ(SCategory("corvpagefile")->Items()->Count(), 2);
+    }
+  }
+  // A category cannot be dragged.
+  TTreeView* Tree = Get<TTreeView>("tvMenu");
+  PressAndPull(FindItemNode(SCategory("txtfile"), Tree));
+  EXPECT_FALSE(Tree->Dragging());
+  EXPECT_EQ(DragObject(), nullptr);
+  const POINT At = LabelCenter(FindItemNode(SCategory("txtfile"), Tree));
+  PostMessageA(Tree->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(At.x, At.y));
+  PumpUntilIdle();
 }
 
 TEST_F(MenuPagesTest, DragHoverExpandsOverTheButtonNotOverTheLabel) {

@@ -193,6 +193,29 @@ TEST_F(DragTest, ReleaseOverARefusingTargetEndsWithoutTarget) {
   EXPECT_TRUE(Freed);
 }
 
+TEST_F(DragTest, CancelDragInOnStartDragStartsNothing) {
+  for (const bool Give : {false, true}) {
+    SCOPED_TRACE(Give ? "an object given" : "no object");
+    Freed = false;
+    First->OnStartDrag = [&](TObject*, TDragObject*& Object) {
+      ++Starts;
+      if (Give) Object = new TTestDragObject(Freed);
+      CancelDrag();
+    };
+    PressAndPull(First->Items().Item(1));
+    PumpUntilIdle();
+    EXPECT_FALSE(First->Dragging());
+    EXPECT_EQ(DragObject(), nullptr);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(Freed, Give);
+    const POINT At = LabelCenter(First->Items().Item(1));
+    PostMessageA(First->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(At.x, At.y));
+    PumpUntilIdle();
+  }
+  EXPECT_EQ(Starts, 2);
+  EXPECT_TRUE(Ends.empty());
+}
+
 TEST_F(DragTest, DefaultObjectShowsTheSourceAndItsDragCursor) {
   GiveObject = false;
   First->DragCursor = crHandPoint;
