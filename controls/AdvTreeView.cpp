@@ -65,7 +65,6 @@ TDragImageList* TAdvTreeView::GetDragImages() { return FDefaultDragging ? TTreeV
 void TAdvTreeView::DoStartDrag(TDragObject*& DragObject) {
   try {
     TTreeView::DoStartDrag(DragObject);
-    if (!FDefaultDragging) DragImageList().Clear();
   } catch (...) {
     FDraggedNode = nullptr;
     throw;

@@ -30,6 +30,7 @@ public:
   // nullptr while DefaultDragging is off.
   TDragImageList* GetDragImages() override;
   void DoStartDrag(TDragObject*& DragObject) override;
+  bool UsesOwnDragImage() override { return FDefaultDragging; }
   void DoEndDrag(TObject* Target, int X, int Y) override;
 
 protected:

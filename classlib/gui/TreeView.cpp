@@ -657,7 +657,7 @@ void TTreeView::DoStartDrag(TDragObject*& DragObject) {
     P = ScreenToClient(P);
     Node = GetNodeAt(P.x, P.y);
   }
-  if (Node) {
+  if (Node && UsesOwnDragImage()) {
     const auto Image = reinterpret_cast<HIMAGELIST>(SendMessageA(Handle(), TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(Node->FItemId)));
     if (Image) {
       FDragImage.SetHandle(Image);

@@ -231,6 +231,8 @@ public:
   // The drag image of the dragged node, when there is one.
   TDragImageList* GetDragImages() override;
   void DoStartDrag(TDragObject*& DragObject) override;
+  // Whether a drag starts with the view's own picture of the dragged node.
+  virtual bool UsesOwnDragImage() { return true; }
   void DoEndDrag(TObject* Target, int X, int Y) override;
 
   void FillFromStrings(const TStrings& Lines) override { FItems.FillFromStrings(Lines, nullptr); }
@@ -250,7 +252,6 @@ protected:
   virtual bool CanCollapse(TTreeNode* Node);
   virtual void Expanded(TTreeNode* Node, bool Expand);
   virtual void Change(TTreeNode* Node);
-  TDragImageList& DragImageList() { return FDragImage; }
 
 private:
   friend class TTreeNode;
