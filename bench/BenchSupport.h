@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 // Seconds on the performance counter.
@@ -15,6 +16,14 @@ inline double Now() {
   LARGE_INTEGER C;
   QueryPerformanceCounter(&C);
   return static_cast<double>(C.QuadPart) / Frequency;
+}
+
+// The shortest of Repeats runs of Run (each returns its seconds).
+template <class F>
+double BestOf(int Repeats, F&& Run) {
+  double Result = 1e30;
+  for (int I = 0; I < Repeats; ++I) Result = std::min(Result, Run());
+  return Result;
 }
 
 // A new folder "<Stem><process>_<n>" under the temporary path, with a trailing "\"; "" on failure.

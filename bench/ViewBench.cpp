@@ -65,12 +65,6 @@ double FillRaw(TTreeView& Tree, int Count) {
   return Time;
 }
 
-template <class F>
-double Best(F&& Run) {
-  double Result = 1e30;
-  for (int I = 0; I < Repeats; ++I) Result = std::min(Result, Run());
-  return Result;
-}
 
 void RunTreeBench() {
   auto Form = std::make_unique<TForm>(Application);
@@ -82,9 +76,9 @@ void RunTreeBench() {
   Application->ProcessMessages();
 
   std::printf("Tree view: nodes on two levels (parents of %d children), best of %d runs\n", ChildrenPerParent, Repeats);
-  const double Nodes10k = Best([&] { return FillNodes(*Tree, 10000); });
-  const double Raw10k = Best([&] { return FillRaw(*Tree, 10000); });
-  const double Nodes1k = Best([&] { return FillNodes(*Tree, 1000); });
+  const double Nodes10k = BestOf(Repeats, [&] { return FillNodes(*Tree, 10000); });
+  const double Raw10k = BestOf(Repeats, [&] { return FillRaw(*Tree, 10000); });
+  const double Nodes1k = BestOf(Repeats, [&] { return FillNodes(*Tree, 1000); });
   std::printf("  %-44s %9.2f ms\n", "10,000 nodes through TTreeNodes (one bracket)", Nodes10k * 1e3);
   std::printf("  %-44s %9.2f ms\n", "10,000 items by raw TVM_INSERTITEMA", Raw10k * 1e3);
   std::printf("  %-44s %9.2f ms\n", "1,000 nodes through TTreeNodes (one bracket)", Nodes1k * 1e3);

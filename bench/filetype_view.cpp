@@ -81,12 +81,6 @@ double FillBare(HWND View, std::vector<TRow>& Rows) {
   return Time;
 }
 
-template <class F>
-double Best(F&& Run) {
-  double Result = 1e30;
-  for (int I = 0; I < Repeats; ++I) Result = std::min(Result, Run());
-  return Result;
-}
 
 void RunOne(TForm& Form, int Extensions) {
   auto* List = new TFileTypeList(&Form);
@@ -98,7 +92,7 @@ void RunOne(TForm& Form, int Extensions) {
   View->SetSortType(ftstExtension);
   View->SetParent(&Form);
   View->SetFileTypes(List);
-  const double Rebuild = Best([&] {
+  const double Rebuild = BestOf(Repeats, [&] {
     const double Start = Now();
     View->RebuildRows();
     return Now() - Start;
@@ -114,7 +108,7 @@ void RunOne(TForm& Form, int Extensions) {
     Column.pszText = const_cast<char*>(C == 0 ? "File Type" : "Extension");
     SendMessageA(Bare, LVM_INSERTCOLUMNA, static_cast<WPARAM>(C), reinterpret_cast<LPARAM>(&Column));
   }
-  const double Baseline = Best([&] { return FillBare(Bare, Rows); });
+  const double Baseline = BestOf(Repeats, [&] { return FillBare(Bare, Rows); });
   DestroyWindow(Bare);
   delete View;
   delete List;

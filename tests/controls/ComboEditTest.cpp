@@ -28,16 +28,6 @@ void Keys(std::vector<std::pair<WORD, bool>> Strokes) {
 void Key(WORD Vk) { Keys({{Vk, false}, {Vk, true}}); }
 void AltDown() { Keys({{VK_MENU, false}, {VK_DOWN, false}, {VK_DOWN, true}, {VK_MENU, true}}); }
 
-void SetClipboardText(HWND Owner, const std::string& Text) {
-  ASSERT_TRUE(OpenClipboard(Owner));
-  EmptyClipboard();
-  HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE, Text.size() + 1);
-  memcpy(GlobalLock(Data), Text.c_str(), Text.size() + 1);
-  GlobalUnlock(Data);
-  SetClipboardData(CF_TEXT, Data);
-  CloseClipboard();
-}
-
 int SystemFontHeight() {
   HDC DC = GetDC(nullptr);
   HGDIOBJ Old = SelectObject(DC, GetStockObject(SYSTEM_FONT));

@@ -63,15 +63,6 @@ protected:
     SendInput(4, In, sizeof(INPUT));
     PumpUntilIdle(30);
   }
-  static void SetClipboardText(HWND Owner, const std::string& Text) {
-    ASSERT_TRUE(OpenClipboard(Owner));
-    EmptyClipboard();
-    HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE, Text.size() + 1);
-    memcpy(GlobalLock(Data), Text.c_str(), Text.size() + 1);
-    GlobalUnlock(Data);
-    SetClipboardData(CF_TEXT, Data);
-    CloseClipboard();
-  }
   static std::string ClipboardText(HWND Owner) {
     std::string Text;
     if (!OpenClipboard(Owner)) return "(not opened)";

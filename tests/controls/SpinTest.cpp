@@ -110,14 +110,6 @@ protected:
     Form.reset();
     PumpUntilIdle(10, 500);
   }
-  void Key(WORD Vk) {
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = Vk;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
-    PumpUntilIdle(30);
-  }
   std::unique_ptr<TForm> Form;
   TRxSpinEdit* Edit = nullptr;
   TEdit* Other = nullptr;
@@ -125,9 +117,9 @@ protected:
 
 TEST_F(SpinTest, TypedValueClampedOnExit) {
   Edit->SetText("");
-  Key('3');
+  TapKey('3');
   EXPECT_EQ(Edit->Text(), "3");
-  Key(VK_TAB);
+  TapKey(VK_TAB);
   EXPECT_TRUE(PumpUntil([&] { return Other->Focused(); }, 2000));  // a loaded machine is slow
   EXPECT_EQ(Edit->Text(), "6");
 }
@@ -142,7 +134,7 @@ TEST_F(SpinTest, StepsAndEvents) {
   EXPECT_EQ(Edit->Text(), "20");
   EXPECT_EQ(Changes, 0);
   EXPECT_EQ(Tops, 1);
-  Key(VK_DOWN);
+  TapKey(VK_DOWN);
   EXPECT_EQ(Edit->Text(), "19");
   EXPECT_EQ(Changes, 1);
   // A click on the up-down's upper half adds the increment; the position stays 0.
@@ -175,7 +167,7 @@ TEST_F(SpinTest, StepsAndEvents) {
 
 TEST_F(SpinTest, ReadOnlyAndEditorDisabled) {
   Edit->SetReadOnly(true);
-  Key(VK_UP);
+  TapKey(VK_UP);
   // Both halves of the up-down.
   TRxUpDown* Up = Edit->UpDown();
   ASSERT_NE(Up, nullptr);
@@ -190,10 +182,10 @@ TEST_F(SpinTest, ReadOnlyAndEditorDisabled) {
   EXPECT_EQ(SpinBeeps, 3);
   Edit->SetReadOnly(false);
   Edit->EditorEnabled = false;
-  Key('7');
+  TapKey('7');
   EXPECT_EQ(SpinBeeps, 4);
   EXPECT_EQ(Edit->Text(), "8");
-  Key(VK_UP);
+  TapKey(VK_UP);
   EXPECT_EQ(Edit->Text(), "9");
 }
 
@@ -233,7 +225,7 @@ TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
   Ok->OnClick = [&](TObject*) { ++Clicks; };
   Edit->SetFocus();
   PumpUntilIdle();
-  Key(VK_RETURN);
+  TapKey(VK_RETURN);
   EXPECT_EQ(Clicks, 1);
   EXPECT_EQ(Edit->Text(), "8");
   SendMessageA(Edit->Handle(), WM_CHAR, '\n', 1);

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <colordlg.h>
 
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -325,6 +326,17 @@ inline void TapKey(WORD Vk) {
   In[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(2, In, sizeof(INPUT));
   PumpUntilIdle(30);
+}
+
+// Puts Text on the clipboard as CF_TEXT.
+inline void SetClipboardText(HWND Owner, const std::string& Text) {
+  ASSERT_TRUE(OpenClipboard(Owner));
+  EmptyClipboard();
+  HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE, Text.size() + 1);
+  memcpy(GlobalLock(Data), Text.c_str(), Text.size() + 1);
+  GlobalUnlock(Data);
+  SetClipboardData(CF_TEXT, Data);
+  CloseClipboard();
 }
 
 // Whether two colours differ by at most Tolerance in each channel.
