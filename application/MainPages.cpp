@@ -254,8 +254,6 @@ void MoveItemBy(TTreeItem* Item, int Delta) {
   if (Index >= 0 && Index < Item->GetCollection()->Count()) Item->SetIndex(Index);
 }
 
-TCustomMenuItem* FocusedMenuItem(TCustomMenu* Menu) { return dynamic_cast<TCustomMenuItem*>(Menu->Focused()); }
-
 TTreeItem* DragStartItem(TAdvTreeView* Tree, TCustomMenu* Menu) {
   if (TTreeNode* Pressed = Tree->DraggedNode()) return NodeItem(Pressed);
   return Menu->Focused();

@@ -41,8 +41,6 @@ void ExploreApplicationFolder(const std::string& Application);
 bool ConfirmDeleteItem();
 // Moves Item by Delta places within its collection when the place exists.
 void MoveItemBy(TTreeItem* Item, int Delta);
-// The focused entry as a menu item (nullptr for a category or nothing).
-TCustomMenuItem* FocusedMenuItem(TCustomMenu* Menu);
 // The entry a drag started in Tree carries: the pressed node's entry (the view starts a drag
 // before it moves the selection), else the focused entry of Menu.
 TTreeItem* DragStartItem(TAdvTreeView* Tree, TCustomMenu* Menu);
