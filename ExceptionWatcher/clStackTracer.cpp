@@ -150,7 +150,9 @@ void TclStackTracer::FillFrameInfo(TclStackFrame* Frame) {
   if (Len == 0) return;
   Frame->ModuleName.assign(Name, Len);
   Frame->ModuleHandle = reinterpret_cast<ULONG_PTR>(Info.AllocationBase);
-  GetProcName(Frame->Address, Frame->ProcName);
+  // A return address after a call that never returns is the next function's first byte: the name
+  // is the one of the call's last byte.
+  GetProcName(Frame->Address - 1, Frame->ProcName);
   Frame->Address -= 5;
   Frame->SourceFile.clear();
   Frame->LineNumber = 0;

@@ -5,43 +5,38 @@
 
 #include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
+#include "classlib/core/SysFaults.h"
 #include "classlib/core/SysUtils.h"
+#include "controls/RXConstStartup.h"
 #include "localizer/Localizer.h"
 
-namespace {
-
-// Crash reporting: its hooks, the program's watcher and its manager, first of all.
-void StartCrashReportingStep() { StartCrashReporting(); }
-// The language file beside the program: from here on every window is translated as it is created and
-// every message text comes through the localizer. Faults of the file are shown and start-up goes on.
-void StartLocalizerStep() {
-  try {
-    ChooseLanguageFile();
-  } catch (...) {
-    Application->HandleException(nullptr);
-  }
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  StartCrashReportingStep();
-  StartLocalizerStep();
-  // The component library's cursors entered the screen's cursor table at unit start-up.
-  InitSingleInstance();
-  try {
-    CheckWindowsVersion();
-    Application->Initialize();
-    ResetStatusPump();
-    Application->SetTitle(Format("%s starting...", {ProductTitle}));
-    Application->CreateForm(frmMain);
-    FreeLoadingForm();
-    Application->Run();
-    // The windows go while the library's tables still exist; static destruction comes later.
-    delete frmMain;
-  } catch (...) {
-    Application->HandleException(nullptr);
-  }
+  // Crash reporting first: its hooks, the program's watcher and its manager.
+  StartCrashReporting();
+  // Everything after it runs in the program's guard frame: a fault or exception that no handler
+  // took reaches the application's error box, and the steps after the main block still run.
+  GuardedCall(
+      [] {
+        // The language file beside the program: from here on every window is translated as it is
+        // created. Faults of the file are shown and start-up goes on.
+        try {
+          ChooseLanguageFile();
+        } catch (...) {
+          Application->HandleException(nullptr);
+        }
+        StartComponentLibrary();
+        InitSingleInstance();
+        CheckWindowsVersion();
+        Application->Initialize();
+        ResetStatusPump();
+        Application->SetTitle(Format("%s starting...", {ProductTitle}));
+        Application->CreateForm(frmMain);
+        FreeLoadingForm();
+        Application->Run();
+        // The windows go while the library's tables still exist; static destruction comes later.
+        delete frmMain;
+      },
+      [] { Application->HandleException(nullptr); });
   DoneSingleInstance();
   // Last: from here on the hooks pass every exception straight on.
   StopCrashReporting();

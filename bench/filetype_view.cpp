@@ -16,6 +16,7 @@
 #include "bench/BenchSupport.h"
 #include "classlib/gui/Forms.h"
 #include "controls/FileTypeView.h"
+#include "controls/RXConstStartup.h"
 
 namespace {
 
@@ -124,6 +125,7 @@ void RunOne(TForm& Form, int Extensions) {
 
 int main() {
   try {
+    StartComponentLibrary();
     auto Form = std::make_unique<TForm>(Application);
     Form->SetBounds(0, 0, 800, 400);
     Form->Show();

@@ -1,15 +1,10 @@
-// Start-up of the component library in a GUI program: the program's cursors enter the screen's
-// cursor table and the icon clipboard format is registered.
+// Start-up of the component library in a GUI program.
+#include "controls/RXConstStartup.h"
+
 #include "controls/AdvCursors.h"
 #include "controls/ClipIcon.h"
 
-namespace {
-
-struct TComponentLibraryStartup {
-  TComponentLibraryStartup() {
-    InitAdvCursors(GetModuleHandleA(nullptr));
-    InitClipIcon();
-  }
-} ComponentLibraryStartup;
-
-}  // namespace
+void StartComponentLibrary() {
+  InitAdvCursors(GetModuleHandleA(nullptr));
+  InitClipIcon();
+}

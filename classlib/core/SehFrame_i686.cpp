@@ -26,8 +26,9 @@ extern "C" void seh_fault_thrower();
 // seh_guarded_call(Frame): saves the callee-saved registers, links the record, calls
 // sehguard_body(Frame), unlinks it and answers 0; a dropped call resumes at seh_guarded_resume with
 // esp at the record, ebp restored and eax = 1.
-// seh_fault_thrower: entered by redirection with the faulting address + 1 as its return address and
-// the fault's code, address and two parameters above it; aligns the stack and raises the exception.
+// seh_fault_thrower: entered by redirection with nothing written to the stack and its return address
+// in ecx. It pushes that before its unwind information starts, so the unwinder sees a call made by
+// the faulting instruction from the faulting esp; then an ordinary frame raises the kept fault.
 asm(R"(
     .text
     .p2align 4
@@ -63,6 +64,7 @@ _seh_guarded_resume:
     .globl _seh_fault_thrower
     .def _seh_fault_thrower; .scl 2; .type 32; .endef
 _seh_fault_thrower:
+    pushl %ecx
     .cfi_startproc
     pushl %ebp
     .cfi_def_cfa_offset 8
@@ -70,37 +72,24 @@ _seh_fault_thrower:
     movl %esp, %ebp
     .cfi_def_cfa_register %ebp
     andl $-16, %esp
-    subl $16, %esp
-    movl 8(%ebp), %eax
-    movl %eax, 0(%esp)
-    movl 12(%ebp), %eax
-    movl %eax, 4(%esp)
-    movl 16(%ebp), %eax
-    movl %eax, 8(%esp)
-    movl 20(%ebp), %eax
-    movl %eax, 12(%esp)
-    call _sehguard_raise_fault
+    call _sehguard_raise_stored_fault
     .cfi_endproc
 )");
 
 extern "C" EXCEPTION_DISPOSITION __cdecl seh_guard_handler(PEXCEPTION_RECORD Record, void* EstablisherFrame,
                                                            PCONTEXT Context, void* DispatcherContext) {
   TRegistration* Registration = static_cast<TRegistration*>(EstablisherFrame);
-  const TFrameAction Action = DecideFrameAction(*Record, Registration->Frame->Mode);
+  const TFrameAction Action = DecideFrameAction(*Record, *Context, Registration->Frame->Mode);
   if (Action == TFrameAction::Ignore) return ExceptionContinueSearch;
   // Too little stack is left for a report; outer system frames could even swallow the exception.
   if (Action == TFrameAction::End) TerminateProcess(GetCurrentProcess(), Record->ExceptionCode);
   CallRaiseHook(Context, Record);
   switch (Action) {
     case TFrameAction::Translate: {
-      // A call of the thrower from the faulting instruction, with the fault as its arguments.
-      DWORD* Stack = reinterpret_cast<DWORD*>(Context->Esp) - 5;
-      Stack[0] = reinterpret_cast<DWORD>(Record->ExceptionAddress) + 1;
-      Stack[1] = Record->ExceptionCode;
-      Stack[2] = reinterpret_cast<DWORD>(Record->ExceptionAddress);
-      Stack[3] = Record->NumberParameters > 0 ? Record->ExceptionInformation[0] : 0;
-      Stack[4] = Record->NumberParameters > 1 ? Record->ExceptionInformation[1] : 0;
-      Context->Esp = reinterpret_cast<DWORD>(Stack);
+      // The thrower pushes its own return address; an execute fault's is popped for it to push back.
+      const TTranslation Call = PrepareTranslation(*Record, *Context);
+      if (Call.FromStack) Context->Esp += sizeof(DWORD);
+      Context->Ecx = static_cast<DWORD>(Call.ReturnAddress);
       Context->Eip = reinterpret_cast<DWORD>(&seh_fault_thrower);
       return ExceptionContinueExecution;
     }

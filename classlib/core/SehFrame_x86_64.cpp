@@ -13,8 +13,8 @@ extern "C" char seh_guarded_resume[];
 
 // seh_guarded_call(Frame): keeps Frame at [rsp+32] of its fixed frame (the establisher frame), calls
 // sehguard_body(Frame) and answers 0; a dropped call is unwound to seh_guarded_resume with rax = 1.
-// seh_fault_thrower: entered by redirection with the faulting address + 1 as its return address and
-// the fault in rcx, rdx, r8, r9; aligns the stack behind a frame pointer and raises the exception.
+// seh_fault_thrower: entered by redirection as if called by the faulting instruction; aligns the stack
+// behind a frame pointer and raises the kept fault.
 asm(R"(
     .text
     .p2align 4
@@ -48,7 +48,7 @@ seh_fault_thrower:
     .seh_stackalloc 32
     .seh_endprologue
     andq $-16, %rsp
-    callq sehguard_raise_fault
+    callq sehguard_raise_stored_fault
     nop
     .seh_endproc
 )");
@@ -58,7 +58,7 @@ extern "C" void seh_fault_thrower();
 extern "C" EXCEPTION_DISPOSITION seh_guard_handler(PEXCEPTION_RECORD Record, void* EstablisherFrame,
                                                    PCONTEXT Context, PDISPATCHER_CONTEXT Dispatcher) {
   const TGuardFrame* Frame = *reinterpret_cast<TGuardFrame* const*>(static_cast<char*>(EstablisherFrame) + 32);
-  const TFrameAction Action = DecideFrameAction(*Record, Frame->Mode);
+  const TFrameAction Action = DecideFrameAction(*Record, *Context, Frame->Mode);
   if (Action == TFrameAction::Ignore) return ExceptionContinueSearch;
   // Too little stack is left for a report; outer system frames could even swallow the exception.
   if (Action == TFrameAction::End) TerminateProcess(GetCurrentProcess(), Record->ExceptionCode);
@@ -66,14 +66,14 @@ extern "C" EXCEPTION_DISPOSITION seh_guard_handler(PEXCEPTION_RECORD Record, voi
   switch (Action) {
     case TFrameAction::Translate: {
       // A call of the thrower from the faulting instruction: the return address + 1 lies inside the
-      // faulting instruction, where the unwinder and the landing pads expect the fault.
-      Context->Rsp -= sizeof(DWORD64);
-      *reinterpret_cast<DWORD64*>(Context->Rsp) = reinterpret_cast<DWORD64>(Record->ExceptionAddress) + 1;
+      // faulting instruction, where the unwinder and the landing pads expect the fault. An execute
+      // fault's call left its return address on top of the stack.
+      const TTranslation Call = PrepareTranslation(*Record, *Context);
+      if (!Call.FromStack) {
+        Context->Rsp -= sizeof(DWORD64);
+        *reinterpret_cast<DWORD64*>(Context->Rsp) = Call.ReturnAddress;
+      }
       Context->Rip = reinterpret_cast<DWORD64>(&seh_fault_thrower);
-      Context->Rcx = Record->ExceptionCode;
-      Context->Rdx = reinterpret_cast<DWORD64>(Record->ExceptionAddress);
-      Context->R8 = Record->NumberParameters > 0 ? Record->ExceptionInformation[0] : 0;
-      Context->R9 = Record->NumberParameters > 1 ? Record->ExceptionInformation[1] : 0;
       return ExceptionContinueExecution;
     }
     case TFrameAction::Drop:

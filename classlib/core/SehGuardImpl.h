@@ -24,9 +24,19 @@ enum class TFrameAction {
   Drop,       // report, then end the guarded call (mode 1)
   End         // a stack overflow: the process ends with its code, unreported
 };
-// What the frame does with an exception.
-TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, int Mode);
+// What the frame does with an exception. A fault is judged at its instruction; an execute fault at
+// the call that made it (the return address on top of the stack).
+TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, const CONTEXT& Context, int Mode);
 bool IsProgramAddress(const void* Address);
+
+// A translation's call of the thrower: the fault is kept for sehguard_raise_stored_fault on this
+// thread; the call returns to ReturnAddress, inside the faulting instruction, or for an execute
+// fault to the caller's return address, which is then on top of the stack already (FromStack).
+struct TTranslation {
+  ULONG_PTR ReturnAddress;
+  bool FromStack;
+};
+TTranslation PrepareTranslation(const EXCEPTION_RECORD& Record, const CONTEXT& Context);
 
 // Whether a C++ throw is to be reported: a hook is set, and the throw is not the one of a fault's
 // translation (reported already; the flag is taken by this call).
@@ -41,5 +51,6 @@ extern "C" {
 // The assembly helper: sehguard_body(Frame) inside the frame; 0 when it returned, 1 when dropped.
 int seh_guarded_call(sehguard_detail::TGuardFrame* Frame);
 void sehguard_body(sehguard_detail::TGuardFrame* Frame);
-[[noreturn]] void sehguard_raise_fault(DWORD Code, void* Address, ULONG_PTR Info0, ULONG_PTR Info1);
+// Raises the fault PrepareTranslation kept on this thread.
+[[noreturn]] void sehguard_raise_stored_fault();
 }

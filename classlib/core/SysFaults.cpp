@@ -21,6 +21,26 @@ struct TReported {
   void* Address;
 };
 thread_local TReported ThreadReported{nullptr, 0, nullptr};
+// The fault a translation raises, kept by the frame handler for the thrower.
+struct TStoredFault {
+  DWORD Code;
+  void* Address;
+  ULONG_PTR Info0;
+  ULONG_PTR Info1;
+};
+thread_local TStoredFault ThreadStoredFault{0, nullptr, 0, 0};
+
+bool IsExecuteFault(const EXCEPTION_RECORD& Record) {
+  return Record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && Record.NumberParameters > 0 &&
+         Record.ExceptionInformation[0] == 8;
+}
+
+// Where a fault is judged and raised from: the faulting instruction, or for an execute fault the
+// call that made it, whose return address is on top of the stack.
+const void* FaultSite(const EXCEPTION_RECORD& Record, const CONTEXT& Context) {
+  if (!IsExecuteFault(Record)) return Record.ExceptionAddress;
+  return *reinterpret_cast<void* const*>(ContextStackPointer(Context));
+}
 
 template <class E>
 [[noreturn]] void RaiseExternal(E&& Ex, DWORD Code, void* Address) {
@@ -83,6 +103,8 @@ std::string ThrownMessage(const TThrowInfo& Throw) {
 namespace sehguard_detail {
 
 bool IsProgramAddress(const void* Address) {
+  // The lowest 64 KiB are never mapped; Wine names the program for address 0.
+  if (reinterpret_cast<ULONG_PTR>(Address) < 0x10000) return false;
   HMODULE Module = nullptr;
   if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           static_cast<LPCSTR>(Address), &Module))
@@ -90,14 +112,22 @@ bool IsProgramAddress(const void* Address) {
   return Module == GetModuleHandleA(nullptr);
 }
 
-TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, int Mode) {
+TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, const CONTEXT& Context, int Mode) {
   if ((Record.ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) return TFrameAction::Ignore;
   if (IsCompilerExceptionCode(Record.ExceptionCode)) return TFrameAction::Ignore;
   // The faulting thread has only a few kilobytes of stack left: no report, no translation.
   if (Record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) return Mode == 1 ? TFrameAction::Drop : TFrameAction::End;
-  if ((Record.ExceptionFlags & EXCEPTION_NONCONTINUABLE) == 0 && IsProgramAddress(Record.ExceptionAddress))
+  if ((Record.ExceptionFlags & EXCEPTION_NONCONTINUABLE) == 0 && IsProgramAddress(FaultSite(Record, Context)))
     return TFrameAction::Translate;
   return Mode == 1 ? TFrameAction::Drop : TFrameAction::Pass;
+}
+
+TTranslation PrepareTranslation(const EXCEPTION_RECORD& Record, const CONTEXT& Context) {
+  ThreadStoredFault = TStoredFault{Record.ExceptionCode, Record.ExceptionAddress,
+                                   Record.NumberParameters > 0 ? Record.ExceptionInformation[0] : 0,
+                                   Record.NumberParameters > 1 ? Record.ExceptionInformation[1] : 0};
+  if (IsExecuteFault(Record)) return TTranslation{reinterpret_cast<ULONG_PTR>(FaultSite(Record, Context)), true};
+  return TTranslation{reinterpret_cast<ULONG_PTR>(Record.ExceptionAddress) + 1, false};
 }
 
 void GuardBody(TGuardFrame* Frame) {
@@ -110,6 +140,8 @@ void GuardBody(TGuardFrame* Frame) {
 
 TGuardResult Enter(TGuardedProc Proc, void* Data, int Mode) {
   TGuardFrame Frame{Proc, Data, Mode, TGuardResult::Returned};
+  // The thread's storage is made now, not by the frame handler inside a fault.
+  ThreadStoredFault.Code = 0;
   if (seh_guarded_call(&Frame) != 0) {
     ThreadReported = TReported{nullptr, 0, nullptr};
     return TGuardResult::Dropped;
@@ -146,8 +178,9 @@ void ReportThrow(PCONTEXT ThrowerContext, void* Object, const std::type_info* Ty
 }  // namespace sehguard_detail
 
 // Entered from the frame handler's redirection, as if called by the faulting instruction.
-extern "C" void sehguard_raise_fault(DWORD Code, void* Address, ULONG_PTR Info0, ULONG_PTR Info1) {
-  RaiseFaultException(Code, Address, Info0, Info1);
+extern "C" void sehguard_raise_stored_fault() {
+  const TStoredFault Fault = ThreadStoredFault;
+  RaiseFaultException(Fault.Code, Fault.Address, Fault.Info0, Fault.Info1);
 }
 
 extern "C" void sehguard_body(sehguard_detail::TGuardFrame* Frame) { sehguard_detail::GuardBody(Frame); }

@@ -1,5 +1,5 @@
 // Every C++ throw of a program linked with -Wl,--wrap=__cxa_throw passes here first, on i686: this
-// unit keeps its frame pointers, and the thrower's context is found two links up the frame chain.
+// unit keeps its frame pointers, and the thrower's context is found one link up the frame chain.
 #include <windows.h>
 
 #include <typeinfo>
@@ -13,13 +13,11 @@ namespace {
 __attribute__((noinline)) void ReportThrowHere(void* Object, std::type_info* Type) {
   CONTEXT Context;
   RtlCaptureContext(&Context);
-  // This function's frame, then the wrapper's: what remains is the thrower at its throw call.
-  for (int Frame = 0; Frame < 2; ++Frame) {
-    const DWORD* Link = reinterpret_cast<const DWORD*>(Context.Ebp);
-    Context.Eip = Link[1];
-    Context.Esp = Context.Ebp + 2 * sizeof(DWORD);
-    Context.Ebp = Link[0];
-  }
+  // The capture answers its caller's caller, the wrapper; one link up is the thrower at its throw call.
+  const DWORD* Link = reinterpret_cast<const DWORD*>(Context.Ebp);
+  Context.Eip = Link[1];
+  Context.Esp = Context.Ebp + 2 * sizeof(DWORD);
+  Context.Ebp = Link[0];
   sehguard_detail::ReportThrow(&Context, Object, Type);
 }
 

@@ -3,6 +3,7 @@
 // pack) to the file named by its argument, one a line.
 #include "application/About.h"
 #include "classlib/gui/Forms.h"
+#include "controls/RXConstStartup.h"
 
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int Result = 1;
   try {
+    StartComponentLibrary();
     std::string Output = GetCommandLineA();
     const size_t Open = Output.find("\" \"");
     Output = Open == std::string::npos ? "" : Output.substr(Open + 3, Output.size() - Open - 4);
