@@ -47,8 +47,9 @@ public:
   // At most 100 frames from Context; none for a nil context; the single ExceptionAddress when the
   // walk gives nothing.
   TclStackFrames* BuildFrames(const CONTEXT* Context, ULONG_PTR ExceptionAddress);
-  // Module, handle and procedure name of the frame's address, which then moves back 5 bytes (to the
-  // call before a return address); unchanged when the address lies in no module.
+  // Module, handle and procedure name of the frame's address (named by the byte before it, the end of
+  // the call that returns there), which then moves back 5 bytes (to the call before a return
+  // address); unchanged when the address lies in no module.
   void FillFrameInfo(TclStackFrame* Frame);
   TclStackFrames* Frames() { return &FFrames; }
 

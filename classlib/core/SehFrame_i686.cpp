@@ -83,7 +83,7 @@ extern "C" EXCEPTION_DISPOSITION __cdecl seh_guard_handler(PEXCEPTION_RECORD Rec
   if (Action == TFrameAction::Ignore) return ExceptionContinueSearch;
   // Too little stack is left for a report; outer system frames could even swallow the exception.
   if (Action == TFrameAction::End) TerminateProcess(GetCurrentProcess(), Record->ExceptionCode);
-  CallRaiseHook(Context, Record);
+  ReportFault(Context, Record);
   switch (Action) {
     case TFrameAction::Translate: {
       // The thrower pushes its own return address; an execute fault's is popped for it to push back.

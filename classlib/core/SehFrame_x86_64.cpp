@@ -62,7 +62,7 @@ extern "C" EXCEPTION_DISPOSITION seh_guard_handler(PEXCEPTION_RECORD Record, voi
   if (Action == TFrameAction::Ignore) return ExceptionContinueSearch;
   // Too little stack is left for a report; outer system frames could even swallow the exception.
   if (Action == TFrameAction::End) TerminateProcess(GetCurrentProcess(), Record->ExceptionCode);
-  CallRaiseHook(Context, Record);
+  ReportFault(Context, Record);
   switch (Action) {
     case TFrameAction::Translate: {
       // A call of the thrower from the faulting instruction: the return address + 1 lies inside the

@@ -29,6 +29,10 @@ enum class TFrameAction {
 TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, const CONTEXT& Context, int Mode);
 bool IsProgramAddress(const void* Address);
 
+// Reports a fault the frame handles to crash reporting (CallRaiseHook); an execute fault's context
+// is the one at its call.
+void ReportFault(PCONTEXT Context, PEXCEPTION_RECORD Record);
+
 // A translation's call of the thrower: the fault is kept for sehguard_raise_stored_fault on this
 // thread; the call returns to ReturnAddress, inside the faulting instruction, or for an execute
 // fault to the caller's return address, which is then on top of the stack already (FromStack).

@@ -122,6 +122,18 @@ TFrameAction DecideFrameAction(const EXCEPTION_RECORD& Record, const CONTEXT& Co
   return Mode == 1 ? TFrameAction::Drop : TFrameAction::Pass;
 }
 
+void ReportFault(PCONTEXT Context, PEXCEPTION_RECORD Record) {
+  if (!IsExecuteFault(*Record)) {
+    CallRaiseHook(Context, Record);
+    return;
+  }
+  // Nothing runs at the address called: the report starts at the call, with its return popped.
+  CONTEXT AtCall = *Context;
+  SetContextRegisters(AtCall, reinterpret_cast<ULONG_PTR>(FaultSite(*Record, *Context)),
+                      ContextStackPointer(*Context) + sizeof(void*), ContextFramePointer(*Context));
+  CallRaiseHook(&AtCall, Record);
+}
+
 TTranslation PrepareTranslation(const EXCEPTION_RECORD& Record, const CONTEXT& Context) {
   ThreadStoredFault = TStoredFault{Record.ExceptionCode, Record.ExceptionAddress,
                                    Record.NumberParameters > 0 ? Record.ExceptionInformation[0] : 0,

@@ -254,12 +254,12 @@ TEST_F(AboutTest, LinksUnderlineUnderTheMouseTurnYellowWhilePressedAndOpenTheirT
   ASSERT_NE(Mail, nullptr);
   const COLORREF Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0);
   const POINT Away = Box->ClientToScreen(POINT{Box->ClientWidth() / 2, 96});
-  ASSERT_TRUE(MovePointerTo(Away));
+  ASSERT_TRUE(MovePointerTo(Box->Handle(), Away));
   const std::vector<COLORREF> Plain = LabelPixels(Mail);
   const int PlainBlue = CountNear(Plain, Blue);
   EXPECT_GT(PlainBlue, 0);
   // The underline adds a line of the link's colour below the text.
-  ASSERT_TRUE(MovePointerTo(Mail->ClientToScreen(POINT{Mail->Width() / 2, Mail->Height() / 2})));
+  ASSERT_TRUE(MovePointerTo(Box->Handle(), Mail->ClientToScreen(POINT{Mail->Width() / 2, Mail->Height() / 2})));
   EXPECT_TRUE(Mail->Font().Style() & FontStyleBit(fsUnderline));
   const std::vector<COLORREF> Hover = LabelPixels(Mail);
   EXPECT_GT(CountNear(Hover, Blue), PlainBlue + Mail->Width() / 2);
@@ -268,13 +268,13 @@ TEST_F(AboutTest, LinksUnderlineUnderTheMouseTurnYellowWhilePressedAndOpenTheirT
   INPUT In{};
   In.type = INPUT_MOUSE;
   In.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  SendInput(1, &In, sizeof(In));
+  ASSERT_TRUE(SendInputTo(Box->Handle(), &In, 1));
   PumpUntil([&] { return Mail->Font().Color() == clYellow; });
   const std::vector<COLORREF> Pressed = LabelPixels(Mail);
   EXPECT_GT(CountNear(Pressed, Yellow), PlainBlue / 2);
   EXPECT_EQ(CountNear(Pressed, Blue), 0);
   In.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &In, sizeof(In));
+  ASSERT_TRUE(SendInputTo(Box->Handle(), &In, 1));
   PumpUntil([&] { return !OpenedLinks.empty(); });
   EXPECT_EQ(CountNear(LabelPixels(Mail), Yellow), 0);
   EXPECT_GT(CountNear(LabelPixels(Mail), Blue), PlainBlue);
@@ -282,7 +282,7 @@ TEST_F(AboutTest, LinksUnderlineUnderTheMouseTurnYellowWhilePressedAndOpenTheirT
   ASSERT_EQ(OpenedLinks.size(), 1u);
   EXPECT_EQ(OpenedLinks[0], "open mailto:" + Mail->Caption() + "?subject=Corvane 2007");
   // Leaving takes the underline away.
-  ASSERT_TRUE(MovePointerTo(Away));
+  ASSERT_TRUE(MovePointerTo(Box->Handle(), Away));
   EXPECT_FALSE(Mail->Font().Style() & FontStyleBit(fsUnderline));
   EXPECT_LE(CountNear(LabelPixels(Mail), Blue), PlainBlue + 2);
 }

@@ -108,10 +108,13 @@ TEST_F(CrashReportTest, FailedRegistrationIsShownWithTheReportAndDumped) {
   Trace.resize(Trace.size() - 2);
   const std::regex Frames("([0-9A-F]+: [^ \r\n]* - [^\r\n]*\r\n)+");
   EXPECT_TRUE(std::regex_match(Trace, Frames)) << Trace;
-  // From the thrower through the check box's handler down to WinMain.
+  // From the thrower through the check box's handler and the message loop, in the main block's guard
+  // frame, down to WinMain.
   const std::regex ProgramFrame("[0-9A-F]+: Corvane\\.exe - RegisterServer\r\n[^]*"
-                           "[0-9A-F]+: Corvane\\.exe - TfrmMain::chkShellExtClick\r\n[^]*"
-                           "[0-9A-F]+: Corvane\\.exe - WinMain\r\n[^]*");
+                                "[0-9A-F]+: Corvane\\.exe - TfrmMain::chkShellExtClick\r\n[^]*"
+                                "[0-9A-F]+: Corvane\\.exe - TApplication::Run\r\n[^]*"
+                                "[0-9A-F]+: Corvane\\.exe - sehguard_detail::Enter\r\n[^]*"
+                                "[0-9A-F]+: Corvane\\.exe - WinMain\r\n[^]*");
   EXPECT_TRUE(std::regex_match(Trace, ProgramFrame)) << Trace;
 
   const std::string DumpFile = Dir.File(Dumps[0]);

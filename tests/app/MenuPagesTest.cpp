@@ -865,6 +865,7 @@ TEST_F(MenuPagesTest, StaticCheckBoxTogglesOnDownAndUpOnTheSameNode) {
   auto Click = [&](TStaticMenuItem* Down, TStaticMenuItem* Up) {
     POINT P{GET_X_LPARAM(IconPoint(Up)), GET_Y_LPARAM(IconPoint(Up))};
     ClientToScreen(STree(), &P);
+    ASSERT_TRUE(BringToForeground(Form->Handle()));
     SetCursorPos(P.x, P.y);
     for (int I = 0; I < 5; ++I) {  // the display's own motion for the warp comes late under load
       Sleep(40);

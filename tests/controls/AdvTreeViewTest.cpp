@@ -34,8 +34,8 @@ POINT ScreenPoint(TTreeNode* Node, int DX = 0) {
   return P;
 }
 
-// Mouse input at screen points: each entry is a move there with the given button flags.
-void SendMouse(std::initializer_list<std::pair<POINT, DWORD>> Steps) {
+// Mouse input at screen points over Form: each entry is a move there with the given button flags.
+void SendMouse(HWND Form, std::initializer_list<std::pair<POINT, DWORD>> Steps) {
   std::vector<INPUT> Inputs;
   for (const auto& [P, Flags] : Steps) {
     INPUT In{};
@@ -45,7 +45,7 @@ void SendMouse(std::initializer_list<std::pair<POINT, DWORD>> Steps) {
     In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | Flags;
     Inputs.push_back(In);
   }
-  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
+  SendInputTo(Form, Inputs.data(), static_cast<UINT>(Inputs.size()));
   PumpUntilIdle(60, 2000);
 }
 
@@ -312,14 +312,14 @@ protected:
   // Drags Source's node to Over (refused there), then to Target, where it is dropped.
   void DragBySendInput(TTreeNode* Source, TTreeNode* Over, TTreeNode* Target) {
     const POINT Start = ScreenPoint(Source);
-    ASSERT_TRUE(MovePointerTo(Start));
-    SendMouse({{Start, MOUSEEVENTF_LEFTDOWN}, {{Start.x + 12, Start.y + 8}, 0}, {{Start.x + 24, Start.y + 12}, 0}});
+    ASSERT_TRUE(MovePointerTo(Form->Handle(), Start));
+    SendMouse(Form->Handle(), {{Start, MOUSEEVENTF_LEFTDOWN}, {{Start.x + 12, Start.y + 8}, 0}, {{Start.x + 24, Start.y + 12}, 0}});
     ASSERT_TRUE(Left->Dragging());
-    SendMouse({{ScreenPoint(Over), 0}, {ScreenPoint(Over, 2), 0}});
+    SendMouse(Form->Handle(), {{ScreenPoint(Over), 0}, {ScreenPoint(Over, 2), 0}});
     OverCursor = GetCursor();
-    SendMouse({{ScreenPoint(Target), 0}, {ScreenPoint(Target, 2), 0}});
+    SendMouse(Form->Handle(), {{ScreenPoint(Target), 0}, {ScreenPoint(Target, 2), 0}});
     TargetCursor = GetCursor();
-    SendMouse({{ScreenPoint(Target, 2), MOUSEEVENTF_LEFTUP}});
+    SendMouse(Form->Handle(), {{ScreenPoint(Target, 2), MOUSEEVENTF_LEFTUP}});
   }
   TFileTypes Types{nullptr};
   TFileType* TextType = nullptr;

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The test form the keys go to.
+HWND InputForm = nullptr;
+
 void Keys(std::vector<std::pair<WORD, bool>> Strokes) {
   std::vector<INPUT> In;
   for (auto [Vk, Up] : Strokes) {
@@ -22,7 +25,7 @@ void Keys(std::vector<std::pair<WORD, bool>> Strokes) {
     I.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
     In.push_back(I);
   }
-  SendInput(static_cast<UINT>(In.size()), In.data(), sizeof(INPUT));
+  SendInputTo(InputForm, In.data(), static_cast<UINT>(In.size()));
   PumpUntilIdle(30);
 }
 void Key(WORD Vk) { Keys({{Vk, false}, {Vk, true}}); }
@@ -72,7 +75,9 @@ public:
     Other = new TEdit(Form.get());
     Other->SetBounds(10, 60, 100, 21);
     Other->SetParent(Form.get());
+    InputForm = Form->Handle();
   }
+  ~TestForm() { InputForm = nullptr; }
   std::unique_ptr<TForm> Form;
   TButton *Ok, *Cancel;
   TEdit* Other;
@@ -153,7 +158,7 @@ TEST_F(FileEditTest, ReadOnlyBlocksEveryButtonAction) {
   Edit->SetReadOnly(true);
   Edit->DoClick();
   AltDown();
-  LeftClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
+  LeftClickAt(InputForm, Edit->Button()->ClientToScreen(POINT{5, 5}));
   EXPECT_EQ(Answerer.Seen, 0);
   Edit->SetReadOnly(false);
   Edit->DoClick();
@@ -421,12 +426,12 @@ TEST_F(DropDownTest, ChangesWhileOpenAreThePopupsOwn) {
 TEST_F(DropDownTest, APressOnTheButtonClosesAndItsClickDoesNothing) {
   Edit->DoClick();
   ASSERT_TRUE(Edit->PopupVisible());
-  LeftClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
+  LeftClickAt(InputForm, Edit->Button()->ClientToScreen(POINT{5, 5}));
   EXPECT_FALSE(Edit->PopupVisible());
   EXPECT_FALSE(Edit->Button()->NoAction);
   EXPECT_EQ(Edit->Text(), "chosen");
   // The next click opens it again.
-  LeftClickAt(Edit->Button()->ClientToScreen(POINT{5, 5}));
+  LeftClickAt(InputForm, Edit->Button()->ClientToScreen(POINT{5, 5}));
   EXPECT_TRUE(Edit->PopupVisible());
 }
 

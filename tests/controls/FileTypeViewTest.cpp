@@ -114,7 +114,7 @@ TEST_F(FileTypeViewTest, RowsColumnsAndOrder) {
     SendMessageA(Header, HDM_GETITEMRECT, static_cast<WPARAM>(Column), reinterpret_cast<LPARAM>(&R));
     POINT P{(R.left + R.right) / 2, (R.top + R.bottom) / 2};
     ClientToScreen(Header, &P);
-    LeftClickAt(P);
+    LeftClickAt(Form->Handle(), P);
   };
   ClickHeader(1);
   EXPECT_EQ(View->SortType(), ftstExtension);
@@ -170,18 +170,18 @@ TEST_F(FileTypeDropDownTest, TwentyTypesOpenEightRows) {
   // The mouse focuses rows; Enter takes the focused type.
   TListItem* Third = Drop->ListView()->Items()->Item(2);
   const RECT R = Third->DisplayRect(drBounds);
-  MovePointerTo(Drop->ListView()->ClientToScreen(POINT{R.left + 30, (R.top + R.bottom) / 2}));
+  MovePointerTo(Form->Handle(), Drop->ListView()->ClientToScreen(POINT{R.left + 30, (R.top + R.bottom) / 2}));
   PumpUntilIdle(30);
   EXPECT_EQ(Drop->ListView()->ItemFocused(), Third);
-  TapKey(VK_RETURN);
+  TapKey(Form->Handle(), VK_RETURN);
   EXPECT_FALSE(Combo->PopupVisible());
   EXPECT_EQ(Combo->Text(), static_cast<TFileType*>(Third->Data())->Description());
   EXPECT_EQ(Combo->GetFileType(), Third->Data());
 
   Combo->DoClick();
   PumpUntilIdle();
-  TapKey(VK_DOWN);
-  TapKey(VK_ESCAPE);
+  TapKey(Form->Handle(), VK_DOWN);
+  TapKey(Form->Handle(), VK_ESCAPE);
   EXPECT_FALSE(Combo->PopupVisible());
   EXPECT_EQ(Combo->Text(), static_cast<TFileType*>(Third->Data())->Description());
 

@@ -52,7 +52,7 @@ protected:
   }
   static void Char(TWinControl* C, HWND Wnd, char Key) { SendMessageA(Wnd, WM_CHAR, static_cast<unsigned char>(Key), 1); }
   // Presses Vk with Modifier held, as the keyboard does.
-  static void Press(WORD Modifier, WORD Vk) {
+  void Press(WORD Modifier, WORD Vk) {
     INPUT In[4]{};
     const WORD Keys[4] = {Modifier, Vk, Vk, Modifier};
     for (int I = 0; I < 4; ++I) {
@@ -60,7 +60,7 @@ protected:
       In[I].ki.wVk = Keys[I];
       In[I].ki.dwFlags = I < 2 ? 0 : KEYEVENTF_KEYUP;
     }
-    SendInput(4, In, sizeof(INPUT));
+    SendInputTo(Form->Handle(), In, 4);
     PumpUntilIdle(30);
   }
   static std::string ClipboardText(HWND Owner) {

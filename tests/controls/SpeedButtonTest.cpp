@@ -273,6 +273,8 @@ TEST_F(SpeedButtonTest, FramesOfBothLooks) {
   }
 }
 
+// The shown form the real input goes to.
+HWND InputForm = nullptr;
 void MouseClick();
 
 // A shown form with buttons, pressed with real input.
@@ -283,7 +285,7 @@ protected:
     Form = std::make_unique<TForm>(Application);
     Form->SetBounds(100, 100, 300, 160);
     Form->Show();
-    SetForegroundWindow(Form->Handle());
+    InputForm = Form->Handle();
     PumpUntilIdle();
     // A first click on an empty spot activates the form; the test's clicks then reach it whole.
     MoveTo(Form.get(), 250, 100);
@@ -291,7 +293,11 @@ protected:
     PumpUntilIdle(50);
   }
   void TearDown() override {
-    Input(MOUSEEVENTF_LEFTUP);
+    INPUT Release{};
+    Release.type = INPUT_MOUSE;
+    Release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &Release, sizeof(Release));  // whichever window is in front
+    InputForm = nullptr;
     Application->OnException = nullptr;
     Form.reset();
     PumpUntilIdle(10, 300);
@@ -307,11 +313,11 @@ protected:
     INPUT In{};
     In.type = INPUT_MOUSE;
     In.mi.dwFlags = Flags;
-    SendInput(1, &In, sizeof(In));
+    SendInputTo(InputForm, &In, 1);
   }
   // The pointer at the control's point, once the system has it there.
   static void MoveTo(TControl* Control, int X, int Y) {
-    MovePointerTo(Control->ClientToScreen(POINT{X, Y}));
+    MovePointerTo(InputForm, Control->ClientToScreen(POINT{X, Y}));
     PumpUntilIdle(20, 500);
   }
   // A click on the control, handled before this returns.
@@ -332,7 +338,7 @@ void MouseClick() {
   In[0].type = In[1].type = INPUT_MOUSE;
   In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, In, sizeof(INPUT));
+  SendInputTo(InputForm, In, 2);
 }
 
 bool MenuClosed = false;
@@ -348,7 +354,7 @@ TForm* ModalForm = nullptr;
 void CALLBACK ClickModalTarget(HWND, UINT, UINT_PTR Id, DWORD) {
   if (!ModalForm->HandleAllocated() || !IsWindowVisible(ModalForm->Handle())) return;
   KillTimer(nullptr, Id);
-  MovePointerTo(ModalTarget->ClientToScreen(POINT{10, 10}));
+  MovePointerTo(ModalForm->Handle(), ModalTarget->ClientToScreen(POINT{10, 10}));
   MouseClick();
 }
 void CALLBACK AbortModal(HWND, UINT, UINT_PTR Id, DWORD) {
@@ -498,7 +504,7 @@ TEST_F(SpeedButtonInputTest, AltAcceleratorClicksOnceUnlessDisabled) {
     In[0].ki.wVk = In[3].ki.wVk = VK_MENU;
     In[1].ki.wVk = In[2].ki.wVk = 'A';
     In[2].ki.dwFlags = In[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, In, sizeof(INPUT));
+    EXPECT_TRUE(SendInputTo(InputForm, In, 4));
     PumpUntilIdle(50);
   };
   AltA();

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -117,9 +119,9 @@ protected:
 
 TEST_F(SpinTest, TypedValueClampedOnExit) {
   Edit->SetText("");
-  TapKey('3');
+  TapKey(Form->Handle(), '3');
   EXPECT_EQ(Edit->Text(), "3");
-  TapKey(VK_TAB);
+  TapKey(Form->Handle(), VK_TAB);
   EXPECT_TRUE(PumpUntil([&] { return Other->Focused(); }, 2000));  // a loaded machine is slow
   EXPECT_EQ(Edit->Text(), "6");
 }
@@ -134,7 +136,7 @@ TEST_F(SpinTest, StepsAndEvents) {
   EXPECT_EQ(Edit->Text(), "20");
   EXPECT_EQ(Changes, 0);
   EXPECT_EQ(Tops, 1);
-  TapKey(VK_DOWN);
+  TapKey(Form->Handle(), VK_DOWN);
   EXPECT_EQ(Edit->Text(), "19");
   EXPECT_EQ(Changes, 1);
   // A click on the up-down's upper half adds the increment; the position stays 0.
@@ -167,7 +169,7 @@ TEST_F(SpinTest, StepsAndEvents) {
 
 TEST_F(SpinTest, ReadOnlyAndEditorDisabled) {
   Edit->SetReadOnly(true);
-  TapKey(VK_UP);
+  TapKey(Form->Handle(), VK_UP);
   // Both halves of the up-down.
   TRxUpDown* Up = Edit->UpDown();
   ASSERT_NE(Up, nullptr);
@@ -182,38 +184,76 @@ TEST_F(SpinTest, ReadOnlyAndEditorDisabled) {
   EXPECT_EQ(SpinBeeps, 3);
   Edit->SetReadOnly(false);
   Edit->EditorEnabled = false;
-  TapKey('7');
+  TapKey(Form->Handle(), '7');
   EXPECT_EQ(SpinBeeps, 4);
   EXPECT_EQ(Edit->Text(), "8");
-  TapKey(VK_UP);
+  TapKey(Form->Handle(), VK_UP);
   EXPECT_EQ(Edit->Text(), "9");
 }
 
+// A window of another thread over Rect, which can take the foreground from the test's windows as
+// another program would.
+class TIntruder {
+public:
+  explicit TIntruder(RECT Rect) {
+    FThread = std::thread([this, Rect] {
+      FThreadId = GetCurrentThreadId();
+      FWnd = CreateWindowExA(0, "STATIC", "intruder", WS_POPUP | WS_VISIBLE | WS_BORDER, Rect.left, Rect.top,
+                             Rect.right - Rect.left, Rect.bottom - Rect.top, nullptr, nullptr, nullptr, nullptr);
+      FReady = true;
+      MSG Msg;
+      while (GetMessageA(&Msg, nullptr, 0, 0) > 0) DispatchMessageA(&Msg);
+      DestroyWindow(FWnd);
+    });
+    PumpUntil([this] { return FReady.load(); });
+  }
+  ~TIntruder() {
+    PostThreadMessageA(FThreadId, WM_QUIT, 0, 0);
+    FThread.join();
+  }
+  bool TakeForeground() {
+    SetForegroundWindow(FWnd);
+    return PumpUntil([this] { return GetForegroundWindow() == FWnd; }, 2000);
+  }
+
+private:
+  std::thread FThread;
+  std::atomic<bool> FReady{false};
+  DWORD FThreadId = 0;
+  HWND FWnd = nullptr;
+};
+
 TEST_F(SpinTest, AutoSelectOnEntryButNotOnAClick) {
-  auto Enter = [&](bool Click) {
+  RECT Over;
+  GetWindowRect(Form->Handle(), &Over);
+  TIntruder Intruder(Over);
+  struct TEntry {
+    const char* Name;
+    bool AutoSelect;
+    bool Click;
+    int Selected;
+  };
+  const TEntry Entries[] = {
+      {"focus given", true, false, 2},
+      {"click", true, true, 0},
+      {"focus given without auto-select", false, false, 0},
+  };
+  Edit->SetValue(12);
+  for (const TEntry& E : Entries) {
+    SCOPED_TRACE(E.Name);
+    ASSERT_TRUE(Intruder.TakeForeground());
+    Edit->AutoSelect = E.AutoSelect;
     Other->SetFocus();
     PumpUntilIdle();
     Edit->SetSel(0, 0);
-    if (!Click) {
+    if (E.Click)
+      ASSERT_TRUE(LeftClickAt(Form->Handle(), Edit->ClientToScreen(POINT{6, Edit->ClientHeight() / 2})));
+    else
       Edit->SetFocus();
-    } else {
-      const POINT P = Edit->ClientToScreen(POINT{6, Edit->ClientHeight() / 2});
-      SetCursorPos(P.x, P.y);
-      INPUT In[2]{};
-      In[0].type = In[1].type = INPUT_MOUSE;
-      In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-      In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-      SendInput(2, In, sizeof(INPUT));
-    }
     PumpUntilIdle();
     EXPECT_TRUE(Edit->Focused());
-    return Edit->SelLength();
-  };
-  Edit->SetValue(12);
-  EXPECT_EQ(Enter(false), 2);
-  EXPECT_EQ(Enter(true), 0);
-  Edit->AutoSelect = false;
-  EXPECT_EQ(Enter(false), 0);
+    EXPECT_EQ(Edit->SelLength(), E.Selected);
+  }
 }
 
 TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
@@ -225,7 +265,7 @@ TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
   Ok->OnClick = [&](TObject*) { ++Clicks; };
   Edit->SetFocus();
   PumpUntilIdle();
-  TapKey(VK_RETURN);
+  TapKey(Form->Handle(), VK_RETURN);
   EXPECT_EQ(Clicks, 1);
   EXPECT_EQ(Edit->Text(), "8");
   SendMessageA(Edit->Handle(), WM_CHAR, '\n', 1);
@@ -258,11 +298,16 @@ protected:
       LastMove = POINT{X, Y};
       ++Moves;
     };
+    ASSERT_TRUE(BringToForeground(Form->Handle()));
     SetCursorPos(0, 0);  // off the form, so that the first move onto the button is one
     PumpUntilIdle();
   }
   void TearDown() override {
-    Mouse(MOUSEEVENTF_LEFTUP);
+    INPUT Release{};
+    Release.type = INPUT_MOUSE;
+    Release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &Release, sizeof(Release));  // whichever window is in front
+
     Application->OnException = nullptr;
     SpinTest::TearDown();
   }
@@ -284,13 +329,13 @@ protected:
     }
     ADD_FAILURE() << "the pointer did not stay at " << X << "," << Y;
   }
-  static void Mouse(DWORD Flags, LONG X = 0, LONG Y = 0) {
+  void Mouse(DWORD Flags, LONG X = 0, LONG Y = 0) {
     INPUT In{};
     In.type = INPUT_MOUSE;
     In.mi.dwFlags = Flags;
     In.mi.dx = X;
     In.mi.dy = Y;
-    SendInput(1, &In, sizeof(In));
+    SendInputTo(Form->Handle(), &In, 1);
   }
   // Pumps messages until Ms milliseconds after Start.
   static void PumpUntilTime(DWORD Start, DWORD Ms) {

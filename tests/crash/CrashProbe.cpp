@@ -45,6 +45,12 @@ __attribute__((noinline)) void WriteNullHoldingRaii() {
   *NullInt = 0;
 }
 
+using TCodeFn = void (*)();
+__attribute__((noinline)) void CallNullHoldingRaii() {
+  TNoteOnExit Holder;
+  reinterpret_cast<TCodeFn>(reinterpret_cast<ULONG_PTR>(NullInt))();
+}
+
 // Frames of 32 KB: the stack probe faults with the stack pointer still well above the guard page,
 // which leaves Wine's dispatcher the room it needs (with small frames Wine ends the process itself,
 // exit code 1, before any handler runs).
@@ -62,6 +68,7 @@ LRESULT CALLBACK ProbeWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) 
   GuardedCall(
       [] {
         if (Case == "av-in-window") WriteNullHoldingRaii();
+        if (Case == "call-null-in-window") CallNullHoldingRaii();
         if (Case == "av-handled-by-system") {
           char Buffer[8] = {};
           lstrcpynA(Buffer, reinterpret_cast<LPCSTR>(1), 4);

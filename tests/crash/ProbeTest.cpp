@@ -95,13 +95,24 @@ TEST(ProbeTest, ConvertErrorCaughtSilentlyIsDumped) {
 }
 
 TEST(ProbeTest, AccessViolationInAWindowProcedure) {
-  TTempDir Dir;
-  const TRun Run = RunProbe(Dir, "av-in-window");
-  EXPECT_EQ(Run.ExitCode, 0u);
-  EXPECT_EQ(ExpectOneDump(Run, 0xC0000005), "Code: C0000005\r\nSystem Exception\r\n");
-  const std::regex Handled("destructor ran\nHandleException: EAccessViolation: Access violation at address [0-9A-F]+: "
-                           "write of address " + Hex(0) + "\nwatcher: C0000005\n");
-  EXPECT_TRUE(std::regex_match(Run.Record, Handled)) << Run.Record;
+  struct TCase {
+    const char* Name;
+    std::string Text;  // after "Access violation at address ", a regular expression
+  };
+  const TCase Cases[] = {
+      {"av-in-window", "[0-9A-F]+: write of address " + Hex(0)},
+      {"call-null-in-window", Hex(0) + ": execute of address " + Hex(0)},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TTempDir Dir;
+    const TRun Run = RunProbe(Dir, C.Name);
+    EXPECT_EQ(Run.ExitCode, 0u);
+    EXPECT_EQ(ExpectOneDump(Run, 0xC0000005), "Code: C0000005\r\nSystem Exception\r\n");
+    const std::regex Handled("destructor ran\nHandleException: EAccessViolation: Access violation at address " +
+                             C.Text + "\nwatcher: C0000005\n");
+    EXPECT_TRUE(std::regex_match(Run.Record, Handled)) << Run.Record;
+  }
 }
 
 TEST(ProbeTest, AFaultThatTheSystemHandlesLeavesNothing) {

@@ -83,6 +83,29 @@ TEST(TracerTest, NamesAndLinesOfTheProgram) {
   EXPECT_EQ(ExtractFileName(File), "TracerTest.cpp");
 }
 
+// A return address is the byte after its call: after a call that never returns, the next function's
+// first byte, which names the caller's frame only through the byte before it.
+TEST(TracerTest, AFrameIsNamedByTheByteBeforeItsReturnAddress) {
+  TclDbgHelpStackTracer Tracer;
+  // No local variable holds the function's address: its debug record would name that address.
+  struct TCase {
+    const char* Name;
+    ULONG_PTR Address;
+    bool Named;
+  };
+  const TCase Cases[] = {{"second byte", reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1, true},
+                         {"first byte", reinterpret_cast<ULONG_PTR>(&named_probe_fn), false}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TclStackFrame Frame;
+    Frame.Address = C.Address;
+    Tracer.FillFrameInfo(&Frame);
+    EXPECT_EQ(Frame.ProcName == "named_probe_fn", C.Named) << Frame.ProcName;
+    EXPECT_EQ(Frame.Address, C.Address - 5);
+    EXPECT_EQ(Frame.ModuleHandle, reinterpret_cast<ULONG_PTR>(GetModuleHandleA(nullptr)));
+  }
+}
+
 TEST(TracerTest, ATemporaryTracerLeavesTheSessionToTheWatcher) {
   TclExceptWatcher Watcher(nullptr);
   std::string Name;

@@ -178,7 +178,7 @@ TEST_F(ActionsTest, ShortCutsRunTheirActionAndEatTheKey) {
     In[I].ki.wVk = Seq[I][0];
     In[I].ki.dwFlags = Seq[I][1];
   }
-  SendInput(4, In, sizeof(INPUT));
+  ASSERT_TRUE(SendInputTo(Form->Handle(), In, 4));
   PumpUntilIdle();
   EXPECT_EQ(Executed, (std::vector<std::string>{"Add", "Find"}));
   EXPECT_EQ(std::count(Keys.begin(), Keys.end(), 'F'), 0);

@@ -235,8 +235,7 @@ TEST_F(ModalTest, KeysOfTheForm) {
       Inputs[I].ki.wVk = Keys[I];
       Inputs[I].ki.dwFlags = I >= 2 ? KEYEVENTF_KEYUP : 0;
     }
-    SetForegroundWindow(Dialog->Handle());
-    SendInput(4, Inputs, sizeof(INPUT));
+    EXPECT_TRUE(SendInputTo(Dialog->Handle(), Inputs, 4));
     PumpUntilIdle(50, 1000);
     Dialog->ModalResult = mrOk;
   });

@@ -39,6 +39,12 @@ __attribute__((noinline)) void WriteNullHoldingRaii() {
   *NullInt = 1;
 }
 
+using TCodeFn = void (*)();
+__attribute__((noinline)) void CallNullHoldingRaii() {
+  TCountOnExit Holder;
+  reinterpret_cast<TCodeFn>(reinterpret_cast<ULONG_PTR>(NullInt))();
+}
+
 __attribute__((noinline)) void ConvertHoldingRaii() {
   TCountOnExit Holder;
   Sink = StrToInt("abc");
@@ -212,22 +218,37 @@ bool AddressInFunction(void* Address, void (*Fn)()) {
   return A >= Start && A < Start + 64;
 }
 
-TEST_F(FaultsTest, NullWriteInAnyHandlerBecomesOneAccessViolation) {
-  const int Digits = static_cast<int>(sizeof(void*) * 2);
-  const std::regex Text("Access violation at address ([0-9A-F]{" + std::to_string(Digits) + "}): write of address 0{" +
-                        std::to_string(Digits) + "}");
-  for (const TPlace& Place : Places()) {
-    SCOPED_TRACE(Place.Name);
-    if (!HandledOnce(Place, WriteNullHoldingRaii)) continue;
-    EXPECT_EQ(Handled[0].ClassName, "EAccessViolation");
-    std::smatch Match;
-    if (!std::regex_match(Handled[0].Message, Match, Text)) {
-      ADD_FAILURE() << Handled[0].Message;
-      continue;
+TEST_F(FaultsTest, NullWriteOrCallInAnyHandlerBecomesOneAccessViolation) {
+  const std::string Digits = std::to_string(sizeof(void*) * 2);
+  struct TFault {
+    const char* Name;
+    void (*Body)();
+    const char* Access;
+    bool AtTheInstruction;  // else the fault's address is 0, the address called
+  };
+  const TFault Faults[] = {
+      {"null write", WriteNullHoldingRaii, "write", true},
+      {"null call", CallNullHoldingRaii, "execute", false},
+  };
+  for (const TFault& Fault : Faults) {
+    const std::regex Text("Access violation at address ([0-9A-F]{" + Digits + "}): " + Fault.Access +
+                          " of address 0{" + Digits + "}");
+    for (const TPlace& Place : Places()) {
+      SCOPED_TRACE(std::string(Fault.Name) + " in " + Place.Name);
+      if (!HandledOnce(Place, Fault.Body)) continue;
+      EXPECT_EQ(Handled[0].ClassName, "EAccessViolation");
+      std::smatch Match;
+      if (!std::regex_match(Handled[0].Message, Match, Text)) {
+        ADD_FAILURE() << Handled[0].Message;
+        continue;
+      }
+      void* Written = reinterpret_cast<void*>(std::strtoull(Match[1].str().c_str(), nullptr, 16));
+      EXPECT_EQ(Written, Handled[0].ExceptionAddress);
+      if (Fault.AtTheInstruction)
+        EXPECT_TRUE(AddressInFunction(Written, Fault.Body)) << Handled[0].Message;
+      else
+        EXPECT_EQ(Written, nullptr) << Handled[0].Message;
     }
-    void* Written = reinterpret_cast<void*>(std::strtoull(Match[1].str().c_str(), nullptr, 16));
-    EXPECT_EQ(Written, Handled[0].ExceptionAddress);
-    EXPECT_TRUE(AddressInFunction(Written, WriteNullHoldingRaii)) << Handled[0].Message;
   }
 }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-void MoveMouseTo(POINT P) { MovePointerTo(P); }
-
 POINT CenterOf(TWinControl* Control) {
   RECT R;
   GetWindowRect(Control->Handle(), &R);
@@ -42,7 +40,7 @@ protected:
     PumpUntilIdle();
   }
   void TearDown() override {
-    MoveMouseTo(OffTheButton());
+    MovePointerTo(Form->Handle(), OffTheButton());
     Form.reset();
     PumpUntilIdle(10, 500);
     Application->OnException = nullptr;
@@ -68,12 +66,12 @@ TEST_F(HintsTest, RestingMouseShowsShortHintUntilItLeaves) {
                          {"Add|Adds an item", false, nullptr, ""}};
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Hint);
-    MoveMouseTo(OffTheButton());
+    MovePointerTo(Form->Handle(), OffTheButton());
     PumpUntil([] { return !HintVisible(); });
     Button->SetHint(C.Hint);
     Button->ShowHint = C.ShowHint;
     const POINT Center = CenterOf(Button);
-    MoveMouseTo(Center);
+    MovePointerTo(Form->Handle(), Center);
     if (!C.Shown) {
       PumpUntil([] { return HintVisible(); }, 1500);
       EXPECT_FALSE(HintVisible());
@@ -88,7 +86,7 @@ TEST_F(HintsTest, RestingMouseShowsShortHintUntilItLeaves) {
     EXPECT_GE(R.top, Center.y);  // below the pointer
     EXPECT_NEAR(R.left, Center.x, 4);
     // Leaving the button (for the form's empty area) hides it.
-    MoveMouseTo({Center.x, Center.y + 80});
+    MovePointerTo(Form->Handle(), {Center.x, Center.y + 80});
     EXPECT_TRUE(PumpUntil([] { return !HintVisible(); })) << "the hint stayed";
     EXPECT_EQ(Application->HintText, "");
   }
@@ -98,7 +96,7 @@ TEST_F(HintsTest, HidePauseHidesHintUntilItLeaves) {
   Button->SetHint("Add|Adds an item");
   Button->ShowHint = true;
   Application->HintHidePause = 800;
-  MoveMouseTo(CenterOf(Button));
+  MovePointerTo(Form->Handle(), CenterOf(Button));
   ASSERT_TRUE(PumpUntil([] { return HintVisible(); }));
   const DWORD Shown = GetTickCount();
   EXPECT_TRUE(PumpUntil([] { return !HintVisible(); }));

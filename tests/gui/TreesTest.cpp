@@ -462,7 +462,7 @@ TEST_F(TreesTest, SelectionFiresOnChangeAndRightClickSelects) {
   const LPARAM At = MAKELPARAM((R.left + R.right) / 2, (R.top + R.bottom) / 2);
   // The pointer rests on the node: a real move away from the press would make the view's
   // press tracking start a right-button drag instead of a click.
-  ASSERT_TRUE(MovePointerTo(Tree->ClientToScreen(POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2})));
+  ASSERT_TRUE(MovePointerTo(Form->Handle(), Tree->ClientToScreen(POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2})));
   const auto RightClick = [&] {
     PostMessageA(Tree->Handle(), WM_RBUTTONUP, 0, At);
     SendMessageA(Tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, At);

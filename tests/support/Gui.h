@@ -277,9 +277,31 @@ private:
   std::vector<uint32_t> FPixels;
 };
 
-// Moves the pointer to P (screen coordinates) and returns once it has stayed there: under X the
-// pointer follows a move asynchronously, and the echo of an earlier move can put it back.
-inline bool MovePointerTo(POINT P) {
+// Makes Form's top-level window the foreground window, which is where SendInput's input goes, and
+// fails the test when it does not become it: another program's window may have been made the
+// foreground window meanwhile. Every input step below checks this first.
+inline bool BringToForeground(HWND Form) {
+  const HWND Top = GetAncestor(Form, GA_ROOT);
+  const auto IsForeground = [Top] { return GetForegroundWindow() == Top; };
+  for (int Try = 0; Try < 5 && !IsForeground(); ++Try) {
+    SetForegroundWindow(Top);
+    PumpUntil(IsForeground, 500);
+  }
+  if (IsForeground()) return true;
+  ADD_FAILURE() << "the form is not the foreground window (foreground: " << GetForegroundWindow() << ")";
+  return false;
+}
+
+// SendInput of Count inputs once Form is the foreground window; false when it is not.
+inline bool SendInputTo(HWND Form, const INPUT* Inputs, UINT Count) {
+  if (!BringToForeground(Form)) return false;
+  SendInput(Count, const_cast<INPUT*>(Inputs), sizeof(INPUT));
+  return true;
+}
+
+// Moves the pointer to P (screen coordinates) over Form and returns once it has stayed there: under
+// X the pointer follows a move asynchronously, and the echo of an earlier move can put it back.
+inline bool MovePointerTo(HWND Form, POINT P) {
   INPUT In{};
   In.type = INPUT_MOUSE;
   In.mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
@@ -291,7 +313,7 @@ inline bool MovePointerTo(POINT P) {
     return Now.x == P.x && Now.y == P.y;
   };
   for (int Try = 0; Try < 5; ++Try) {
-    SendInput(1, &In, sizeof(INPUT));
+    if (!SendInputTo(Form, &In, 1)) return false;
     if (PumpUntil(At) && !PumpUntil([&] { return !At(); }, 250)) return true;
   }
   ADD_FAILURE() << "the pointer does not stay at " << P.x << "," << P.y;
@@ -307,25 +329,27 @@ inline void ClickThroughParent(TControl* Control) {
   PumpUntilIdle();
 }
 
-// Moves the pointer to P (screen coordinates) and clicks the left button there.
-inline void LeftClickAt(POINT P) {
-  MovePointerTo(P);
+// Moves the pointer to P (screen coordinates) over Form and clicks the left button there.
+inline bool LeftClickAt(HWND Form, POINT P) {
+  if (!MovePointerTo(Form, P)) return false;
   INPUT In[2]{};
   In[0].type = In[1].type = INPUT_MOUSE;
   In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   In[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, In, sizeof(INPUT));
+  if (!SendInputTo(Form, In, 2)) return false;
   PumpUntilIdle(30);
+  return true;
 }
 
-// Presses and releases the key Vk.
-inline void TapKey(WORD Vk) {
+// Presses and releases the key Vk in Form.
+inline bool TapKey(HWND Form, WORD Vk) {
   INPUT In[2]{};
   In[0].type = In[1].type = INPUT_KEYBOARD;
   In[0].ki.wVk = In[1].ki.wVk = Vk;
   In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, In, sizeof(INPUT));
+  if (!SendInputTo(Form, In, 2)) return false;
   PumpUntilIdle(30);
+  return true;
 }
 
 // Puts Text on the clipboard as CF_TEXT.
