@@ -596,10 +596,11 @@ void TWinControl::InsertControl(TControl* Control) {
 
 void TWinControl::RemoveControl(TControl* Control) {
   Control->Invalidate();
-  if (auto* W = dynamic_cast<TWinControl*>(Control)) {
-    W->DestroyHandle();
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), W), FTabList.end());
-  }
+  if (auto* W = dynamic_cast<TWinControl*>(Control)) W->DestroyHandle();
+  // By address: a control being destroyed is no TWinControl any more, but must leave the list.
+  FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(),
+                                [Control](TWinControl* W) { return static_cast<TControl*>(W) == Control; }),
+                 FTabList.end());
   FControls.erase(std::remove(FControls.begin(), FControls.end(), Control), FControls.end());
   if (FCaptureControl == Control) FCaptureControl = nullptr;
   if (FMouseControl == Control) FMouseControl = nullptr;

@@ -167,21 +167,21 @@ TEST_F(FileTypeDropDownTest, TwentyTypesOpenEightRows) {
   EXPECT_EQ(Drop->FindComponent("FlvFileTypes"), Drop->ListView());
   EXPECT_EQ(GetFocus(), Drop->ListView()->Handle());
 
-  // The mouse focuses rows; Enter takes the focused type.
+  // The mouse focuses rows; Enter takes the focused type. The open list is the active window.
   TListItem* Third = Drop->ListView()->Items()->Item(2);
   const RECT R = Third->DisplayRect(drBounds);
-  MovePointerTo(Form->Handle(), Drop->ListView()->ClientToScreen(POINT{R.left + 30, (R.top + R.bottom) / 2}));
+  MovePointerTo(Drop->Handle(), Drop->ListView()->ClientToScreen(POINT{R.left + 30, (R.top + R.bottom) / 2}));
   PumpUntilIdle(30);
   EXPECT_EQ(Drop->ListView()->ItemFocused(), Third);
-  TapKey(Form->Handle(), VK_RETURN);
+  TapKey(Drop->Handle(), VK_RETURN);
   EXPECT_FALSE(Combo->PopupVisible());
   EXPECT_EQ(Combo->Text(), static_cast<TFileType*>(Third->Data())->Description());
   EXPECT_EQ(Combo->GetFileType(), Third->Data());
 
   Combo->DoClick();
   PumpUntilIdle();
-  TapKey(Form->Handle(), VK_DOWN);
-  TapKey(Form->Handle(), VK_ESCAPE);
+  TapKey(Combo->DropDown()->Handle(), VK_DOWN);
+  TapKey(Combo->DropDown()->Handle(), VK_ESCAPE);
   EXPECT_FALSE(Combo->PopupVisible());
   EXPECT_EQ(Combo->Text(), static_cast<TFileType*>(Third->Data())->Description());
 

@@ -89,6 +89,10 @@ protected:
     RequireDisplay();
     SpinBeeps = 0;
     SetBeepFunc(CountSpinBeep);
+    // An exception in a handler fails the test instead of waiting in an error box.
+    Application->OnException = [](TObject*, Exception& E) {
+      ADD_FAILURE() << ClassNameOf(typeid(E)) << ": " << E.Message();
+    };
     Form = std::make_unique<TForm>(Application);
     Form->SetBounds(120, 120, 300, 200);
     Edit = new TRxSpinEdit(Form.get());
@@ -104,12 +108,14 @@ protected:
     Other->TabStop = true;
     Other->SetParent(Form.get());
     Form->Show();
+    ASSERT_TRUE(BringToForeground(Form->Handle()));
     Edit->SetFocus();
     PumpUntilIdle();
   }
   void TearDown() override {
     SetBeepFunc(nullptr);
     Form.reset();
+    Application->OnException = nullptr;
     PumpUntilIdle(10, 500);
   }
   std::unique_ptr<TForm> Form;
@@ -254,6 +260,7 @@ TEST_F(SpinTest, AutoSelectOnEntryButNotOnAClick) {
     EXPECT_TRUE(Edit->Focused());
     EXPECT_EQ(Edit->SelLength(), E.Selected);
   }
+  EXPECT_TRUE(BringToForeground(Form->Handle()));
 }
 
 TEST_F(SpinTest, EnterClicksTheDefaultButtonAndAddsNoLineBreak) {
