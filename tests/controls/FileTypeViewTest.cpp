@@ -144,6 +144,8 @@ protected:
     Combo->SetPredefinedTypes(TPredefinedTypes());
     Combo->SetFileTypes(List);
     Form->Show();
+    // The list closes when its form is not the active window.
+    ASSERT_TRUE(BringToForeground(Form->Handle()));
     Combo->SetFocus();
     PumpUntilIdle();
     Combo->DoClick();
