@@ -605,9 +605,16 @@ TEST_F(MainWindowTest, AnIniFileHeldThroughStartUpIsNeitherReadAsEmptyNorOverwri
   Boxes.Answer(IDNO);
   SendMessageA(Get<TButton>("btnOk")->Handle(), BM_CLICK, 0, 0);
   PumpUntilIdle();
-  ASSERT_EQ(Boxes.Boxes.size(), 3u);
+  // The close question's Yes, then No: the window stays.
+  Boxes.Answer(IDYES);
+  Boxes.Answer(IDNO);
+  Form->Close();
+  PumpUntilIdle();
+  ASSERT_EQ(Boxes.Boxes.size(), 5u);
   EXPECT_EQ(Boxes.Boxes[1].Text, Question);
   EXPECT_EQ(Boxes.Boxes[2].Text, Question);
+  EXPECT_EQ(Boxes.Boxes[3].Text.rfind("Changes to menu items were made.", 0), 0u) << Boxes.Boxes[3].Text;
+  EXPECT_EQ(Boxes.Boxes[4].Text, Question);
   EXPECT_TRUE(Form->Visible());
   EXPECT_EQ(FileBytesOr(Ini(), ""), Before);
   EXPECT_EQ(RegServerCalls(), "");
@@ -616,8 +623,8 @@ TEST_F(MainWindowTest, AnIniFileHeldThroughStartUpIsNeitherReadAsEmptyNorOverwri
   Boxes.Answer(IDYES);
   SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
   PumpUntilIdle();
-  ASSERT_EQ(Boxes.Boxes.size(), 4u);
-  EXPECT_EQ(Boxes.Boxes[3].Text, Question);
+  ASSERT_EQ(Boxes.Boxes.size(), 6u);
+  EXPECT_EQ(Boxes.Boxes[5].Text, Question);
   EXPECT_NE(SectionText(Ini(), "Dynamic Items").find("Caption1=Shown"), std::string::npos);
   EXPECT_EQ(SectionText(Ini(), "Dynamic Items").find("Dyn One"), std::string::npos);
   EXPECT_EQ(RegServerCalls(), "UR");
