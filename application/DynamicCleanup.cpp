@@ -95,6 +95,12 @@ T* Part(TComponent* Root, const char* Name) {
 // A GUID in braced form, 38 characters.
 bool IsBracedGuid(const std::string& Text, GUID& Guid) { return Text.size() == 38 && Text[0] == '{' && TryParseGuid(Text, Guid); }
 
+// The DLL's file name: DLLPath without one pair of enclosing double quotes.
+std::string HandlerFile(const TExtensionInfo& Info) {
+  const std::string& Path = Info.DLLPath;
+  return Path.size() >= 2 && Path.front() == '"' && Path.back() == '"' ? Path.substr(1, Path.size() - 2) : Path;
+}
+
 }  // namespace
 
 std::string EnabledHandlerPath(const std::string& RegKey) {
@@ -198,18 +204,18 @@ void TfrmDynamicCleanup::Refresh() {
 }
 
 void TfrmDynamicCleanup::ScanHandlers(TRegistry& Registry, const std::string& RootPath, bool StoredDisabled) {
+  // Names the code page cannot hold are left out with everything below them.
   TStringList Keys;
-  Registry.GetKeyNames(Keys);
+  TRegistryEx::GetExactKeyNames(Registry, Keys);
   TStringList Names;
   for (int K = 0; K < Keys.Count(); ++K) {
     const std::string Handlers = RootPath + Keys.Get(K) + HandlersSubKey;
     if (!Registry.OpenKeyReadOnly(Handlers)) continue;
-    Names.Clear();
-    Registry.GetKeyNames(Names);
+    TRegistryEx::GetExactKeyNames(Registry, Names);
     for (int H = 0; H < Names.Count(); ++H) {
       const std::string Key = Handlers + "\\" + Names.Get(H);
       if (!Registry.OpenKeyReadOnly(Key)) continue;
-      const std::string Value = Registry.ReadString("");
+      const std::string Value = TRegistryEx::ReadText(Registry, "");
       auto Info = std::make_unique<TExtensionInfo>();
       if (IsBracedGuid(Value, Info->CLSID)) {
         Info->Name = Names.Get(H);
@@ -231,9 +237,9 @@ void TfrmDynamicCleanup::LoadDetails(TExtensionInfo& Info) {
   Registry.SetRootKey(HKEY_CLASSES_ROOT);
   const std::string ClassKey = "\\CLSID\\" + GUIDToString(Info.CLSID);
   if (Registry.OpenKeyReadOnly(ClassKey + "\\InProcServer32")) {
-    Info.DLLPath = Registry.ReadString("");
+    Info.DLLPath = TRegistryEx::ReadText(Registry, "");
     TVersionStrings Version;
-    if (GetFileVersionStrings(ExpandIconPath(Info.DLLPath), Version)) {
+    if (GetFileVersionStrings(ExpandIconPath(HandlerFile(Info)), Version)) {
       Info.Description = Version.FileDescription;
       Info.ProductName = Version.ProductName;
       Info.Version = Version.FileVersion;
@@ -241,7 +247,7 @@ void TfrmDynamicCleanup::LoadDetails(TExtensionInfo& Info) {
     }
   }
   // A handler named by its class identifier takes the class's name, with or without a server key.
-  if (Info.Name.empty() && Registry.OpenKeyReadOnly(ClassKey)) Info.Name = Registry.ReadString("");
+  if (Info.Name.empty() && Registry.OpenKeyReadOnly(ClassKey)) Info.Name = TRegistryEx::ReadText(Registry, "");
 }
 
 int TfrmDynamicCleanup::IconIndex(const TExtensionInfo& Info) {
@@ -249,7 +255,7 @@ int TfrmDynamicCleanup::IconIndex(const TExtensionInfo& Info) {
   if (Cached != FIconCache.end()) return Cached->second;
   int Index = -1;
   if (!Info.DLLPath.empty()) {
-    if (HICON Icon = ExtractIconHandle(ExpandIconPath(Info.DLLPath), 0, true)) {
+    if (HICON Icon = ExtractIconHandle(ExpandIconPath(HandlerFile(Info)), 0, true)) {
       Index = Part<TCustomImageList>(this, "ilExtensions")->AddIcon(Icon);
       DestroyIcon(Icon);
     }
@@ -262,7 +268,7 @@ bool TfrmDynamicCleanup::IsMissing(const TExtensionInfo& Info) {
   if (Info.DLLPath.empty()) return false;
   // A name with its folder is looked at where it says (the shell's path search refuses such names
   // on some systems); a bare name goes through the search path.
-  const std::string File = ExpandIconPath(Info.DLLPath);
+  const std::string File = ExpandIconPath(HandlerFile(Info));
   const bool Found = ExtractFilePath(File).empty() ? FileExistsOnPath(File) : FileExists(File);
   return !Found && IconIndex(Info) == -1;
 }
@@ -340,7 +346,7 @@ void TfrmDynamicCleanup::spbDeleteClick(TObject*) {
 void TfrmDynamicCleanup::spbXFindClick(TObject*) {
   TExtensionInfo* Info = SelectedInfo();
   if (!Info) return;
-  ExploreFolder(ExcludeTrailingPathDelimiter(ExtractFilePath(Info->DLLPath)));
+  ExploreFolder(ExcludeTrailingPathDelimiter(ExtractFilePath(HandlerFile(*Info))));
 }
 
 void TfrmDynamicCleanup::spbRefreshClick(TObject*) { Refresh(); }
@@ -381,14 +387,10 @@ void TfrmDynamicCleanup::Apply() {
     std::string NewPath;
     if (Info->WantDisabled) {
       NewPath = DisabledDynamicItemsKey + Info->RegKey;
-      TRegistryEx::CopyRegistryKey(Classes, User, Info->RegKey, NewPath);
-      Classes.CloseKey();
-      TRegistryEx::DeleteKey(Classes, "\\" + Info->RegKey);
+      TRegistryEx::MoveRegistryKey(Classes, User, Info->RegKey, NewPath);
     } else {
       NewPath = EnabledHandlerPath(Info->RegKey);
-      TRegistryEx::CopyRegistryKey(User, Classes, Info->RegKey, NewPath);
-      User.CloseKey();
-      TRegistryEx::DeleteKey(User, "\\" + Info->RegKey);
+      TRegistryEx::MoveRegistryKey(User, Classes, Info->RegKey, NewPath);
     }
     Info->StoredDisabled = Info->WantDisabled;
     Info->RegKey = NewPath;

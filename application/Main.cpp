@@ -10,6 +10,7 @@
 #include "controls/AdvTreeView.h"
 #include "controls/FileTypeView.h"
 #include "controls/ToolEdit.h"
+#include "classlib/core/IniFiles.h"
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
@@ -342,6 +343,16 @@ void TfrmMain::FormStorageRestorePlacement(TObject*) {
   } Done{this};
   TCustomIniFile* Ini = Storage()->GetIniFileObject();
   if (!Ini) return;
+  // A file that exists but cannot be read is not taken for one without menu items.
+  if (auto* Profile = dynamic_cast<TIniFile*>(Ini)) {
+    const DWORD Error = Profile->ReadError();
+    if (Error != ERROR_SUCCESS) {
+      FMenusUnread = true;
+      Application->MessageBox(Format(LoadResString(SIniUnreadable), {IniFileName(), SysErrorMessage(Error)}),
+                              Application->Title(), MB_OK | MB_ICONWARNING);
+      return;
+    }
+  }
   StaticMenu->LoadFromIni(*Ini, "Static Items");
   if (StaticMenu->ErrorLog()->Count() > 0) LogErrors("Static items error log:", *StaticMenu->ErrorLog());
   if (TTreeNode* Selected = Find<TTreeView>(this, "tvMenu")->Selected()) Selected->MakeVisible();
@@ -418,18 +429,26 @@ void TfrmMain::RegisterShellExt(bool Register) {
   }
 }
 
-void TfrmMain::Save() {
+bool TfrmMain::Save() {
   struct TUpdateApply {
     TfrmMain* Form;
     ~TUpdateApply() {
       if (TAction* Apply = Form->Action("actApply")) Apply->Update();
     }
   } UpdateApply{this};
+  if (FMenusUnread && (StaticMenu->Modified() || DynamicMenu->Modified()) &&
+      Application->MessageBox(Format(LoadResString(SIniReplaceQuestion), {IniFileName()}), Application->Title(),
+                              MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return false;
   if (StaticMenu->Modified()) {
     try {
       TCorvIniFile Ini(IniFileName());
-      StaticMenu->SaveToIni(Ini, "Static Items");
-      Ini.UpdateFile();
+      try {
+        StaticMenu->SaveToIni(Ini, "Static Items");  // writes the file, or puts the keys back
+      } catch (...) {
+        Ini.Clear();  // the section changed in memory is not written when the object goes
+        throw;
+      }
     } catch (...) {
       StaticMenu->SetModified(true);  // the section was not written: the next Apply writes it
       throw;
@@ -457,6 +476,7 @@ void TfrmMain::Save() {
   }
   if (frmDynamicCleanup && frmDynamicCleanup->GetModified()) frmDynamicCleanup->Apply();
   if (GetStaticItemsCleanup()->Modified()) GetStaticItemsCleanup()->Apply();
+  return true;
 }
 
 void TfrmMain::actApplyExecute(TObject*) { Save(); }
@@ -468,8 +488,7 @@ void TfrmMain::actApplyUpdate(TObject*) {
 }
 
 void TfrmMain::btnOkClick(TObject*) {
-  Save();
-  Close();
+  if (Save()) Close();
 }
 
 void TfrmMain::btnCancelClick(TObject*) { Close(); }
@@ -484,7 +503,7 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
       Application->Title(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
       try {
-        Save();
+        if (!Save()) CanClose = false;
       } catch (...) {
         CanClose = false;
         Application->HandleException(this);

@@ -68,8 +68,9 @@ public:
   void actAboutExecute(TObject* Sender);
 
   // Apply and OK: the static menu, the dynamic menu around the extension's registration, the
-  // static-verb cleanup; an error ends it at the failing step.
-  void Save();
+  // static-verb cleanup; an error ends it at the failing step. When the INI file could not be read
+  // at start-up, a save that writes a menu section asks first; No answers false, nothing saved.
+  bool Save();
   bool IsModified();
   bool IsExtensionEnabled();
   // Updates the actions of Category (every action for "").
@@ -186,6 +187,7 @@ private:
   std::unique_ptr<TStream> FErrorLog;
   std::string FErrorLogPath;
   bool FErrorLogFailed = false;
+  bool FMenusUnread = false;  // the INI file existed but could not be read at start-up
   void OpenErrorLog();
   void AppendErrorLog(const std::string& Text);
   void CloseErrorLog();

@@ -310,7 +310,35 @@ void TfrmMain::SaveMenuFile(const std::string& FileName) {
   UpdateActions("Common");
 }
 
+namespace {
+
+// Whether the file holds a section "Dynamic Items"; a file that cannot be read raises.
+bool IsMenuFile(const std::string& FileName) {
+  TCorvIniFile Ini(FileName);
+  TStringList Sections;
+  Ini.ReadSections(Sections);
+  for (int I = 0; I < Sections.Count(); ++I)
+    if (SameText(Sections.Get(I), "Dynamic Items")) return true;
+  return false;
+}
+
+}  // namespace
+
 void TfrmMain::OpenMenuFile(const std::string& FileName) {
+  // A missing or foreign file changes neither the items nor the recent list, but for a recent
+  // entry whose file is gone.
+  auto* Recent = FormPart<TMRUManager>(this, "mruMenus");
+  if (!FileExists(FileName)) {
+    Recent->Remove(FileName);
+    Application->MessageBox(Format(LoadResString(SMenuFileMissing), {FileName}), Application->Title(),
+                            MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (!IsMenuFile(FileName)) {
+    Application->MessageBox(Format(LoadResString(SNotMenuFile), {FileName}), Application->Title(),
+                            MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   if (XTree(this)->CanFocus()) SetActiveControl(XTree(this));
   LoadMenuFile(FileName, true);
   ExpandAllNodes(XTree(this));
@@ -474,6 +502,7 @@ void BindSubmenuPage(TfrmMain* F) {
   auto* Open = new TOpenDialog(F);
   Open->SetName("OpenDialog");
   Open->Title = "Open menu";
+  Open->Options |= ofFileMustExist;
   auto* Save = new TSaveDialog(F);
   Save->SetName("SaveDialog");
   Save->Title = "Save menu";

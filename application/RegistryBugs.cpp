@@ -17,7 +17,21 @@
 
 namespace {
 
-void RegistryDelete(TRegistry& Registry, const std::string& Key) { Registry.DeleteKey(Key); }
+// Whether the key Key of HKEY_CLASSES_ROOT is gone or has no default value.
+bool DefaultValueGone(const std::string& Key) {
+  TRegistry Check(KEY_READ);
+  Check.SetRootKey(HKEY_CLASSES_ROOT);
+  const std::string Path = "\\" + Key;
+  if (!Check.KeyExists(Path)) return true;
+  return Check.OpenKeyReadOnly(Path) && !Check.ValueExists("");
+}
+
+void RegistryDelete(TRegistry& Registry, const std::string& Key, bool DefaultValueOnly) {
+  if (!DefaultValueOnly)
+    Registry.DeleteKey(Key);
+  else if (Registry.OpenKey(Key, false))
+    Registry.DeleteValue("");
+}
 
 TRepairDeleteProc& RepairDelete() {
   static TRepairDeleteProc Proc = RegistryDelete;
@@ -247,15 +261,23 @@ void TfrmRegistryBugs::FixRegistryBug(TRegistry& Registry, int Index) {
   if (!Record || Record->Fixed) return;
   // Deletes Key and answers whether it is gone.
   auto Remove = [&Registry](const std::string& Key) {
-    RepairDelete()(Registry, Key);
+    RepairDelete()(Registry, Key, false);
     return !Registry.KeyExists(Key);
   };
   bool Fixed = false;
   switch (Record->Kind) {
     case fteExtension:
-    case fteCurVer:
+      // Only the name of the missing type goes; the extension keeps its other values and subkeys.
       Registry.OpenKey("\\", false);
-      Fixed = !Record->KeyValue.empty() && Remove(Record->KeyValue);
+      if (Record->KeyValue.empty()) break;
+      RepairDelete()(Registry, Record->KeyValue, true);
+      Registry.OpenKey("\\", false);
+      Fixed = DefaultValueGone(Record->KeyValue);
+      break;
+    case fteCurVer:
+      // Only the redirection goes; the type keeps its verbs and class.
+      Registry.OpenKey("\\", false);
+      Fixed = !Record->KeyValue.empty() && Remove(Record->KeyValue + "\\CurVer");
       break;
     case fteIcon: {
       Registry.OpenKey("\\", false);

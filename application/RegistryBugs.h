@@ -12,9 +12,10 @@ class TRegistry;
 class TAction;
 
 // The delete behind every repair: Key (relative to Registry's open key, or from its root with a
-// leading "\") with its subkeys. Replaceable so that a failing repair can be staged; nullptr
-// restores the registry's own delete. Answers the previous one.
-using TRepairDeleteProc = std::function<void(TRegistry& Registry, const std::string& Key)>;
+// leading "\") with its subkeys, or with DefaultValueOnly only Key's default value. Replaceable so
+// that a failing repair can be staged; nullptr restores the registry's own delete. Answers the
+// previous one.
+using TRepairDeleteProc = std::function<void(TRegistry& Registry, const std::string& Key, bool DefaultValueOnly)>;
 TRepairDeleteProc SetRepairDeleteProc(TRepairDeleteProc Proc);
 
 class TfrmRegistryBugs : public TForm {

@@ -784,7 +784,7 @@ void TFileTypes::Scan(TRegistry& Registry, TStringList& Errors) {
 
 bool TFileTypes::LoadIconLocation(const std::string& Location, const std::string& Ext, TIcon& Icon, bool SmallIcon,
                                   const TFileType* Owner, TStrings* Errors) {
-  if (Location == "%1") {
+  if (Location == "%1" || Location == "\"%1\"") {
     HICON Handle = AssociatedIcon(Ext);
     if (Handle == nullptr) return false;
     Icon.SetHandle(Handle);

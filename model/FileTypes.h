@@ -247,9 +247,9 @@ public:
   // One icon per item into Images (renewed, masked), at the item's index.
   void LoadIcons(TCustomImageList& Images, TStringList& Errors);
 
-  // Loads one icon location into Icon: "%1" is the icon of a file with extension Ext; otherwise a
-  // file name, a comma and an index. A missing icon file adds a Kind 3 record for Owner to Errors
-  // (when given). Answers whether Icon got a handle.
+  // Loads one icon location into Icon: "%1", also in double quotes, is the icon of a file with
+  // extension Ext; otherwise a file name, a comma and an index. A missing icon file adds a Kind 3
+  // record for Owner to Errors (when given). Answers whether Icon got a handle.
   static bool LoadIconLocation(const std::string& Location, const std::string& Ext, TIcon& Icon, bool SmallIcon,
                                const TFileType* Owner, TStrings* Errors);
 

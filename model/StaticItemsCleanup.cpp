@@ -85,16 +85,17 @@ void TStaticItems::DeleteAll() {
 }
 
 void TStaticItems::ScanVerbs(TRegistry& Registry, const std::string& Path, int& Index, bool StoredDisabled) {
+  // A name the code page cannot hold is left out with everything below it: no ANSI call reaches it.
   TStringList Names;
-  Registry.GetKeyNames(Names);
+  TRegistryEx::GetExactKeyNames(Registry, Names);
   for (int I = 0; I < Names.Count(); ++I) {
     const std::string Name = Names.Get(I);
     if (IsOwnVerb(Name)) continue;
     const std::string VerbPath = Path + "\\" + Name;
     TRegistryEx::OpenKey(Registry, VerbPath, false);
-    std::string Caption = Registry.ReadString("");
+    std::string Caption = TRegistryEx::ReadText(Registry, "");
     if (Caption.empty()) Caption = Name;
-    const std::string Command = Registry.OpenKey(VerbPath + "\\command", false) ? Registry.ReadString("")
+    const std::string Command = Registry.OpenKey(VerbPath + "\\command", false) ? TRegistryEx::ReadText(Registry, "")
                                                                                : LoadResString(SNoneText);
     auto Rec = std::make_unique<TMenuItemRec>(this, Index, StoredDisabled, VerbPath.substr(1), Command, Caption);
     const std::string Line =
@@ -145,7 +146,7 @@ void TStaticItems::Apply() {
     RemoveItem(Rec);
   }
 
-  // Moves: copy first, delete the source second.
+  // Moves: copy first, delete the source second; an existing destination refuses the move.
   const std::string Prefix = DisabledStaticItemsKey;
   for (int I = 0; I < GetCount(); ++I) {
     TMenuItemRec* Rec = GetItem(I);
@@ -154,14 +155,10 @@ void TStaticItems::Apply() {
     std::string NewPath;
     if (Rec->StoredDisabled) {
       NewPath = Rec->GetRegistryPath();
-      TRegistryEx::CopyRegistryKey(User, Classes, Rec->KeyPath, NewPath);
-      User.CloseKey();
-      TRegistryEx::DeleteKey(User, "\\" + Rec->KeyPath);
+      TRegistryEx::MoveRegistryKey(User, Classes, Rec->KeyPath, NewPath);
     } else {
       NewPath = Prefix + Rec->KeyPath;
-      TRegistryEx::CopyRegistryKey(Classes, User, Rec->KeyPath, NewPath);
-      Classes.CloseKey();
-      TRegistryEx::DeleteKey(Classes, "\\" + Rec->KeyPath);
+      TRegistryEx::MoveRegistryKey(Classes, User, Rec->KeyPath, NewPath);
     }
     Rec->StoredDisabled = Disabled;
     Rec->KeyPath = NewPath;

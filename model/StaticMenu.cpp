@@ -9,11 +9,12 @@
 
 const char* const StaticVerbSuffix = " (*)";
 
-void RemoveStoreKey(TStoreInfo& StoreInfo) {
+void RemoveStoreKey(TStoreInfo& StoreInfo, TRegistryJournal* Journal) {
   if (!StoreInfo.Stored()) return;
   TRegistry Registry;
   Registry.SetRootKey(HKEY_CLASSES_ROOT);
   const std::string& KeyPath = StoreInfo.KeyPath();
+  if (Journal) Journal->Remember(KeyPath);
   TRegistryEx::DeleteKey(Registry, KeyPath);
   // The parent: the path up to and including its last "\" or ":".
   const size_t Last = KeyPath.find_last_of("\\:");
@@ -24,7 +25,10 @@ void RemoveStoreKey(TStoreInfo& StoreInfo) {
       Registry.CloseKey();
       if (Empty) {
         while (!Parent.empty() && (Parent.back() == '\\' || Parent.back() == ':')) Parent.pop_back();
-        if (!Parent.empty()) TRegistryEx::DeleteKey(Registry, Parent);
+        if (!Parent.empty()) {
+          if (Journal) Journal->Remember(Parent);
+          TRegistryEx::DeleteKey(Registry, Parent);
+        }
       }
     }
   }
@@ -64,8 +68,8 @@ void TStaticMenuItem::SetStored(bool Value) {
     FStoreInfo.Clear();
 }
 
-void TStaticMenuItem::RemoveStoredKey() {
-  if (IsStored()) RemoveStoreKey(FStoreInfo);
+void TStaticMenuItem::RemoveStoredKey(TRegistryJournal* Journal) {
+  if (IsStored()) RemoveStoreKey(FStoreInfo, Journal);
 }
 
 std::string VerbCommand(const std::string& Application, const std::string& Parameters) {
@@ -75,11 +79,15 @@ std::string VerbCommand(const std::string& Application, const std::string& Param
   return (NeedsQuotes ? "\"" + Application + "\"" : Application) + " " + Parameters;
 }
 
-void TStaticMenuItem::WriteItemRegistry() {
+void TStaticMenuItem::WriteItemRegistry(TRegistryJournal* Journal) {
   if (!Checked()) return;
   TRegistry Registry;
   Registry.SetRootKey(HKEY_CLASSES_ROOT);
   const std::string KeyPath = GetKeyPath();
+  if (Journal) {
+    Journal->RememberMissingParents(KeyPath);
+    Journal->Remember(KeyPath);
+  }
   TRegistryEx::OpenKey(Registry, KeyPath, true);
   Registry.WriteString("", Caption());
   TRegistryEx::OpenKey(Registry, "command", true);
@@ -124,38 +132,51 @@ void TStaticMenu::RememberDeleted(TStaticMenuItem* Item) {
   if (FTrackDeleted && Item->IsStored()) FDeletedItems.push_back(Item->StoreInfo());
 }
 
-void TStaticMenu::ClearDeletedItems(bool RemoveKeys) {
+void TStaticMenu::ClearDeletedItems(bool RemoveKeys, TRegistryJournal* Journal) {
   while (!FDeletedItems.empty()) {
-    if (RemoveKeys) RemoveStoreKey(FDeletedItems.back());
+    if (RemoveKeys) RemoveStoreKey(FDeletedItems.back(), Journal);
     FDeletedItems.pop_back();
   }
 }
 
-void TStaticMenu::WriteRegistry() {
+void TStaticMenu::WriteRegistry(TRegistryJournal* Journal) {
   CheckFileTypes();
-  ForEachItem([](TStaticMenuItem* Item) { Item->RemoveStoredKey(); });
-  ClearDeletedItems(true);
-  ForEachItem([](TStaticMenuItem* Item) { Item->WriteItemRegistry(); });
+  ForEachItem([Journal](TStaticMenuItem* Item) { Item->RemoveStoredKey(Journal); });
+  ClearDeletedItems(true, Journal);
+  ForEachItem([Journal](TStaticMenuItem* Item) { Item->WriteItemRegistry(Journal); });
 }
 
 void TStaticMenu::SaveToIni(TCustomIniFile& IniFile, const std::string& Section) {
   CheckFileTypes();
   ErrorLog()->Clear();
-  WriteRegistry();
-  IniFile.EraseSection(Section);
-  int N = 0;
-  ForEachItem([&](TStaticMenuItem* Item) {
-    const std::string Number = IntToStr(N);
-    TFileType* FileType = Item->GetFileType();
-    IniFile.WriteString(Section, "Application" + Number, Item->Application());
-    IniFile.WriteString(Section, "Parameters" + Number, Item->Parameters());
-    IniFile.WriteString(Section, "Caption" + Number, Item->Caption());
-    IniFile.WriteInteger(Section, "Checked" + Number, Item->Checked() ? 1 : 0);
-    IniFile.WriteString(Section, "FileType" + Number, FileType != nullptr ? FileType->Name() : std::string());
-    ++N;
-    Item->SetModified(false);
-  });
-  IniFile.WriteInteger(Section, "Count", N);
+  // A step that fails puts back the keys and the records as they were before the first one.
+  TRegistryJournal Journal(HKEY_CLASSES_ROOT);
+  std::vector<std::pair<TStaticMenuItem*, TStoreInfo>> Records;
+  ForEachItem([&Records](TStaticMenuItem* Item) { Records.emplace_back(Item, Item->StoreInfo()); });
+  const std::vector<TStoreInfo> Deleted = FDeletedItems;
+  try {
+    WriteRegistry(&Journal);
+    IniFile.EraseSection(Section);
+    int N = 0;
+    ForEachItem([&](TStaticMenuItem* Item) {
+      const std::string Number = IntToStr(N);
+      TFileType* FileType = Item->GetFileType();
+      IniFile.WriteString(Section, "Application" + Number, Item->Application());
+      IniFile.WriteString(Section, "Parameters" + Number, Item->Parameters());
+      IniFile.WriteString(Section, "Caption" + Number, Item->Caption());
+      IniFile.WriteInteger(Section, "Checked" + Number, Item->Checked() ? 1 : 0);
+      IniFile.WriteString(Section, "FileType" + Number, FileType != nullptr ? FileType->Name() : std::string());
+      ++N;
+    });
+    IniFile.WriteInteger(Section, "Count", N);
+    IniFile.UpdateFile();
+  } catch (...) {
+    Journal.Undo();
+    for (auto& [Item, Info] : Records) Item->StoreInfo().Assign(&Info);
+    FDeletedItems = Deleted;
+    throw;
+  }
+  ForEachItem([](TStaticMenuItem* Item) { Item->SetModified(false); });
   SetModified(false);
 }
 

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+class TRegistryJournal;
 class TStaticMenu;
 class TStaticMenuItems;
 
 // Deletes the key of a stored record below HKEY_CLASSES_ROOT (nothing when it does not exist),
 // then its parent key when that is left without subkeys, and clears the record. A failed delete
-// raises the registry error.
-void RemoveStoreKey(TStoreInfo& StoreInfo);
+// raises the registry error. Journal (when given) remembers each key before it goes.
+void RemoveStoreKey(TStoreInfo& StoreInfo, TRegistryJournal* Journal = nullptr);
 
 // The command of a verb: Application + " " + Parameters, with an Application that holds a blank
 // and is not in double quotes already put in double quotes.
@@ -38,10 +39,11 @@ public:
   // True records the current key path; false clears the record.
   void SetStored(bool Value);
   // Deletes the key of the record, when there is one.
-  void RemoveStoredKey();
+  void RemoveStoredKey(TRegistryJournal* Journal = nullptr);
   // An active item: its key (default value Caption) and "command" subkey (default value
-  // VerbCommand), created when missing, and the record. Inactive: nothing.
-  void WriteItemRegistry();
+  // VerbCommand), created when missing, and the record. Inactive: nothing. Journal (when given)
+  // remembers the key, and the keys created above it, before the write.
+  void WriteItemRegistry(TRegistryJournal* Journal = nullptr);
 
   TStaticMenu* GetStaticMenu() const;
 
@@ -88,19 +90,22 @@ public:
   void RememberDeleted(TStaticMenuItem* Item);
   // Empties DeletedItems from the last record on; with RemoveKeys each record's key is deleted
   // first (a record whose delete raises stays in the list).
-  void ClearDeletedItems(bool RemoveKeys);
+  void ClearDeletedItems(bool RemoveKeys, TRegistryJournal* Journal = nullptr);
 
   // Deletes the key of every stored item and of every deleted item, then writes the key of every
-  // active item. "FileTypes property not set or empty" without file types.
-  virtual void WriteRegistry();
+  // active item. "FileTypes property not set or empty" without file types. Journal (when given)
+  // remembers every key before it changes.
+  virtual void WriteRegistry(TRegistryJournal* Journal = nullptr);
 
   // Section "Static Items": items numbered from 0 ("Application", "Parameters", "Caption",
   // "Checked", "FileType" followed by the number), then "Count". Loading writes the keys of active
   // items that have none; unknown file types, bad "Checked" values and registry failures are
   // logged and the load goes on.
   void LoadFromIni(TCustomIniFile& IniFile, const std::string& Section) override;
-  // The registry first (WriteRegistry), then the section; when the registry raises, the section
-  // is not touched.
+  // The registry first (WriteRegistry), then the section, and the file is written (UpdateFile).
+  // When any step raises, the keys removed or written go back as they were, with the items' store
+  // records and the deleted items' records, and the menu stays modified; the section may stay
+  // changed in IniFile's memory, so the caller drops it.
   void SaveToIni(TCustomIniFile& IniFile, const std::string& Section) override;
 
   // Calls Action for every item: categories in root order, items in index order.

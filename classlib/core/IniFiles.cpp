@@ -82,8 +82,9 @@ const TProfileBytes& ProfileBytes() {
 // for comparisons without case at the same position.
 class TProfileText {
 public:
-  // nullptr for a file that the profile API reads in another encoding, or that cannot be read.
-  static std::unique_ptr<TProfileText> Load(const std::string& Path);
+  // nullptr for a file that the profile API reads in another encoding, or that cannot be read;
+  // Error: the system's code that kept an existing file from being read, else ERROR_SUCCESS.
+  static std::unique_ptr<TProfileText> Load(const std::string& Path, DWORD& Error);
 
   // Whether the key exists; Value: its value, HasValue false for a line without "=".
   bool Find(const std::string& Section, const std::string& Ident, std::string_view& Value, bool& HasValue);
@@ -122,15 +123,23 @@ private:
   std::string FQuery;                                       // scratch: a folded name asked for
 };
 
-std::unique_ptr<TProfileText> TProfileText::Load(const std::string& Path) {
-  const TProfileBytes& Bytes = ProfileBytes();
-  if (!Bytes.SingleByte) return nullptr;
+std::unique_ptr<TProfileText> TProfileText::Load(const std::string& Path, DWORD& Error) {
+  Error = ERROR_SUCCESS;
   auto Result = std::make_unique<TProfileText>();
-  const HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A file that another program holds without sharing is asked for again every 100 ms for a second.
+  HANDLE File = INVALID_HANDLE_VALUE;
+  for (int Retry = 0;; ++Retry) {
+    File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (File != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || Retry == 10) break;
+    Sleep(100);
+  }
   if (File == INVALID_HANDLE_VALUE) {
-    const DWORD Error = GetLastError();
-    if (Error != ERROR_FILE_NOT_FOUND && Error != ERROR_PATH_NOT_FOUND) return nullptr;
+    const DWORD Code = GetLastError();
+    if (Code != ERROR_FILE_NOT_FOUND && Code != ERROR_PATH_NOT_FOUND) {
+      Error = Code;
+      return nullptr;
+    }
   } else {
     LARGE_INTEGER Size{};
     bool Ok = GetFileSizeEx(File, &Size) && Size.QuadPart < 0x40000000;
@@ -141,9 +150,12 @@ std::unique_ptr<TProfileText> TProfileText::Load(const std::string& Path) {
            (ReadFile(File, Result->FText.data(), static_cast<DWORD>(Result->FText.size()), &Read, nullptr) &&
             Read == Result->FText.size());
     }
+    if (!Ok) Error = GetLastError() != ERROR_SUCCESS ? GetLastError() : static_cast<DWORD>(ERROR_READ_FAULT);
     CloseHandle(File);
     if (!Ok) return nullptr;
   }
+  const TProfileBytes& Bytes = ProfileBytes();
+  if (!Bytes.SingleByte) return nullptr;
   std::string& Text = Result->FText;
   // Byte-order marks and NUL bytes: another encoding.
   auto StartsWith = [&](const char* Mark) { return Text.compare(0, std::strlen(Mark), Mark) == 0; };
@@ -319,10 +331,16 @@ TIniFile::~TIniFile() {
 TProfileText* TIniFile::Text() {
   if (!FRead) {
     const std::string Path = FileName().empty() ? std::string() : ProfilePath(FileName());
-    if (!Path.empty()) FText = TProfileText::Load(Path);
+    FReadError = ERROR_SUCCESS;
+    if (!Path.empty()) FText = TProfileText::Load(Path, FReadError);
     FRead = true;
   }
   return FText.get();
+}
+
+DWORD TIniFile::ReadError() {
+  Text();
+  return FReadError;
 }
 
 void TIniFile::Forget() {

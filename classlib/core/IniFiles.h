@@ -69,10 +69,16 @@ public:
   void DeleteKey(const std::string& Section, const std::string& Ident) override;
   void UpdateFile() override;
 
+  // The system's error code that kept the file, which exists, from being read at the latest first
+  // read (a file held without sharing is tried every 100 ms for a second); ERROR_SUCCESS when it
+  // was read or does not exist. Reads the file when nothing has read it yet.
+  DWORD ReadError();
+
 private:
   TProfileText* Text();  // the file in memory, read at the first call; nullptr: ask the profile API
   void Forget();         // after a write: the profile API writes its cache, the next read takes the file
 
   std::unique_ptr<TProfileText> FText;
   bool FRead = false;
+  DWORD FReadError = ERROR_SUCCESS;
 };

@@ -11,6 +11,8 @@
 #define SRegGettingInfo 2206
 #define SRegReadingValueInfo 2207
 #define SRegReadingValueData 2208
+#define SRegMoveDestinationExists 2209
+#define SRegReading 2210
 #else
 constexpr int SRegistryOperationError = 2200;  // "Registry operation error"
 constexpr int SRegistryErrorDetails = 2201;    // " (details: %s; reason: %s)"
@@ -21,4 +23,6 @@ constexpr int SRegDeleting = 2205;             // "deleting %s"
 constexpr int SRegGettingInfo = 2206;          // "getting info on %s"
 constexpr int SRegReadingValueInfo = 2207;     // "reading value info \"%s\" of %s"
 constexpr int SRegReadingValueData = 2208;     // "reading value data \"%s\" of %s"
+constexpr int SRegMoveDestinationExists = 2209;  // "Cannot move \"%s\": \"%s\" exists already"
+constexpr int SRegReading = 2210;                // "reading %s"
 #endif

@@ -103,6 +103,10 @@ protected:
     regtest::SetValueW(Root, regtest::Widen(Key), regtest::Widen(Name), Expand ? REG_EXPAND_SZ : REG_SZ, regtest::WideSz(W));
   }
   static bool Exists(HKEY Root, const std::string& Key) { return regtest::KeyPresentW(Root, regtest::Widen(Key)); }
+  // The error box of a move refused because its destination exists (full paths).
+  static std::string MoveRefusedText(const std::string& From, const std::string& To) {
+    return ErrorDisplayText("Cannot move \"" + From + "\": \"" + To + "\" exists already");
+  }
   // Clicks Button twice over a shell-open seam whose first call succeeds and whose second fails with
   // "file not found", which the error display shows; answers the calls as "<operation> <file>".
   std::vector<std::string> ClickFindTwice(TControl* Button) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,170 @@ TEST_F(DynamicCleanupTest, FindExploresTheDllsFolder) {
   const std::vector<std::string> Opened = ClickFindTwice(Part<TRxSpeedButton>("spbXFind"));
   ASSERT_FALSE(Opened.empty());
   EXPECT_EQ(Opened[0], "explore " + ExcludeTrailingPathDelimiter(TestModuleFolder()));
+}
+
+TEST_F(DynamicCleanupTest, EveryKindOfValueSurvivesDisablingAndEnabling) {
+  const std::string Key = "*\\shellex\\ContextMenuHandlers\\CorvFoo";
+  const std::string Disabled = DisabledDynamicItemsKey + Key;
+  regtest::FillEveryKind(Classes, regtest::Widen(Key), regtest::Widen(G1));
+  const regtest::TKeyDump Original = regtest::DumpW(Classes, regtest::Widen(Key));
+  OpenPage();
+  Select(Key);
+  ClickActive();
+  ClickApply();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_FALSE(Exists(Classes, Key));
+  EXPECT_EQ(regtest::DumpW(User, regtest::Widen(Disabled)), Original);
+  Select(Disabled);
+  ClickActive();
+  ClickApply();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_FALSE(Exists(User, Disabled));
+  EXPECT_EQ(regtest::DumpW(Classes, regtest::Widen(Key)), Original);
+}
+
+// A disabled handler is not enabled onto one that software registered again; the entry marked
+// before it is applied.
+TEST_F(DynamicCleanupTest, AnExistingCopyRefusesTheMove) {
+  const std::string Dup = "Drive\\shellex\\ContextMenuHandlers\\CorvDup";
+  const std::string DisabledDup = DisabledDynamicItemsKey + Dup;
+  SetString(User, DisabledDup, "", G1);
+  SetString(User, DisabledDup, "Version", "old");
+  SetString(Classes, Dup, "", G1);
+  SetString(Classes, Dup, "Version", "new");
+  const regtest::TKeyDump New = regtest::DumpW(Classes, regtest::Widen(Dup));
+  const regtest::TKeyDump Old = regtest::DumpW(User, regtest::Widen(DisabledDup));
+  OpenPage();
+  // Marked before it in list order: the handler "apple".
+  const std::string Apple = "Drive\\shellex\\ContextMenuHandlers\\apple";
+  ASSERT_LT(NodeOf(Apple)->Index(), NodeOf(DisabledDup)->Index());
+  Select(Apple);
+  ClickActive();
+  Select(DisabledDup);
+  ClickActive();
+  Boxes.Answer(IDOK);
+  ClickApply();
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(Boxes.Boxes[0].Text, MoveRefusedText("HKEY_CURRENT_USER\\" + DisabledDup, "HKEY_CLASSES_ROOT\\" + Dup));
+  EXPECT_EQ(regtest::DumpW(Classes, regtest::Widen(Dup)), New);
+  EXPECT_EQ(regtest::DumpW(User, regtest::Widen(DisabledDup)), Old);
+  EXPECT_FALSE(Exists(Classes, Apple));
+  EXPECT_TRUE(Exists(User, DisabledDynamicItemsKey + Apple));
+  EXPECT_FALSE(InfoOf(DisabledDup)->WantDisabled);
+  EXPECT_TRUE(InfoOf(DisabledDup)->StoredDisabled);
+  EXPECT_TRUE(ApplyEnabled());
+}
+
+TEST_F(DynamicCleanupTest, AMoveThatFailsPartWayLeavesNoCopy) {
+  const std::string Key = "*\\shellex\\ContextMenuHandlers\\CorvFoo";
+  const std::string Disabled = DisabledDynamicItemsKey + Key;
+  regtest::FillEveryKind(Classes, regtest::Widen(Key), regtest::Widen(G1));
+  const regtest::TKeyDump Original = regtest::DumpW(Classes, regtest::Widen(Key));
+  TKeyLock Lock(Classes, Key + "\\ddeexec");
+  OpenPage();
+  Select(Key);
+  ClickActive();
+  Boxes.Answer(IDOK);
+  ClickApply();
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_NE(Boxes.Boxes[0].Text.find("HKEY_CLASSES_ROOT\\" + Key + "\\ddeexec;"), std::string::npos)
+      << Boxes.Boxes[0].Text;
+  EXPECT_FALSE(Exists(User, Disabled));
+  EXPECT_EQ(regtest::DumpW(Classes, regtest::Widen(Key)), Original);
+  EXPECT_TRUE(ApplyEnabled());
+  Part<TRxSpeedButton>("spbRefresh")->Click();
+  PumpUntilIdle();
+  int Listed = 0;
+  for (TTreeNode* N = Frame->Tree()->Items().GetFirstNode(); N; N = N->GetNextSibling())
+    Listed += Lower(static_cast<TExtensionInfo*>(N->Data())->RegKey).find("corvfoo") != std::string::npos ? 1 : 0;
+  EXPECT_EQ(Listed, 1);
+  Lock.Lift();
+  Select(Key);
+  ClickActive();
+  ClickApply();
+  EXPECT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_FALSE(Exists(Classes, Key));
+  EXPECT_EQ(regtest::DumpW(User, regtest::Widen(Disabled)), Original);
+}
+
+// Names the code page cannot hold are not listed; defaults that are no text read as empty.
+TEST_F(DynamicCleanupTest, OddNamesAndValuesNeitherListNorFail) {
+  const std::vector<std::wstring> Names = {L"\u014Cpen", L"\u6253\u5F00"};
+  for (const std::wstring& N : Names)
+    regtest::SetValueW(Classes, L"*\\shellex\\ContextMenuHandlers\\" + N, L"", REG_SZ, regtest::WideSz(regtest::Widen(G2)));
+  regtest::SetValueW(Classes, L"\u30AD\u30FC\\shellex\\ContextMenuHandlers\\Keyed", L"", REG_SZ,
+                     regtest::WideSz(regtest::Widen(G2)));
+  const unsigned long long Qword = 7;
+  const DWORD Dword = 7;
+  const wchar_t Multi[] = L"a\0b\0";
+  const std::vector<std::pair<DWORD, std::vector<BYTE>>> Odd = {
+      {REG_BINARY, {1, 2}}, {REG_DWORD, regtest::Bytes(&Dword, sizeof(Dword))},
+      {REG_QWORD, regtest::Bytes(&Qword, sizeof(Qword))}, {REG_MULTI_SZ, regtest::Bytes(Multi, sizeof(Multi))},
+      {REG_NONE, {}}, {0x4F, {1, 2, 3}}};
+  for (size_t I = 0; I < Odd.size(); ++I) {
+    const std::wstring N = std::to_wstring(I);
+    // A handler key, a class key and a server key, each with a default value that is no text.
+    regtest::SetValueW(Classes, L"Folder\\shellex\\ContextMenuHandlers\\OddValue" + N, L"", Odd[I].first, Odd[I].second);
+    const std::wstring Class = L"{C0A7E001-0000-4000-8000-0000000001" + std::wstring(I < 10 ? L"0" : L"") + N + L"}";
+    regtest::SetValueW(Classes, L"Folder\\shellex\\ContextMenuHandlers\\" + Class, L"", REG_SZ, regtest::WideSz(L""));
+    regtest::SetValueW(Classes, L"CLSID\\" + Class, L"", Odd[I].first, Odd[I].second);
+    regtest::SetValueW(Classes, L"CLSID\\" + Class + L"\\InProcServer32", L"", Odd[I].first, Odd[I].second);
+  }
+  for (int Round = 0; Round < 2; ++Round) {  // the first scan and a Refresh
+    OpenPage();
+    if (Round == 1) {
+      Part<TRxSpeedButton>("spbRefresh")->Click();
+      PumpUntilIdle();
+    }
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    std::vector<std::string> Expected{"Gone", "apple", "Bar Ext", "Foo", "Foo"};
+    for (const std::wstring& N : Names)
+      if (!regtest::OutsideCodePage(N)) Expected.push_back(regtest::Narrow(N));
+    if (!regtest::OutsideCodePage(L"\u30AD\u30FC")) Expected.push_back("Keyed");
+    std::vector<std::string> Got = Lines();
+    // The handlers named by a class whose name is no text are listed without a name.
+    EXPECT_EQ(std::count(Got.begin(), Got.end(), std::string()), static_cast<long>(Odd.size()));
+    std::erase(Got, std::string());
+    std::sort(Got.begin(), Got.end());
+    std::sort(Expected.begin(), Expected.end());
+    EXPECT_EQ(Got, Expected);
+  }
+}
+
+// A server path in double quotes is used without them, and shown as stored.
+TEST_F(DynamicCleanupTest, AQuotedServerPathIsFound) {
+  char System[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(System, MAX_PATH), 0u);
+  const std::string Dll = std::string(System) + "\\shell32.dll";
+  TVersionStrings Version;
+  ASSERT_TRUE(GetFileVersionStrings(Dll, Version));
+  const std::string Key = "AllFilesystemObjects\\shellex\\ContextMenuHandlers\\Quoted";
+  SetString(Classes, Key, "", G5);
+  SetString(Classes, "CLSID\\" + G5 + "\\InProcServer32", "", "\"" + Dll + "\"");
+  OpenPage();
+  TExtensionInfo* Info = InfoOf(Key);
+  ASSERT_NE(Info, nullptr);
+  EXPECT_FALSE(Info->Missing);
+  EXPECT_NE(NodeOf(Key), Frame->Tree()->Items().GetFirstNode());
+  Select(Key);
+  EXPECT_FALSE(Part<TControl>("pnlError")->Visible());
+  EXPECT_EQ(Edit("edAppPath"), "\"" + Dll + "\"");
+  EXPECT_EQ(Edit("edDescription"), Version.FileDescription);
+  EXPECT_EQ(Edit("edVersion"), Version.FileVersion);
+  EXPECT_NE(NodeOf(Key)->ImageIndex(), -1);
+  Frame->Tree()->Invalidate();
+  PumpUntilIdle();
+  const TWindowCapture Shot(Form->Handle());
+  Shot.SavePng("app_dynamic_cleanup_quoted");
+  const RECT R = NodeOf(Key)->DisplayRect(true);
+  int Maroon = 0;
+  for (int Y = R.top; Y < R.bottom; ++Y)
+    for (int X = R.left; X < R.right; ++X)
+      Maroon += NearColor(Shot.ClientPixel(Frame->Tree()->Handle(), X, Y), RGB(128, 0, 0), 24) ? 1 : 0;
+  EXPECT_EQ(Maroon, 0);
+  const std::vector<std::string> Opened = ClickFindTwice(Part<TRxSpeedButton>("spbXFind"));
+  ASSERT_FALSE(Opened.empty());
+  EXPECT_EQ(Opened[0], "explore " + std::string(System));
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -500,7 +501,9 @@ TEST_F(MainWindowTest, FailedWriteStopsTheSaveAndApplyStaysEnabled) {
     CloseHandle(Lock);
     EXPECT_EQ(Boxes.Boxes.size(), 1u);
   }
-  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + Caption + " 2 (*)"));
+  // The verb key goes back to its stored caption with the failed save.
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + Caption + " 2 (*)"));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "corvtestfile\\shell\\" + Caption + " (*)"));
   EXPECT_EQ(FileBytesOr(Ini(), ""), Before);
   EXPECT_FALSE(ForeignVerbMoved());
   EXPECT_EQ(RegServerCalls(), "");
@@ -510,6 +513,140 @@ TEST_F(MainWindowTest, FailedWriteStopsTheSaveAndApplyStaysEnabled) {
   EXPECT_NE(SectionText(Ini(), "Static Items").find("Caption0=" + Caption + " 2"), std::string::npos);
   EXPECT_NE(SectionText(Ini(), "Dynamic Items").find("Caption1=Edited"), std::string::npos);
   EXPECT_TRUE(ForeignVerbMoved());
+  EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+}
+
+// A renamed stored item and a deleted one, saved while another program holds the INI file: the
+// keys stay as they were stored, and the next Apply after the file is free writes them.
+TEST_F(MainWindowTest, AStaticSaveThatCannotWriteTheFilePutsTheVerbKeysBack) {
+  const std::string Old = "corvtestfile\\shell\\" + Caption + " (*)";
+  const std::string Renamed = "corvtestfile\\shell\\" + Caption + " 2 (*)";
+  const std::string Other = "corvtestfile\\shell\\" + Verb + " (*)";
+  for (DWORD Sharing : {DWORD(0), DWORD(FILE_SHARE_READ)}) {
+    SCOPED_TRACE(Sharing == 0 ? "held without sharing" : "held for reading");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, Other.c_str());
+    WriteIni();
+    std::string Text = FileBytesOr(Ini(), "");
+    Text.replace(Text.find("Count=1\r\n[Dynamic"), 9,
+                 "Application1=other.exe\r\nParameters1=\"%1\"\r\nCaption1=" + Verb +
+                     "\r\nChecked1=1\r\nFileType1=corvtestfile\r\nCount=2\r\n");
+    WriteBytes(Ini(), Text);
+    Open();
+    ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Other));
+    const std::string Before = FileBytesOr(Ini(), "");
+    StaticItem()->SetCaption(Caption + " 2");
+    TStaticMenuItem* Deleted = nullptr;
+    Form->StaticMenu->ForEachItem([&](TStaticMenuItem* Item) { Deleted = Item->Caption() == Verb ? Item : Deleted; });
+    ASSERT_NE(Deleted, nullptr);
+    delete Deleted;
+    HANDLE Held = CreateFileA(Ini().c_str(), GENERIC_READ, Sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+    Boxes.Boxes.clear();
+    Boxes.Answer(IDOK);
+    SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+    CloseHandle(Held);
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Old));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Renamed));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Other));
+    EXPECT_EQ(FileBytesOr(Ini(), ""), Before);
+    EXPECT_TRUE(Get<TButton>("btnApply")->Enabled());
+    SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+    PumpUntilIdle();
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Old));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Renamed));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Other));
+    EXPECT_NE(SectionText(Ini(), "Static Items").find("Caption0=" + Caption + " 2\r\nChecked0=1"), std::string::npos);
+    EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+    delete Form;
+    Form = nullptr;
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, Renamed.c_str());
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, Other.c_str());
+}
+
+// An INI file held by another program through the start-up is not read as one without menu items:
+// a warning, empty menus, and a question before a save replaces what the file holds.
+TEST_F(MainWindowTest, AnIniFileHeldThroughStartUpIsNeitherReadAsEmptyNorOverwrittenUnasked) {
+  WriteIni();
+  std::string Text = FileBytesOr(Ini(), "");
+  Text.replace(Text.find("Caption1=Edit"), 13, "Caption1=Dyn One");
+  Text.replace(Text.find("Count=1\r\n", Text.find("[Dynamic Items]")), 9,
+               "Parent2=0\r\nApplication2=notepad.exe\r\nParameters2=\"%1\"\r\nCaption2=Dyn Two\r\nChecked2=1\r\n"
+               "FileType2=corvtestfile\r\nCount=2\r\n");
+  WriteBytes(Ini(), Text);
+  const std::string Before = FileBytesOr(Ini(), "");
+  HANDLE Held = CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+  Boxes.Answer(IDOK, "app_main_ini_unreadable");
+  Open();
+  CloseHandle(Held);
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_EQ(Boxes.Boxes[0].Caption, "Corvane 2007");
+  EXPECT_EQ(Boxes.Boxes[0].Text, "Cannot read menu items from file \"" + Ini() + "\". " + SysErrorMessage(32) +
+                                     "\r\nThe menus start empty; Corvane will ask before saving menu items to this file.");
+  EXPECT_EQ(StaticItem(), nullptr);
+  EXPECT_EQ(Form->DynamicMenu->Items()->Count(), 0);
+  EXPECT_FALSE(FileExists(Dir.File("log.txt")));
+  EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+
+  SetExtensionBox(true);
+  Form->DynamicMenu->GetItems()->AddSubMenu()->SetCaption("Shown");
+  PumpUntilIdle();
+  const std::string Question = "Menu items could not be read from \"" + Ini() +
+                               "\" at start-up.\r\nDo you want to replace the menu items stored in this file with the "
+                               "ones shown?";
+  // No: nothing is saved, neither by Apply nor by OK, which keeps the window.
+  Boxes.Answer(IDNO, "app_main_ini_replace_question");
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  Boxes.Answer(IDNO);
+  SendMessageA(Get<TButton>("btnOk")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  // The close question's Yes, then No: the window stays.
+  Boxes.Answer(IDYES);
+  Boxes.Answer(IDNO);
+  Form->Close();
+  PumpUntilIdle();
+  ASSERT_EQ(Boxes.Boxes.size(), 5u);
+  EXPECT_EQ(Boxes.Boxes[1].Text, Question);
+  EXPECT_EQ(Boxes.Boxes[2].Text, Question);
+  EXPECT_EQ(Boxes.Boxes[3].Text.rfind("Changes to menu items were made.", 0), 0u) << Boxes.Boxes[3].Text;
+  EXPECT_EQ(Boxes.Boxes[4].Text, Question);
+  EXPECT_TRUE(Form->Visible());
+  EXPECT_EQ(FileBytesOr(Ini(), ""), Before);
+  EXPECT_EQ(RegServerCalls(), "");
+  EXPECT_TRUE(Get<TButton>("btnApply")->Enabled());
+  // Yes: written.
+  Boxes.Answer(IDYES);
+  SendMessageA(Get<TButton>("btnApply")->Handle(), BM_CLICK, 0, 0);
+  PumpUntilIdle();
+  ASSERT_EQ(Boxes.Boxes.size(), 6u);
+  EXPECT_EQ(Boxes.Boxes[5].Text, Question);
+  EXPECT_NE(SectionText(Ini(), "Dynamic Items").find("Caption1=Shown"), std::string::npos);
+  EXPECT_EQ(SectionText(Ini(), "Dynamic Items").find("Dyn One"), std::string::npos);
+  EXPECT_EQ(RegServerCalls(), "UR");
+  EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+}
+
+// A file that is free again within the retries loads as usual.
+TEST_F(MainWindowTest, AnIniFileReleasedSoonAfterStartUpLoadsNormally) {
+  WriteIni();
+  HANDLE Held = CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+  std::thread Release([Held] {
+    Sleep(300);
+    CloseHandle(Held);
+  });
+  Open();
+  Release.join();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  ASSERT_NE(StaticItem(), nullptr);
+  EXPECT_EQ(StaticItem()->Caption(), Caption);
+  ASSERT_NE(DynamicItem(), nullptr);
+  EXPECT_EQ(DynamicItem()->Caption(), "Edit");
   EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
 }
 

@@ -7,6 +7,8 @@
 #include "classlib/core/PngImage.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
+#include "classlib/gui/Dialogs.h"
+#include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 #include "controls/AdvCursors.h"
 #include "controls/FileTypeView.h"
@@ -27,6 +29,7 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -831,6 +834,89 @@ TEST_F(MenuPagesTest, MenuFilesSaveOpenRevertAndAFailingOpen) {
   PumpUntilIdle();
   EXPECT_EQ(Form->DynamicMenu->Items()->Count(), 0);
   EXPECT_EQ(TreeTexts(XTree()).size(), 0u);
+}
+
+// A missing file, random bytes and an INI file without "Dynamic Items", chosen in the dialog or in
+// the recent list: a box names the file; the items, the modified state and the recent list stay,
+// but for a recent entry whose file is gone. A menu file with no items opens an empty menu.
+TEST_F(MenuPagesTest, OpeningAMissingOrForeignMenuFileChangesNothing) {
+  Open();
+  auto* Dialog = FindByName<TOpenDialog>(Form, "OpenDialog");
+  ASSERT_NE(Dialog, nullptr);
+  EXPECT_NE(Dialog->Options & ofFileMustExist, 0u);
+  const std::string Gone = Dir.File("gone.ini"), Random = Dir.File("random.ini"), Foreign = Dir.File("foreign.ini");
+  std::string Bytes(4096, '\0');
+  uint32_t Seed = 2029;
+  for (char& C : Bytes) C = static_cast<char>((Seed = Seed * 1103515245u + 12345u) >> 24);
+  ASSERT_TRUE(WriteBytes(Random, Bytes));
+  ASSERT_TRUE(WriteBytes(Foreign, "[Static Items]\r\nCount=0\r\n[Other]\r\nCaption1=x\r\n"));
+  auto* Recent = FindByName<TMRUManager>(Form, "mruMenus");
+  for (const std::string& File : {Gone, Random, Foreign}) Recent->Add(File, 0);
+  const auto Shown = ReadModel(Form->DynamicMenu->Items());
+  auto RecentNames = [&] {
+    std::vector<std::string> Names;
+    for (int I = 0; I < Recent->Strings().Count(); ++I) Names.push_back(Recent->Strings().Get(I));
+    return Names;
+  };
+  const std::vector<std::string> RecentBefore = RecentNames();
+  ASSERT_EQ(RecentBefore.size(), 3u);
+  // The dialog itself refuses a file that does not exist; it is cancelled then.
+  {
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer(Gone);
+    Dialogs.AnswerPrompt(IDOK);
+    Dialogs.Answer("");
+    Form->Action("actXMenuOpen")->Execute();
+    PumpUntilIdle();
+    EXPECT_EQ(Dialogs.Prompts.size(), 1u);
+  }
+  EXPECT_EQ(ReadModel(Form->DynamicMenu->Items()), Shown);
+  const struct {
+    const char* What;
+    std::string File;
+    bool FromRecent;
+    std::string Text;
+  } Cases[] = {
+      {"random bytes from the dialog", Random, false, "File \"" + Random + "\" is not a menu items file."},
+      {"foreign INI file from the dialog", Foreign, false, "File \"" + Foreign + "\" is not a menu items file."},
+      {"foreign INI file from the recent list", Foreign, true, "File \"" + Foreign + "\" is not a menu items file."},
+      {"gone file from the recent list", Gone, true, "Menu file \"" + Gone + "\" does not exist."},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
+    TMessageBoxAnswerer Boxes;
+    Boxes.Expect("Corvane 2007", C.Text, IDOK);
+    if (C.FromRecent) {
+      TMenuItem* Reopen = FindByName<TMenuItem>(Form, "miReopen");
+      const auto Names = RecentNames();
+      const int Index = static_cast<int>(std::find(Names.begin(), Names.end(), C.File) - Names.begin());
+      ASSERT_LT(Index, Reopen->Count());
+      Reopen->Items(Index)->Click();
+    } else {
+      TFileDialogAnswerer Dialogs;
+      Dialogs.Answer(C.File);
+      Form->Action("actXMenuOpen")->Execute();
+    }
+    PumpUntilIdle();
+    EXPECT_EQ(ReadModel(Form->DynamicMenu->Items()), Shown);
+    EXPECT_FALSE(Form->DynamicMenu->Modified());
+    EXPECT_FALSE(ApplyEnabled());
+  }
+  // Only the entry whose file is gone left the recent list.
+  std::vector<std::string> Expected = RecentBefore;
+  std::erase(Expected, Gone);
+  EXPECT_EQ(RecentNames(), Expected);
+  // A menu file that holds no items opens an empty menu.
+  const std::string Empty = Dir.File("empty.ini");
+  ASSERT_TRUE(WriteBytes(Empty, "[Dynamic Items]\r\nCount=0\r\n"));
+  {
+    TFileDialogAnswerer Dialogs;
+    Dialogs.Answer(Empty);
+    Form->Action("actXMenuOpen")->Execute();
+    PumpUntilIdle();
+  }
+  EXPECT_EQ(Form->DynamicMenu->Items()->Count(), 0);
+  EXPECT_TRUE(ApplyEnabled());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -19,6 +20,18 @@ namespace {
 
 const std::string ClassG = "{C0A7E002-0000-4000-8000-000000000001}";
 const std::string MissingIcon = "C:\\corvane\\nowhere\\missing.ico";
+
+// Dump of Key as it should be after a repair that removed only its default value.
+regtest::TKeyDump WithoutDefault(regtest::TKeyDump Dump) {
+  std::erase_if(Dump.Values, [](const regtest::TKeyDump::TValue& V) { return V.Name.empty(); });
+  return Dump;
+}
+
+// Dump of Key as it should be after a repair that removed only its subkey Name.
+regtest::TKeyDump WithoutSubKey(regtest::TKeyDump Dump, const std::wstring& Name) {
+  Dump.SubKeys.erase(Name);
+  return Dump;
+}
 
 class RegistryBugsTest : public CleanupWindowTest {
 protected:
@@ -48,6 +61,11 @@ protected:
     return -1;
   }
   TListView* View() { return FindByName<TListView>(Dialog, "lvBugs"); }
+  bool HasDefault(const std::string& Key) {
+    DWORD Type = 0;
+    std::vector<BYTE> Data;
+    return regtest::QueryValueW(Classes, regtest::Widen(Key), L"", Type, Data);
+  }
   std::string Label(const char* Name) { return FindByName<TControl>(Dialog, Name)->Caption(); }
   bool Enabled(const char* Action) {
     Dialog->Action(Action)->Update();
@@ -68,6 +86,8 @@ protected:
 
 TEST_F(RegistryBugsTest, OneBugFixedShowsTheCountAndDisablesTheCommands) {
   SetString(Classes, ".corvbug", "", "nosuchtype");
+  SetString(Classes, ".corvbug", "Content Type", "text/x-corvbug");
+  const regtest::TKeyDump Before = regtest::DumpW(Classes, L".corvbug");
   Scan();
   ASSERT_EQ(Types->Errors()->Count(), 1);
   EXPECT_EQ(Types->Errors()->Get(0), "Extension \".corvbug\" belongs to non-existing file type \"nosuchtype\"");
@@ -84,7 +104,8 @@ TEST_F(RegistryBugsTest, OneBugFixedShowsTheCountAndDisablesTheCommands) {
   EXPECT_TRUE(Enabled("actFix"));
   Run("actFix");
   EXPECT_TRUE(Boxes.Boxes.empty());
-  EXPECT_FALSE(Exists(Classes, ".corvbug"));
+  // Only the name of the missing type goes.
+  EXPECT_EQ(regtest::DumpW(Classes, L".corvbug"), WithoutDefault(Before));
   EXPECT_EQ(View()->Items()->Item(0)->ImageIndex(), 1);
   EXPECT_EQ(Label("lblBugsFixed"), "1");
   EXPECT_EQ(Dialog->FixedCount(), 1);
@@ -96,8 +117,17 @@ TEST_F(RegistryBugsTest, OneBugFixedShowsTheCountAndDisablesTheCommands) {
 
 TEST_F(RegistryBugsTest, FixAllOverEveryKind) {
   SetString(Classes, ".corvbug", "", "nosuchtype");                      // kind 0
-  SetString(Classes, "corvA\\CurVer", "", "corvNone");                   // kind 1
+  SetString(Classes, ".corvbug\\ShellNew", "NullFile", "");
+  SetString(Classes, ".corvbug\\OpenWithProgids", "corvA", "");
+  SetString(Classes, ".corvbug", "Content Type", "text/x-corvbug");
+  SetString(Classes, "corvA", "", "Corvane A");                          // kind 1, a type that is missing
+  SetString(Classes, "corvA\\CurVer", "", "corvNone");
+  SetString(Classes, "corvA\\shell\\open\\command", "", "a.exe \"%1\"");
+  SetString(Classes, "corvA\\shell\\print\\command", "", "a.exe /p \"%1\"");
   SetString(Classes, ".corva", "", "corvA");
+  SetString(Classes, "corvS\\CurVer", "", "corvS");                      // kind 1, itself without a class
+  SetString(Classes, "corvS\\shell\\edit\\command", "", "s.exe \"%1\"");
+  SetString(Classes, ".corvs", "", "corvS");
   SetString(Classes, "corvB\\DefaultIcon", "", MissingIcon);             // kind 3, the type's icon
   SetString(Classes, "corvB\\shell\\open\\command", "", "b.exe");
   SetString(Classes, ".corvb", "", "corvB");
@@ -105,11 +135,31 @@ TEST_F(RegistryBugsTest, FixAllOverEveryKind) {
   SetString(Classes, "CLSID\\" + ClassG + "\\DefaultIcon", "", MissingIcon);
   SetString(Classes, "CLSID\\" + ClassG + "\\InProcServer32", "", "c.dll");
   SetString(Classes, ".corvc", "", "corvC");
+  SetString(Classes, "corvI1\\DefaultIcon", "", "\"%1\"");               // the file's own icon: no bug
+  SetString(Classes, ".corvi1", "", "corvI1");
   const BYTE Bin[] = {1, 2, 3};                                           // kind 2
   regtest::SetValueW(Classes, L".corvbin", L"", REG_BINARY, regtest::Bytes(Bin, sizeof(Bin)));
+  // Wine's stock programmatic identifiers whose CurVer names no type.
+  const std::vector<std::wstring> Stock = {L"ITSProtocol", L"MSFSStore", L"MSITStore"};
+  HKEY Machine = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_READ, &Machine), ERROR_SUCCESS);
+  for (const std::wstring& Name : Stock) {
+    HKEY Target = regtest::CreateKeyW(Classes, Name);
+    EXPECT_EQ(RegCopyTreeW(Machine, Name.c_str(), Target), ERROR_SUCCESS) << regtest::Narrow(Name);
+    RegCloseKey(Target);
+    ASSERT_TRUE(Exists(Classes, regtest::Narrow(Name) + "\\CLSID"));
+    ASSERT_TRUE(Exists(Classes, regtest::Narrow(Name) + "\\CurVer"));
+  }
+  RegCloseKey(Machine);
+  std::map<std::wstring, regtest::TKeyDump> Before;
+  for (const wchar_t* Key : {L".corvbug", L"corvA", L"corvS", L"corvI1", L"ITSProtocol", L"MSFSStore", L"MSITStore"})
+    Before[Key] = regtest::DumpW(Classes, Key);
   Scan();
   const int Binary = LineOf("nvalid");
-  for (const char* Text : {".corvbug", "corvNone", "corvB", "corvC"}) LineOf(Text);
+  for (const char* Text : {".corvbug", "corvNone", "corvS", "corvB", "corvC", "ITSProtocol", "MSFSStore", "MSITStore"})
+    LineOf(Text);
+  for (int I = 0; I < Types->Errors()->Count(); ++I)
+    EXPECT_EQ(Types->Errors()->Get(I).find("corvI1"), std::string::npos) << Types->Errors()->Get(I);
   ASSERT_GE(Binary, 0);
   const std::string BinaryLine = Types->Errors()->Get(Binary);
   OpenDialog();
@@ -118,8 +168,14 @@ TEST_F(RegistryBugsTest, FixAllOverEveryKind) {
   ASSERT_EQ(Boxes.Boxes.size(), 1u);
   EXPECT_EQ(Boxes.Boxes[0].Caption, "Corvane 2007");
   EXPECT_EQ(Boxes.Boxes[0].Text, "Unable to fix the problem:\r\n" + BinaryLine);
-  EXPECT_FALSE(Exists(Classes, ".corvbug"));
-  EXPECT_FALSE(Exists(Classes, "corvA"));
+  // Each repair removes only what was wrong.
+  EXPECT_EQ(regtest::DumpW(Classes, L".corvbug"), WithoutDefault(Before[L".corvbug"]));
+  for (const wchar_t* Key : {L"corvA", L"corvS", L"ITSProtocol", L"MSFSStore", L"MSITStore"}) {
+    EXPECT_EQ(regtest::DumpW(Classes, Key), WithoutSubKey(Before[Key], L"CurVer")) << regtest::Narrow(Key);
+  }
+  EXPECT_EQ(regtest::DumpW(Classes, L"corvI1"), Before[L"corvI1"]);
+  EXPECT_TRUE(Exists(Classes, ".corva"));
+  EXPECT_TRUE(Exists(Classes, ".corvs"));
   EXPECT_FALSE(Exists(Classes, "corvB\\DefaultIcon"));
   EXPECT_TRUE(Exists(Classes, "corvB\\shell\\open\\command"));
   EXPECT_FALSE(Exists(Classes, "CLSID\\" + ClassG + "\\DefaultIcon"));
@@ -129,6 +185,15 @@ TEST_F(RegistryBugsTest, FixAllOverEveryKind) {
   EXPECT_EQ(View()->Items()->Item(Binary)->ImageIndex(), 0);
   EXPECT_EQ(Label("lblBugsFixed"), std::to_string(Types->Errors()->Count() - 1));
   EXPECT_TRUE(Enabled("actFixAll"));  // one left
+  // A new scan finds none of the repaired kinds 0 and 1 again.
+  delete Dialog;
+  Dialog = nullptr;
+  Scan();
+  LineOf(BinaryLine);
+  for (int I = 0; I < Types->Errors()->Count(); ++I)
+    for (const char* Text : {".corvbug", "corvNone", "corvA", "corvS", ".corva", ".corvs", "ITSProtocol", "MSFSStore",
+                             "MSITStore"})
+      EXPECT_EQ(Types->Errors()->Get(I).find(Text), std::string::npos) << Types->Errors()->Get(I);
 }
 
 TEST_F(RegistryBugsTest, SelectionCommandsAndFixOfTheSelectedOnly) {
@@ -148,10 +213,10 @@ TEST_F(RegistryBugsTest, SelectionCommandsAndFixOfTheSelectedOnly) {
   SelectOnly(1);
   Run("actFix");
   const std::string Fixed = Types->Errors()->Get(1).substr(11, 7);  // the extension of line 1
-  EXPECT_FALSE(Exists(Classes, Fixed));
+  EXPECT_FALSE(HasDefault(Fixed));
   EXPECT_EQ(View()->SelCount(), 0);
   int Left = 0;
-  for (const char* Ext : {".corvx1", ".corvx2", ".corvx3"}) Left += Exists(Classes, Ext) ? 1 : 0;
+  for (const char* Ext : {".corvx1", ".corvx2", ".corvx3"}) Left += HasDefault(Ext) ? 1 : 0;
   EXPECT_EQ(Left, 2);
 }
 
@@ -163,11 +228,10 @@ TEST_F(RegistryBugsTest, RepairsThatCannotBeDoneLeaveTheRecords) {
   SetString(Classes, "CLSID\\" + ClassG + "\\DefaultIcon", "", MissingIcon);
   Scan();
   const int Icon = LineOf("corvB"), Ext = LineOf(".corvbug");
-  // The type key goes after the scan; the extension key cannot be deleted (a subkey that cannot be
-  // opened for deleting keeps its own subkey, and a key with subkeys stays).
+  // The type key goes after the scan; the extension key cannot be written, so its value stays.
   RegDeleteTreeA(Classes, "corvB");
   const regtest::TKeyDump ClassesBefore = regtest::DumpW(Classes, L"CLSID");
-  TKeyLock Lock(Classes, ".corvbug\\Sub");
+  TKeyLock Lock(Classes, ".corvbug");
   OpenDialog();
   Boxes.Answer(IDOK);
   Boxes.Answer(IDOK);
@@ -177,7 +241,7 @@ TEST_F(RegistryBugsTest, RepairsThatCannotBeDoneLeaveTheRecords) {
   EXPECT_EQ(Texts, (std::set<std::string>{"Unable to fix the problem:\r\n" + Types->Errors()->Get(Icon),
                                           "Unable to fix the problem:\r\n" + Types->Errors()->Get(Ext)}));
   EXPECT_EQ(regtest::DumpW(Classes, L"CLSID"), ClassesBefore);
-  EXPECT_TRUE(Exists(Classes, ".corvbug"));
+  EXPECT_TRUE(HasDefault(".corvbug"));
   EXPECT_EQ(Dialog->FixedCount(), 0);
   EXPECT_EQ(View()->Items()->Item(Ext)->ImageIndex(), 0);
 }
@@ -185,9 +249,10 @@ TEST_F(RegistryBugsTest, RepairsThatCannotBeDoneLeaveTheRecords) {
 TEST_F(RegistryBugsTest, ARaisingRepairEndsInOneWarningAfterTheLoop) {
   for (const char* Ext : {".corvx1", ".corvx2", ".corvx3"}) SetString(Classes, Ext, "", "nosuchtype");
   Scan();
-  const TRepairDeleteProc Old = SetRepairDeleteProc([](TRegistry& Registry, const std::string& Key) {
+  static TRepairDeleteProc Old;
+  Old = SetRepairDeleteProc([](TRegistry& Registry, const std::string& Key, bool DefaultValueOnly) {
     if (Key == ".corvx2") throw Exception("staged failure");
-    Registry.DeleteKey(Key);
+    Old(Registry, Key, DefaultValueOnly);
   });
   OpenDialog();
   Boxes.Answer(IDOK, "app_registry_bugs_warning");
@@ -195,9 +260,9 @@ TEST_F(RegistryBugsTest, ARaisingRepairEndsInOneWarningAfterTheLoop) {
   SetRepairDeleteProc(Old);
   ASSERT_EQ(Boxes.Boxes.size(), 1u);
   EXPECT_EQ(Boxes.Boxes[0].Text, "Errors detected while fixing the registry. Some bugs may appear unfixed.");
-  EXPECT_FALSE(Exists(Classes, ".corvx1"));
-  EXPECT_TRUE(Exists(Classes, ".corvx2"));
-  EXPECT_FALSE(Exists(Classes, ".corvx3"));
+  EXPECT_FALSE(HasDefault(".corvx1"));
+  EXPECT_TRUE(HasDefault(".corvx2"));
+  EXPECT_FALSE(HasDefault(".corvx3"));
   EXPECT_EQ(Dialog->FixedCount(), 2);
 }
 

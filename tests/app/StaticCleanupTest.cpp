@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -327,6 +328,187 @@ TEST_F(StaticCleanupTest, F1ShowsTheQuickHints) {
     EXPECT_EQ(Boxes.Boxes[0].Caption, C.Title);
     EXPECT_EQ(Boxes.Boxes[0].Text, C.Text);
   }
+}
+
+int IndexOf(const std::vector<std::string>& Lines, const std::string& Line) {
+  const auto It = std::find(Lines.begin(), Lines.end(), Line);
+  return It == Lines.end() ? -1 : static_cast<int>(It - Lines.begin());
+}
+
+TEST_F(StaticCleanupTest, EveryKindOfValueSurvivesDisablingAndEnabling) {
+  regtest::FillEveryKind(Classes, regtest::Widen(FooKey), L"Foo Caption", regtest::Widen(FooCommand));
+  const regtest::TKeyDump Original = regtest::DumpW(Classes, regtest::Widen(FooKey));
+  OpenPage();
+  SelectType("corvtype");
+  ASSERT_EQ(Entries(), std::vector<std::string>{"Foo Caption"});
+  ClickCheck(0);
+  ClickApply();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_FALSE(Exists(Classes, FooKey));
+  EXPECT_EQ(regtest::DumpW(User, regtest::Widen(DisabledFoo)), Original);
+  ClickCheck(0);
+  ClickApply();
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_FALSE(Exists(User, DisabledFoo));
+  EXPECT_EQ(regtest::DumpW(Classes, regtest::Widen(FooKey)), Original);
+  EXPECT_FALSE(ApplyEnabled());
+}
+
+// A verb whose other copy exists already is not moved onto it; the entry marked before it is.
+TEST_F(StaticCleanupTest, AnExistingCopyRefusesTheMove) {
+  const std::string Dup = "corvctype\\shell\\dup";
+  const std::string DisabledDup = std::string(DisabledStaticItemsKey) + Dup;
+  SetString(Classes, ".corvc", "", "corvctype");
+  SetString(Classes, "corvctype", "", "Corvane c type");
+  SetString(Classes, "corvctype\\shell\\aaa", "", "First");
+  SetString(Classes, "corvctype\\shell\\aaa\\command", "", "first.exe");
+  SetString(Classes, Dup, "", "Dup NEW");
+  SetString(Classes, Dup + "\\command", "", "new.exe \"%1\"");
+  SetString(User, DisabledDup, "", "Dup OLD");
+  SetString(User, DisabledDup, "OldOnly", "1");
+  SetString(User, DisabledDup + "\\oldsub", "", "old");
+  SetString(User, DisabledDup + "\\command", "", "old.exe \"%1\"");
+  const regtest::TKeyDump New = regtest::DumpW(Classes, regtest::Widen(Dup));
+  const regtest::TKeyDump Old = regtest::DumpW(User, regtest::Widen(DisabledDup));
+  OpenPage();
+  SelectType("corvctype");
+  ASSERT_EQ(Entries(), (std::vector<std::string>{"First", "Dup NEW", "Dup OLD"}));
+  // Apply refuses the move from From to To: one error box, both keys as they were, Apply enabled.
+  auto ApplyRefused = [&](const std::string& From, const std::string& To) {
+    const size_t Shown = Boxes.Boxes.size();
+    Boxes.Answer(IDOK);
+    ClickApply();
+    ASSERT_EQ(Boxes.Boxes.size(), Shown + 1);
+    EXPECT_EQ(Boxes.Boxes.back().Text, MoveRefusedText(From, To));
+    EXPECT_EQ(regtest::DumpW(Classes, regtest::Widen(Dup)), New);
+    EXPECT_EQ(regtest::DumpW(User, regtest::Widen(DisabledDup)), Old);
+    EXPECT_TRUE(ApplyEnabled());
+  };
+  ClickCheck(0);
+  ClickCheck(1);
+  ApplyRefused("HKEY_CLASSES_ROOT\\" + Dup, "HKEY_CURRENT_USER\\" + DisabledDup);
+  // The entry before it keeps its new state; it keeps its mark.
+  EXPECT_FALSE(Exists(Classes, "corvctype\\shell\\aaa"));
+  EXPECT_TRUE(Exists(User, std::string(DisabledStaticItemsKey) + "corvctype\\shell\\aaa"));
+  EXPECT_FALSE(Items()->Checked(1));
+  TWindowCapture(Form->Handle()).SavePng("app_static_cleanup_refused");
+
+  // The other way: the disabled copy enabled onto the one that software registered again.
+  ClickCheck(1);
+  ClickCheck(2);
+  ASSERT_TRUE(Items()->Checked(2));
+  ApplyRefused("HKEY_CURRENT_USER\\" + DisabledDup, "HKEY_CLASSES_ROOT\\" + Dup);
+  EXPECT_TRUE(Items()->Checked(2));
+}
+
+// A subkey that cannot be copied stops the move before anything changed: no copy, the verb whole.
+TEST_F(StaticCleanupTest, AMoveThatFailsPartWayLeavesNoCopy) {
+  regtest::FillEveryKind(Classes, regtest::Widen(FooKey), L"Foo Caption", regtest::Widen(FooCommand));
+  const regtest::TKeyDump Original = regtest::DumpW(Classes, regtest::Widen(FooKey));
+  TKeyLock Lock(Classes, FooKey + "\\ddeexec");
+  OpenPage();
+  SelectType("corvtype");
+  ClickCheck(0);
+  Boxes.Answer(IDOK);
+  ClickApply();
+  ASSERT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_NE(Boxes.Boxes[0].Text.find("HKEY_CLASSES_ROOT\\" + FooKey + "\\ddeexec;"), std::string::npos)
+      << Boxes.Boxes[0].Text;
+  EXPECT_FALSE(Exists(User, DisabledFoo));
+  EXPECT_EQ(regtest::DumpW(Classes, regtest::Widen(FooKey)), Original);
+  EXPECT_FALSE(Items()->Checked(0));
+  EXPECT_TRUE(ApplyEnabled());
+  Act("actCleanupRefresh")->Execute();
+  PumpUntilIdle();
+  EXPECT_EQ(Entries(), std::vector<std::string>{"Foo Caption"});
+  EXPECT_FALSE(Items()->Checked(0));  // the mark lives in the model
+  // Once the subkey can be read, the whole verb moves.
+  Lock.Lift();
+  ClickApply();
+  EXPECT_EQ(Boxes.Boxes.size(), 1u);
+  EXPECT_FALSE(Exists(Classes, FooKey));
+  EXPECT_EQ(regtest::DumpW(User, regtest::Widen(DisabledFoo)), Original);
+}
+
+TEST_F(StaticCleanupTest, NamesOutsideTheCodePageAreLeftAlone) {
+  SetString(Classes, ".corvu", "", "corvutype");
+  SetString(Classes, "corvutype", "", "Corvane u type");
+  regtest::SetValueW(Classes, L"corvutype\\shell\\\u6253\u5F00\\command", L"", REG_SZ, regtest::WideSz(L"open.exe"));
+  SetString(Classes, "corvutype\\shell\\plain\\command", "", "plain.exe \"%1\"");
+  SetString(Classes, ".corvz", "", "corvztype");
+  SetString(Classes, "corvztype", "", "Corvane z type");
+  regtest::SetValueW(Classes, L"corvztype\\shell\\\u014Cpen\\command", L"", REG_SZ, regtest::WideSz(L"other.exe"));
+  SetString(Classes, "corvztype\\shell\\Open\\command", "", "real.exe");
+  const std::wstring Other = L"corvztype\\shell\\\u014Cpen";
+  const regtest::TKeyDump OtherBefore = regtest::DumpW(Classes, Other);
+  const bool Outside = regtest::OutsideCodePage(L"\u014Cpen");
+  OpenPage();
+  SelectType("corvutype");
+  std::vector<std::string> Expected{"plain"};
+  if (!regtest::OutsideCodePage(L"\u6253\u5F00")) Expected.insert(Expected.begin(), regtest::Narrow(L"\u6253\u5F00"));
+  EXPECT_EQ(Entries(), Expected);
+  const int Plain = IndexOf(Entries(), "plain");
+  ASSERT_GE(Plain, 0);
+  Items()->SetItemIndex(Plain);
+  Form->lbMenuItemsClick(Items());
+  PumpUntilIdle();
+  EXPECT_EQ(Edit("edRegistryKey"), "corvutype\\shell\\plain");
+  EXPECT_EQ(Edit("edAppPath"), "plain.exe \"%1\"");
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  SelectType("corvztype");
+  EXPECT_EQ(Entries(), (Outside ? std::vector<std::string>{"*open"} : std::vector<std::string>{"*open", "*open"}));
+  if (!Outside) return;  // a code page that holds the name lists both
+  Boxes.Answer(IDYES);
+  Act("actCleanupDeleteAll")->Execute();
+  PumpUntilIdle();
+  ClickApply();
+  EXPECT_EQ(Boxes.Boxes.size(), 1u);  // the question only
+  EXPECT_FALSE(Exists(Classes, "corvztype\\shell\\Open"));
+  EXPECT_EQ(regtest::DumpW(Classes, Other), OtherBefore);
+}
+
+// Default values that are no text read as empty: the verb is listed under its key name.
+TEST_F(StaticCleanupTest, DefaultValuesOfOtherTypesReadAsEmpty) {
+  const unsigned long long Qword = 7;
+  const DWORD Dword = 7;
+  const wchar_t Multi[] = L"a\0b\0";
+  const struct {
+    const wchar_t* Name;
+    DWORD Type;
+    std::vector<BYTE> Data;
+  } Cases[] = {
+      {L"WeirdBin", REG_BINARY, {1, 2}},
+      {L"WeirdDword", REG_DWORD, regtest::Bytes(&Dword, sizeof(Dword))},
+      {L"WeirdQword", REG_QWORD, regtest::Bytes(&Qword, sizeof(Qword))},
+      {L"WeirdMulti", REG_MULTI_SZ, regtest::Bytes(Multi, sizeof(Multi))},
+      {L"WeirdNone", REG_NONE, {}},
+      {L"Weird4F", 0x4F, {1, 2, 3}},
+  };
+  for (const auto& C : Cases) {
+    regtest::SetValueW(Classes, std::wstring(L"Drive\\shell\\") + C.Name, L"", C.Type, C.Data);
+    regtest::SetValueW(Classes, std::wstring(L"Drive\\shell\\") + C.Name + L"\\command", L"", C.Type, C.Data);
+  }
+  SetString(Classes, "Drive\\shell\\fine", "", "Fine Caption");
+  SetString(Classes, "Drive\\shell\\fine\\command", "", "fine.exe");
+  OpenPage();
+  for (int Round = 0; Round < 2; ++Round) {  // the first look and a Refresh
+    SelectType("Drive");
+    std::vector<std::string> Lines = Entries();
+    std::sort(Lines.begin(), Lines.end());
+    EXPECT_EQ(Lines, (std::vector<std::string>{"Fine Caption", "Weird4F", "WeirdBin", "WeirdDword", "WeirdMulti",
+                                               "WeirdNone", "WeirdQword"}));
+    const int Bin = IndexOf(Entries(), "WeirdBin");
+    ASSERT_GE(Bin, 0);
+    Items()->SetItemIndex(Bin);
+    Form->lbMenuItemsClick(Items());
+    PumpUntilIdle();
+    EXPECT_EQ(Edit("edRegistryKey"), "Drive\\shell\\WeirdBin");
+    EXPECT_EQ(Edit("edAppPath"), "");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    Act("actCleanupRefresh")->Execute();
+    PumpUntilIdle();
+  }
+  EXPECT_TRUE(Boxes.Boxes.empty());
 }
 
 TEST_F(StaticCleanupTest, Screenshot) {

@@ -286,6 +286,69 @@ TEST_F(StaticMenuTest, RegistryFailureOnSaveLeavesTheSectionAndTheModifiedMark) 
   EXPECT_TRUE(Menu->Modified());
 }
 
+// A save that fails after it began changing verb keys puts back every key it removed or wrote,
+// with the items' records and the deleted items' records; the menu stays modified and the file as
+// it was. The next save goes through.
+TEST_F(StaticMenuTest, AFailedSaveAfterItsFirstStepPutsEveryKeyBack) {
+  enum TFailure { ffHeldWithoutSharing, ffHeldForReading, ffLaterKeyUnwritable };
+  const struct {
+    const char* What;
+    TFailure Failure;
+  } Cases[] = {{"file held without sharing", ffHeldWithoutSharing},
+               {"file held for reading", ffHeldForReading},
+               {"a later verb key cannot be written", ffLaterKeyUnwritable}};
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.What);
+    Menu = std::make_unique<TStaticMenu>(&Types.Model);
+    RegDeleteTreeW(Classes, L"txtfile");
+    regtest::FillEveryKind(Classes, L"txtfile\\shell\\open", L"Open", L"notepad.exe \"%1\"");
+    TStaticMenuItem* A = Add("A1 Edit", "a.exe", Types.Text);
+    TStaticMenuItem* Doomed = Add("Doomed", "d.exe", Types.Text);
+    Save();
+    ASSERT_TRUE(HasKey("txtfile\\shell\\A1 Edit (*)"));
+    delete Doomed;
+    A->SetCaption("A1 Renamed");
+    TStaticMenuItem* Later = nullptr;
+    if (Case.Failure == ffLaterKeyUnwritable) {
+      // No lasting key can be made below a volatile one.
+      regtest::MakeKeyW(Classes, L"txtfile\\shell\\Vol", REG_OPTION_VOLATILE);
+      Later = Add("Vol\\Z", "z.exe", Types.Text);
+    }
+    const regtest::TKeyDump Before = regtest::DumpW(Classes, L"");
+    const std::string FileBefore = ReadFileText(IniName);
+    HANDLE Held = INVALID_HANDLE_VALUE;
+    if (Case.Failure != ffLaterKeyUnwritable) {
+      Held = CreateFileA(IniName.c_str(), GENERIC_READ, Case.Failure == ffHeldForReading ? FILE_SHARE_READ : 0, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+    }
+    {
+      TCorvIniFile Ini(IniName);
+      const std::string Message = MessageOf([&] { Menu->SaveToIni(Ini, Section); });
+      EXPECT_FALSE(Message.empty());
+      Ini.Clear();
+    }
+    if (Held != INVALID_HANDLE_VALUE) CloseHandle(Held);
+    EXPECT_EQ(regtest::DumpW(Classes, L""), Before);
+    EXPECT_FALSE(HasKey("txtfile\\shell\\A1 Renamed (*)"));
+    EXPECT_EQ(ReadFileText(IniName), FileBefore);
+    EXPECT_TRUE(Menu->Modified());
+    EXPECT_TRUE(A->IsStored());
+    EXPECT_EQ(A->StoreInfo().KeyPath(), "\\txtfile\\shell\\A1 Edit (*)");
+    ASSERT_EQ(Menu->DeletedItems().size(), 1u);
+    EXPECT_EQ(Menu->DeletedItems()[0].KeyPath(), "\\txtfile\\shell\\Doomed (*)");
+
+    delete Later;
+    Save();
+    EXPECT_FALSE(HasKey("txtfile\\shell\\A1 Edit (*)"));
+    EXPECT_FALSE(HasKey("txtfile\\shell\\Doomed (*)"));
+    EXPECT_EQ(DefaultValue("txtfile\\shell\\A1 Renamed (*)"), "A1 Renamed");
+    EXPECT_NE(ReadFileText(IniName).find("Caption0=A1 Renamed\r\n"), std::string::npos);
+    EXPECT_FALSE(Menu->Modified());
+    RegDeleteTreeW(Classes, L"txtfile\\shell\\Vol");
+  }
+}
+
 TEST_F(StaticMenuTest, WithoutFileTypesNothingIsDone) {
   TFileTypes Empty(nullptr);
   for (TFileTypes* List : {static_cast<TFileTypes*>(nullptr), &Empty}) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include "classlib/core/Classes.h"
 #include "classlib/core/IniFiles.h"
@@ -95,6 +96,57 @@ TEST(IniFileTest, ReadsComeFromTheFileAsFirstRead) {
 }
 
 // A name without a folder is a file of the Windows folder, as for the profile API.
+// A file that exists but cannot be read is told apart from a missing one; another program that
+// holds it without sharing is waited for up to a second.
+TEST(IniFileTest, ReadErrorTellsAnUnreadableFileFromAMissingOne) {
+  TScratchDir Dir;
+  ASSERT_TRUE(Dir.Valid());
+  const std::string File = Dir.File("held.ini");
+  EXPECT_EQ(TIniFile(File).ReadError(), static_cast<DWORD>(ERROR_SUCCESS));  // missing
+  ASSERT_TRUE(WriteBytes(File, "[Menu]\r\nkey=value\r\n"));
+  const struct {
+    const char* What;
+    DWORD Sharing;
+    DWORD ReleaseAfter;  // ms; 0: held throughout
+    DWORD Error;
+    std::string Value;
+  } Cases[] = {
+      {"free", 0, 0, ERROR_SUCCESS, "value"},
+      {"held without sharing", 0, 0, ERROR_SHARING_VIOLATION, "d"},
+      {"held for reading", FILE_SHARE_READ, 0, ERROR_SUCCESS, "value"},
+      {"released after 300 ms", 0, 300, ERROR_SUCCESS, "value"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
+    HANDLE Held = INVALID_HANDLE_VALUE;
+    if (C.Error != ERROR_SUCCESS || C.ReleaseAfter != 0 || C.Sharing != 0) {
+      Held = CreateFileA(File.c_str(), GENERIC_READ, C.Sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+    }
+    std::thread Releaser;
+    if (C.ReleaseAfter != 0) {
+      Releaser = std::thread([Held, After = C.ReleaseAfter] {
+        Sleep(After);
+        CloseHandle(Held);
+      });
+      Held = INVALID_HANDLE_VALUE;
+    }
+    const DWORD Start = GetTickCount();
+    TIniFile Ini(File);
+    EXPECT_EQ(Ini.ReadError(), C.Error);
+    const DWORD Took = GetTickCount() - Start;
+    if (C.Error == ERROR_SHARING_VIOLATION) {
+      EXPECT_GE(Took, 900u);
+    }
+    if (C.ReleaseAfter != 0) {
+      EXPECT_GE(Took, C.ReleaseAfter - 50);
+    }
+    EXPECT_EQ(Ini.ReadString("Menu", "key", "d"), C.Value);
+    if (Held != INVALID_HANDLE_VALUE) CloseHandle(Held);
+    if (Releaser.joinable()) Releaser.join();
+  }
+}
+
 TEST(IniFileTest, NameWithoutFolderIsInTheWindowsFolder) {
   char Windows[MAX_PATH + 1] = {};
   ASSERT_GT(GetWindowsDirectoryA(Windows, sizeof Windows), 0u);

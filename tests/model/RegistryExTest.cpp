@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -194,39 +195,70 @@ void FillSource(HKEY Root, const std::wstring& Key) {
   MakeKeyW(Root, Key + L"\\" + Odd + L"\\" + Odd);
 }
 
-TEST_F(RegistryExTest, CopyRegistryKeyReplacesTheDestinationByteForByte) {
+TEST_F(RegistryExTest, CopyRegistryKeyCopiesEveryKindByteForByte) {
   const std::wstring Odd = L"\u0416\u03A9\u4E2D\u2603\u0101";
   if (GetACP() != CP_UTF8) {
     EXPECT_TRUE(OutsideCodePage(Odd)) << "the test needs names the ANSI calls lose";
   }
   FillSource(Classes, L"txtfile\\shell\\Edit it");
-  const std::wstring DestKey = L"Software\\Corvane\\DisabledItems\\Static\\txtfile\\shell\\Edit it";
-  // What the destination held before goes.
-  SetValueW(User, DestKey, L"stale", REG_SZ, WideSz(L"old"));
-  SetValueW(User, DestKey, L"sz", REG_DWORD, {9, 9, 9, 9});
-  SetValueW(User, DestKey + L"\\Level1", L"stale too", REG_SZ, WideSz(L"old"));
-  MakeKeyW(User, DestKey + L"\\Stale\\Deeper");
+  FillEveryKind(Classes, L"corvtype\\shell\\foo", L"Foo Caption");
+  struct TCase {
+    std::wstring Source, Dest;
+  };
+  const TCase Cases[] = {
+      {L"txtfile\\shell\\Edit it", L"Software\\Corvane\\DisabledItems\\Static\\txtfile\\shell\\Edit it"},
+      {L"corvtype\\shell\\foo", L"Software\\Corvane\\DisabledItems\\Static\\corvtype\\shell\\foo"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(Narrow(C.Source));
+    const TKeyDump Before = DumpW(Classes, C.Source);
+    ASSERT_GE(Before.Values.size(), 9u);
+    ASSERT_GE(Before.SubKeys.size(), 2u);
 
-  const TKeyDump Before = DumpW(Classes, L"txtfile\\shell\\Edit it");
-  ASSERT_EQ(Before.Values.size(), 9u);
-  ASSERT_EQ(Before.SubKeys.size(), 2u);
+    TRegistry Source, Dest;
+    Source.SetRootKey(HKEY_CLASSES_ROOT);
+    ASSERT_TRUE(Source.OpenKey("\\txtfile", false));  // names without "\" are absolute all the same
+    TRegistryEx::CopyRegistryKey(Source, Dest, Narrow(C.Source), "\\" + Narrow(C.Dest));
 
-  TRegistry Source, Dest;
-  Source.SetRootKey(HKEY_CLASSES_ROOT);
-  ASSERT_TRUE(Source.OpenKey("\\txtfile", false));  // names without "\" are absolute all the same
-  TRegistryEx::CopyRegistryKey(Source, Dest, "txtfile\\shell\\Edit it", "\\" + Narrow(DestKey));
+    EXPECT_EQ(DumpW(User, C.Dest), Before);
+    EXPECT_EQ(DumpW(Classes, C.Source), Before);  // the source is unchanged
+    EXPECT_EQ(Source.CurrentPath(), Narrow(C.Source));
+    EXPECT_EQ(Dest.CurrentPath(), Narrow(C.Dest));
 
-  EXPECT_EQ(DumpW(User, DestKey), Before);
-  EXPECT_EQ(DumpW(Classes, L"txtfile\\shell\\Edit it"), Before);  // the source is unchanged
-  EXPECT_FALSE(KeyPresentW(User, DestKey + L"\\Stale"));
-  EXPECT_EQ(Source.CurrentPath(), "txtfile\\shell\\Edit it");
-  EXPECT_EQ(Dest.CurrentPath(), Narrow(DestKey));
+    // And back again, onto a fresh destination.
+    TRegistryEx::DeleteKey(Source, "\\" + Narrow(C.Source));
+    ASSERT_FALSE(KeyPresentW(Classes, C.Source));
+    TRegistryEx::CopyRegistryKey(Dest, Source, Narrow(C.Dest), Narrow(C.Source));
+    EXPECT_EQ(DumpW(Classes, C.Source), Before);
+  }
+}
 
-  // And back again, onto a fresh destination.
-  TRegistryEx::DeleteKey(Source, "\\txtfile\\shell\\Edit it");
-  ASSERT_FALSE(KeyPresentW(Classes, L"txtfile\\shell\\Edit it"));
-  TRegistryEx::CopyRegistryKey(Dest, Source, Narrow(DestKey), "txtfile\\shell\\Edit it");
-  EXPECT_EQ(DumpW(Classes, L"txtfile\\shell\\Edit it"), Before);
+// An existing destination is never replaced: the copy refuses and neither key changes.
+TEST_F(RegistryExTest, CopyRefusesAnExistingDestination) {
+  FillEveryKind(Classes, L"corvtype\\shell\\foo", L"Dup NEW");
+  const std::wstring DestKey = L"Software\\Corvane\\DisabledItems\\Static\\corvtype\\shell\\foo";
+  SetValueW(User, DestKey, L"", REG_SZ, WideSz(L"Dup OLD"));
+  SetValueW(User, DestKey, L"OldOnly", REG_DWORD, {1, 0, 0, 0});
+  SetValueW(User, DestKey + L"\\oldsub\\command", L"", REG_SZ, WideSz(L"old.exe"));
+  MakeKeyW(User, DestKey + L"\\Empty");
+  const TKeyDump SourceBefore = DumpW(Classes, L"corvtype\\shell\\foo");
+  const TKeyDump DestBefore = DumpW(User, DestKey);
+  for (bool Move : {false, true}) {
+    SCOPED_TRACE(Move ? "move" : "copy");
+    TRegistry Source, Dest;
+    Source.SetRootKey(HKEY_CLASSES_ROOT);
+    TRaised R = RaisedBy([&] {
+      if (Move)
+        TRegistryEx::MoveRegistryKey(Source, Dest, "corvtype\\shell\\foo", Narrow(DestKey));
+      else
+        TRegistryEx::CopyRegistryKey(Source, Dest, "corvtype\\shell\\foo", Narrow(DestKey));
+    });
+    EXPECT_TRUE(R.Plain);
+    EXPECT_EQ(R.Message, "Cannot move \"HKEY_CLASSES_ROOT\\corvtype\\shell\\foo\": \"HKEY_CURRENT_USER\\" +
+                             Narrow(DestKey) + "\" exists already");
+    EXPECT_EQ(DumpW(Classes, L"corvtype\\shell\\foo"), SourceBefore);
+    EXPECT_EQ(DumpW(User, DestKey), DestBefore);
+  }
 }
 
 TEST_F(RegistryExTest, CopyWithinOneRegistryObject) {
@@ -264,9 +296,9 @@ TEST_F(RegistryExTest, FailedCopiesRaise) {
       {"destination below a volatile key",
        [](TRegistry& S, TRegistry& D) { TRegistryEx::CopyRegistryKey(S, D, "Src", "Volatile\\Dst"); }, true,
        RegistryError("opening/creating HKEY_CURRENT_USER\\Volatile\\Dst", ERROR_CHILD_MUST_BE_VOLATILE)},
-      {"destination that cannot be deleted",
+      {"destination that exists (and cannot be deleted either)",
        [](TRegistry& S, TRegistry& D) { TRegistryEx::CopyRegistryKey(S, D, "Src", "\\Fixed"); }, true,
-       RegistryError("deleting HKEY_CURRENT_USER\\Fixed", ERROR_ACCESS_DENIED)},
+       "Cannot move \"HKEY_CLASSES_ROOT\\Src\": \"HKEY_CURRENT_USER\\Fixed\" exists already"},
       {"destination that cannot be written",
        [](TRegistry& S, TRegistry& D) {
          D.SetAccess(KEY_READ);
@@ -287,23 +319,151 @@ TEST_F(RegistryExTest, FailedCopiesRaise) {
   }
   EXPECT_FALSE(KeyPresentW(User, L"Dst"));
   EXPECT_TRUE(KeyPresentW(User, L"Fixed\\Sub"));
+  // The destination that was made before its first value failed goes again.
+  EXPECT_FALSE(KeyPresentW(User, L"ReadOnlyDst"));
 }
 
-// A subkey that cannot be read stops the copy there; what was copied before stays.
-TEST_F(RegistryExTest, CopyStopsAtAnUnreadableSubkey) {
-  SetValueW(Classes, L"Src", L"top", REG_SZ, WideSz(L"copied"));
-  MakeKeyW(Classes, L"Src\\Hidden");
-  LockKey(Classes, L"Src\\Hidden", 0);
+// A subkey that cannot be read stops the copy there: the destination made so far goes, the source
+// stays as it was.
+TEST_F(RegistryExTest, ACopyThatFailsPartWayRemovesItsDestination) {
+  FillEveryKind(Classes, L"Src", L"Foo Caption");
+  MakeKeyW(Classes, L"Src\\Sub\\Level2\\Hidden");
+  LockKey(Classes, L"Src\\Sub\\Level2\\Hidden", 0);
+  const TKeyDump SourceBefore = DumpW(Classes, L"Src\\command");
+  MakeKeyW(User, L"Parent");
   TRegistry Source, Dest;
   Source.SetRootKey(HKEY_CLASSES_ROOT);
-  TRaised R = RaisedBy([&] { TRegistryEx::CopyRegistryKey(Source, Dest, "\\Src", "\\Dst"); });
+  TRaised R = RaisedBy([&] { TRegistryEx::CopyRegistryKey(Source, Dest, "\\Src", "\\Parent\\Dst"); });
   EXPECT_TRUE(R.Plain);
-  EXPECT_EQ(R.Message, RegistryError("opening HKEY_CLASSES_ROOT\\Src\\Hidden", ERROR_ACCESS_DENIED));
-  DWORD Type = 0;
-  std::vector<BYTE> Data;
-  ASSERT_TRUE(QueryValueW(User, L"Dst", L"top", Type, Data));
-  EXPECT_EQ(Data, WideSz(L"copied"));
-  EXPECT_FALSE(KeyPresentW(User, L"Dst\\Hidden"));
+  EXPECT_EQ(R.Message, RegistryError("opening HKEY_CLASSES_ROOT\\Src\\Sub\\Level2\\Hidden", ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(KeyPresentW(User, L"Parent\\Dst"));
+  EXPECT_TRUE(KeyPresentW(User, L"Parent"));
+  EXPECT_EQ(DumpW(Classes, L"Src\\command"), SourceBefore);
+  EXPECT_TRUE(KeyPresentW(Classes, L"Src\\Sub\\Level2\\Hidden"));
+}
+
+// A move takes the whole key there and back. A destination that holds exactly the source (the copy
+// of a move whose source could not be deleted) is taken as the copy; one that differs in a single
+// byte refuses the move.
+TEST_F(RegistryExTest, MoveRegistryKeyMovesTheWholeKey) {
+  FillEveryKind(Classes, L"corvtype\\shell\\foo", L"Foo Caption");
+  const TKeyDump Before = DumpW(Classes, L"corvtype\\shell\\foo");
+  const std::string Disabled = "Software\\Corvane\\DisabledItems\\Static\\corvtype\\shell\\foo";
+  TRegistry ClassesReg, UserReg;
+  ClassesReg.SetRootKey(HKEY_CLASSES_ROOT);
+  TRegistryEx::MoveRegistryKey(ClassesReg, UserReg, "corvtype\\shell\\foo", Disabled);
+  EXPECT_FALSE(KeyPresentW(Classes, L"corvtype\\shell\\foo"));
+  EXPECT_TRUE(KeyPresentW(Classes, L"corvtype\\shell"));
+  EXPECT_EQ(DumpW(User, Widen(Disabled)), Before);
+  TRegistryEx::MoveRegistryKey(UserReg, ClassesReg, Disabled, "corvtype\\shell\\foo");
+  EXPECT_FALSE(KeyPresentW(User, Widen(Disabled)));
+  EXPECT_EQ(DumpW(Classes, L"corvtype\\shell\\foo"), Before);
+
+  TRegistryEx::CopyRegistryKey(ClassesReg, UserReg, "corvtype\\shell\\foo", Disabled);
+  SetValueW(User, Widen(Disabled) + L"\\Sub\\Level2\\Level3", L"deep", REG_BINARY, {7, 8});
+  const TKeyDump Changed = DumpW(User, Widen(Disabled));
+  TRaised R = RaisedBy([&] { TRegistryEx::MoveRegistryKey(ClassesReg, UserReg, "corvtype\\shell\\foo", Disabled); });
+  EXPECT_EQ(R.Message.rfind("Cannot move ", 0), 0u) << R.Message;
+  EXPECT_EQ(DumpW(User, Widen(Disabled)), Changed);
+  EXPECT_EQ(DumpW(Classes, L"corvtype\\shell\\foo"), Before);
+  SetValueW(User, Widen(Disabled) + L"\\Sub\\Level2\\Level3", L"deep", REG_BINARY, {7, 7});
+  TRegistryEx::MoveRegistryKey(ClassesReg, UserReg, "corvtype\\shell\\foo", Disabled);
+  EXPECT_FALSE(KeyPresentW(Classes, L"corvtype\\shell\\foo"));
+  EXPECT_EQ(DumpW(User, Widen(Disabled)), Before);
+}
+
+TEST_F(RegistryExTest, ExactKeyNamesLeaveOutNamesTheCodePageCannotHold) {
+  const std::vector<std::wstring> Names = {L"plain", L"\u014Cpen", L"Open", L"\u6253\u5F00", L"\u00E9t\u00E9"};
+  for (const std::wstring& N : Names) MakeKeyW(Classes, L"corvutype\\shell\\" + N);
+  if (GetACP() == 1252) {
+    EXPECT_TRUE(OutsideCodePage(L"\u014Cpen"));
+    EXPECT_EQ(Narrow(L"\u014Cpen"), "Open") << "best fit makes the names alike";
+  }
+  TRegistry Reg(KEY_READ);
+  Reg.SetRootKey(HKEY_CLASSES_ROOT);
+  ASSERT_TRUE(Reg.OpenKeyReadOnly("\\corvutype\\shell"));
+  TStringList Got;
+  TRegistryEx::GetExactKeyNames(Reg, Got);
+  std::vector<std::string> Expected;
+  for (DWORD I = 0;; ++I) {  // the registry's order, the names that survive the round trip
+    wchar_t Name[256];
+    DWORD Len = 256;
+    if (RegEnumKeyExW(Reg.CurrentKey(), I, Name, &Len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    const std::wstring W(Name, Len);
+    if (!OutsideCodePage(W)) Expected.push_back(Narrow(W));
+  }
+  std::vector<std::string> Listed;
+  for (int I = 0; I < Got.Count(); ++I) Listed.push_back(Got.Get(I));
+  EXPECT_EQ(Listed, Expected);
+  EXPECT_NE(std::find(Listed.begin(), Listed.end(), "plain"), Listed.end());
+  EXPECT_NE(std::find(Listed.begin(), Listed.end(), "Open"), Listed.end());
+  if (GetACP() != CP_UTF8) {
+    EXPECT_EQ(Listed.size(), Names.size() - 2 - (OutsideCodePage(L"\u00E9t\u00E9") ? 1 : 0));
+  }
+}
+
+TEST_F(RegistryExTest, ReadTextAnswersOnlyStrings) {
+  const DWORD Dword = 5;
+  const unsigned long long Qword = 5;
+  const wchar_t Multi[] = L"a\0b\0";
+  struct TCase {
+    DWORD Type;
+    std::vector<BYTE> Data;
+    std::string Expected;
+  };
+  const TCase Cases[] = {
+      {REG_SZ, WideSz(L"text"), "text"},
+      {REG_EXPAND_SZ, WideSz(L"%TEMP%"), "%TEMP%"},
+      {REG_BINARY, {1, 2}, ""},
+      {REG_DWORD, Bytes(&Dword, sizeof(Dword)), ""},
+      {REG_QWORD, Bytes(&Qword, sizeof(Qword)), ""},
+      {REG_MULTI_SZ, Bytes(Multi, sizeof(Multi)), ""},
+      {REG_NONE, {}, ""},
+      {0x4F, {1}, ""},
+  };
+  TRegistry Reg;
+  Reg.SetRootKey(HKEY_CLASSES_ROOT);
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Type);
+    SetValueW(Classes, L"Values", L"", C.Type, C.Data);
+    ASSERT_TRUE(Reg.OpenKey("\\Values", false));
+    EXPECT_EQ(TRegistryEx::ReadText(Reg, ""), C.Expected);
+  }
+  EXPECT_EQ(TRegistryEx::ReadText(Reg, "missing"), "");
+}
+
+TEST_F(RegistryExTest, JournalPutsKeysBackAsTheyWere) {
+  FillEveryKind(Classes, L"t\\shell\\Deleted (*)", L"Deleted");
+  FillEveryKind(Classes, L"t\\shell\\Rewritten (*)", L"Rewritten");
+  SetValueW(Classes, L"t\\shell", L"", REG_SZ, WideSz(L"open"));
+  const TKeyDump Before = DumpW(Classes, L"");
+  TRegistryJournal Journal(HKEY_CLASSES_ROOT);
+  TRegistry Reg;
+  Reg.SetRootKey(HKEY_CLASSES_ROOT);
+  // Deleted with its parent, rewritten, created where nothing was.
+  Journal.Remember("\\t\\shell\\Deleted (*)");
+  TRegistryEx::DeleteKey(Reg, "\\t\\shell\\Deleted (*)");
+  Journal.Remember("t\\shell\\Rewritten (*)");
+  TRegistryEx::DeleteKey(Reg, "\\t\\shell\\Rewritten (*)");
+  Journal.Remember("t\\shell");
+  TRegistryEx::DeleteKey(Reg, "\\t\\shell");
+  Journal.RememberMissingParents("\\t\\shell\\Rewritten (*)");
+  Journal.Remember("\\t\\shell\\Rewritten (*)");
+  TRegistryEx::OpenKey(Reg, "\\t\\shell\\Rewritten (*)\\command", true);
+  Reg.WriteString("", "new.exe");
+  Journal.RememberMissingParents("\\u\\shell\\New (*)");
+  Journal.Remember("\\u\\shell\\New (*)");
+  TRegistryEx::OpenKey(Reg, "\\u\\shell\\New (*)", true);
+  Reg.CloseKey();
+  ASSERT_NE(DumpW(Classes, L""), Before);
+  EXPECT_TRUE(Journal.Undo());
+  EXPECT_EQ(DumpW(Classes, L""), Before);
+  EXPECT_FALSE(KeyPresentW(Classes, L"u"));
+  // A key that cannot be read whole is not taken on: nothing is remembered for it.
+  LockKey(Classes, L"t\\shell\\Deleted (*)\\Sub", 0);
+  TRaised R = RaisedBy([&] { Journal.Remember("t\\shell\\Deleted (*)"); });
+  EXPECT_EQ(R.Message, RegistryError("reading HKEY_CLASSES_ROOT\\t\\shell\\Deleted (*)", ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(Journal.Undo());
 }
 
 }  // namespace

@@ -135,6 +135,41 @@ inline bool DumpKeyW(HKEY Key, TKeyDump& Dump) {
   return true;
 }
 
+// A key with every kind of value, names outside most code pages and subkeys three levels deep, one
+// of them empty: default value Default; subkeys "command" (default value Command), "ddeexec" (with
+// "topic"), "Sub" (with "Level2\Level3"), "キー" and "Empty".
+inline void FillEveryKind(HKEY Root, const std::wstring& Key, const std::wstring& Default,
+                          const std::wstring& Command = L"foo.exe \"%1\"") {
+  const DWORD Dword = 0x12345678;
+  const unsigned long long Qword = 0x0123456789ABCDEFull;
+  std::vector<BYTE> Large(5000);
+  for (size_t I = 0; I < Large.size(); ++I) Large[I] = static_cast<BYTE>(I * 7 + 3);
+  const wchar_t Multi[] = L"one\0\u4E8C\0";
+  SetValueW(Root, Key, L"", REG_SZ, WideSz(Default));
+  SetValueW(Root, Key, L"sz", REG_SZ, WideSz(L"plain text"));
+  SetValueW(Root, Key, L"expand", REG_EXPAND_SZ, WideSz(L"%SystemRoot%\\system32\\x.dll"));
+  SetValueW(Root, Key, L"dword", REG_DWORD, Bytes(&Dword, sizeof(Dword)));
+  SetValueW(Root, Key, L"big endian", REG_DWORD_BIG_ENDIAN, {0x12, 0x34, 0x56, 0x78});
+  SetValueW(Root, Key, L"binary 0", REG_BINARY, {});
+  SetValueW(Root, Key, L"binary 6", REG_BINARY, {0, 1, 2, 0xFD, 0xFE, 0xFF});
+  SetValueW(Root, Key, L"binary 5000", REG_BINARY, Large);
+  SetValueW(Root, Key, L"multi", REG_MULTI_SZ, Bytes(Multi, sizeof(Multi)));
+  SetValueW(Root, Key, L"qword", REG_QWORD, Bytes(&Qword, sizeof(Qword)));
+  SetValueW(Root, Key, L"none", REG_NONE, {});
+  SetValueW(Root, Key, L"type 4F", 0x4F, {1, 2, 3});
+  SetValueW(Root, Key, L"odd", REG_SZ, {'a', 0, 'b'});
+  SetValueW(Root, Key, L"\u540D\u524D", REG_SZ, WideSz(L"\u5024"));
+  SetValueW(Root, Key, L"\u00DCn\u00EF\u20AC", REG_DWORD, Bytes(&Dword, sizeof(Dword)));
+  SetValueW(Root, Key + L"\\command", L"", REG_SZ, WideSz(Command));
+  SetValueW(Root, Key + L"\\ddeexec", L"", REG_SZ, WideSz(L"[open(\"%1\")]"));
+  SetValueW(Root, Key + L"\\ddeexec\\topic", L"", REG_SZ, WideSz(L"System"));
+  SetValueW(Root, Key + L"\\Sub", L"level", REG_DWORD, Bytes(&Dword, sizeof(Dword)));
+  SetValueW(Root, Key + L"\\Sub\\Level2", L"", REG_EXPAND_SZ, WideSz(L"%TEMP%"));
+  SetValueW(Root, Key + L"\\Sub\\Level2\\Level3", L"deep", REG_BINARY, {7, 7});
+  SetValueW(Root, Key + L"\\\u30AD\u30FC", L"\u540D\u524D", REG_SZ, WideSz(L"\u30AD\u30FC"));
+  MakeKeyW(Root, Key + L"\\Empty");
+}
+
 inline TKeyDump DumpW(HKEY Parent, const std::wstring& SubKey) {
   TKeyDump Dump;
   HKEY Key = nullptr;
@@ -171,12 +206,7 @@ protected:
   }
 
   void TearDown() override {
-    for (auto It = FLocked.rbegin(); It != FLocked.rend(); ++It) {
-      EXPECT_EQ(RegSetKeySecurity(It->first, DACL_SECURITY_INFORMATION, It->second.data()), ERROR_SUCCESS)
-          << "restoring a key's access";
-      RegCloseKey(It->first);
-    }
-    FLocked.clear();
+    RestoreLocks();
     if (FClassesOverridden) FOverride(HKEY_CLASSES_ROOT, nullptr);
     if (FUserOverridden) FOverride(HKEY_CURRENT_USER, nullptr);
     if (User != nullptr) RegCloseKey(User);
@@ -213,6 +243,16 @@ protected:
     ASSERT_TRUE(InitializeSecurityDescriptor(&Sd, SECURITY_DESCRIPTOR_REVISION));
     ASSERT_TRUE(SetSecurityDescriptorDacl(&Sd, TRUE, Acl, FALSE));
     ASSERT_EQ(RegSetKeySecurity(Key, DACL_SECURITY_INFORMATION, &Sd), ERROR_SUCCESS);
+  }
+
+  // Gives every key locked so far its old DACL back, the last locked first.
+  void RestoreLocks() {
+    for (auto It = FLocked.rbegin(); It != FLocked.rend(); ++It) {
+      EXPECT_EQ(RegSetKeySecurity(It->first, DACL_SECURITY_INFORMATION, It->second.data()), ERROR_SUCCESS)
+          << "restoring a key's access";
+      RegCloseKey(It->first);
+    }
+    FLocked.clear();
   }
 
   // The scratch keys that stand for HKEY_CURRENT_USER and HKEY_CLASSES_ROOT.
