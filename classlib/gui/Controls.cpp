@@ -574,6 +574,8 @@ const TClassInfo& TWinControl::StaticClassInfo() {
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
+  // Leaves the parent while still a windowed control, so that its tab-order entry goes too.
+  if (FParent) FParent->RemoveControl(this);
   DestroyHandle();
   for (TControl* C : FControls) C->FParent = nullptr;
   FControls.clear();
@@ -596,10 +598,10 @@ void TWinControl::InsertControl(TControl* Control) {
 
 void TWinControl::RemoveControl(TControl* Control) {
   Control->Invalidate();
-  if (auto* W = dynamic_cast<TWinControl*>(Control)) {
-    W->DestroyHandle();
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), W), FTabList.end());
-  }
+  if (auto* W = dynamic_cast<TWinControl*>(Control)) W->DestroyHandle();
+  // By address: a control on its way out no longer casts to what it was.
+  FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(), [Control](TWinControl* W) { return W == Control; }),
+                 FTabList.end());
   FControls.erase(std::remove(FControls.begin(), FControls.end(), Control), FControls.end());
   if (FCaptureControl == Control) FCaptureControl = nullptr;
   if (FMouseControl == Control) FMouseControl = nullptr;
