@@ -564,6 +564,10 @@ void TRxSpinEdit::WndProc(TMessage& M) {
     case WM_CUT:
       if (!EditorEnabled || ReadOnly()) return;
       break;
+    case WM_NCPAINT:
+      TCustomEdit::WndProc(M);
+      RedrawChildWindows(FHandle);  // the frame covered the buttons
+      return;
     case WM_SIZE: {
       TCustomEdit::WndProc(M);
       const int MinHeight = FontTextHeight(Font()) + 4 * GetSystemMetrics(SM_CYBORDER) + 1;
