@@ -9,9 +9,11 @@
 #include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 #include "controls/MRUList.h"
+#include "controls/ToolEdit.h"
 #include "model/Utils.h"
 #include "tests/app/Modal.h"
 #include "tests/filetypes/FileTypesFixture.h"
+#include "tests/support/ButtonFace.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/TempDir.h"
@@ -463,6 +465,23 @@ TEST_F(SelectIconTest, TypedFileWithoutIconsGivesOneMessageOnLeaving) {
   EXPECT_EQ(Boxes.Seen(), 1);
   EXPECT_FALSE(OkEnabled());
   EXPECT_EQ(Grid()->RowCount() * Grid()->ColCount(), 0);
+}
+
+// The browse button keeps its face on the screen as the file name takes and loses the focus.
+TEST_F(SelectIconTest, BrowseButtonKeepsItsFace) {
+  Open(IconLibrary("5"), 2);
+  auto* Edit = Get<TFilenameEdit>("edFileName");
+  const HWND Holder = Edit->BtnControl()->Handle();
+  const int Shown = DarkPixelsOnScreen(Holder);
+  EXPECT_GT(Shown, 0);
+  const std::pair<const char*, TWinControl*> Steps[] = {
+      {"focused", Edit}, {"unfocused", Grid()}, {"focused again", Edit}, {"on OK", Get<TWinControl>("btnOK")}};
+  for (const auto& [Name, Target] : Steps) {
+    SCOPED_TRACE(Name);
+    Target->SetFocus();
+    PumpUntilIdle(30);
+    EXPECT_EQ(DarkPixelsOnScreen(Holder), Shown);
+  }
 }
 
 TEST(SelectIconFiles, PngByExtension) {
