@@ -547,7 +547,9 @@ const TClassInfo& TRxCheckListBox::StaticClassInfo() {
        EnumProp<B, TCheckKind>("CheckKind", {"ckCheckBoxes", "ckRadioButtons", "ckCheckMarks"}, &B::CheckKind,
                                &B::SetCheckKind),
        IntProp<B>("CheckedIndex", &B::CheckedIndex, &B::SetCheckedIndex),
-       ComponentProp<B, TFormPlacement>("IniStorage", &B::IniStorage, &B::SetIniStorage)},
+       ComponentProp<B, TFormPlacement>("IniStorage", &B::IniStorage, &B::SetIniStorage),
+       IntProp<B>("InternalVersion", [](B&) { return LayoutVersion; }, [](B& Box, int V) { Box.FReaderVersion = V; }),
+       StrProp<B>("Strings", &B::LayoutStrings, &B::SetLayoutStrings)},
       {EventProp<B>("OnStateChange", &B::OnStateChange), EventProp<B>("OnClickCheck", &B::OnClickCheck)},
       MakeComponent<TRxCheckListBox>};
   return Info;
@@ -716,7 +718,7 @@ void TRxCheckListBox::SetState(int Index, TCheckBoxState Value) {
     }
   }
   InvalidateCheck(Index);
-  if (!(ComponentState() & csLoading) && OnStateChange) OnStateChange(this, Index);
+  if (!(ComponentState() & csLoading) && !FReadingLayout && OnStateChange) OnStateChange(this, Index);
 }
 
 bool TRxCheckListBox::EntryEnabled(int Index) {
@@ -777,6 +779,49 @@ void TRxCheckListBox::WndProc(TMessage& M) {
     ClickCheck();
   }
   DefWndProc(M);
+}
+
+std::string TRxCheckListBox::LayoutStrings() {
+  TStringList Lines;
+  for (int I = 0, Count = Items()->Count(); I < Count; ++I) {
+    const TCheckListBoxItem* Item = CheckObject(I);
+    Lines.Add(Items()->Get(I));
+    Lines.Add(IntToStr(Item ? Item->State : cbUnchecked));
+    Lines.Add(EntryEnabled(I) ? "True" : "False");
+  }
+  return Lines.Count() ? Lines.Text() : std::string();
+}
+
+void TRxCheckListBox::SetLayoutStrings(const std::string& Text) {
+  TStringList Lines;
+  Lines.SetText(Text);
+  // Per entry: text, state, enabled; before the current version text, checked, enabled and (from
+  // version 1) the state, which wins.
+  const int Per = FReaderVersion >= LayoutVersion ? 3 : FReaderVersion > 0 ? 4 : 3;
+  FReadingLayout = true;
+  struct TRestore {
+    bool& Flag;
+    ~TRestore() { Flag = false; }
+  } Restore{FReadingLayout};
+  Items()->BeginUpdate();
+  try {
+    Items()->Clear();
+    for (int At = 0; At + Per <= Lines.Count(); At += Per) {
+      const int Index = Items()->Add(Lines.Get(At));
+      TCheckBoxState Value;
+      if (Per == 3 && FReaderVersion >= LayoutVersion)
+        Value = static_cast<TCheckBoxState>(std::clamp(StrToIntDef(Lines.Get(At + 1), 0), 0, 2));
+      else
+        Value = StrToBoolProp(Lines.Get(At + 1)) ? cbChecked : cbUnchecked;
+      if (Per == 4) Value = static_cast<TCheckBoxState>(std::clamp(StrToIntDef(Lines.Get(At + 3), 0), 0, 2));
+      SetState(Index, Value);
+      SetEntryEnabled(Index, StrToBoolProp(Lines.Get(At + 2)));
+    }
+  } catch (...) {
+    Items()->EndUpdate();
+    throw;
+  }
+  Items()->EndUpdate();
 }
 
 void TRxCheckListBox::Loaded() {

@@ -489,6 +489,11 @@ public:
   void SetIniStorage(TFormPlacement* Value);
   int CheckWidth() const { return FCheckWidth; }
   int CheckHeight() const { return FCheckHeight; }
+  // The layout format ("Strings"): one line per value, entry by entry: text, state (0, 1, 2),
+  // enabled (True/False); empty without entries. Reading follows the layout's "InternalVersion".
+  static constexpr int LayoutVersion = 202;
+  std::string LayoutStrings();
+  void SetLayoutStrings(const std::string& Text);
 
   TNotifyEvent OnClickCheck;
   TChangeStateEvent OnStateChange;
@@ -530,6 +535,10 @@ private:
   std::unique_ptr<TBitmap> FDrawBitmap;
   int FCheckWidth = 16, FCheckHeight = 13;
   bool FInUpdateStates = false;
+  // The "InternalVersion" of the layout being read (0 when it names none); set while its
+  // "Strings" are read (OnStateChange stays silent).
+  int FReaderVersion = 0;
+  bool FReadingLayout = false;
   std::unique_ptr<TIniLink> FIniLink;
   // The entry's state object; nullptr for none (Create: made when missing).
   TCheckListBoxItem* CheckObject(int Index, bool Create = false);

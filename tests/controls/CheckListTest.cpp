@@ -282,6 +282,67 @@ TEST_F(CheckListTest, TabStopIsAQuarterOfTheZeroWidthPerUnitRoundedHalfToEven) {
   }
 }
 
+// The layout format through the class table: "InternalVersion" before "Strings", one line per
+// value; older layouts read with their own entry shape; reading fires no OnStateChange.
+TEST_F(CheckListTest, LayoutStringsByVersion) {
+  struct TEntry {
+    std::string Text;
+    TCheckBoxState State;
+    bool Enabled;
+  };
+  struct TCase {
+    const char* Version;  // nullptr: the layout names none
+    std::string Strings;  // "/" between lines
+    std::vector<TEntry> Entries;
+  };
+  const TCase Cases[] = {
+      {"202", "a/1/True/b/2/False", {{"a", cbChecked, true}, {"b", cbGrayed, false}}},
+      {nullptr, "a/True/False", {{"a", cbChecked, false}}},
+      {"0", "a/False/True/b/True/True", {{"a", cbUnchecked, true}, {"b", cbChecked, true}}},
+      {"201", "a/False/True/2", {{"a", cbGrayed, true}}},
+      {"201", "a/True/False/0/b/False/True/1", {{"a", cbUnchecked, false}, {"b", cbChecked, true}}},
+  };
+  const auto Lines = [](std::string Text) {
+    for (char& C : Text)
+      if (C == '/') C = '\n';
+    return Text;
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Version ? C.Version : "none") + ": " + C.Strings);
+    auto* Read = new TRxCheckListBox(Form.get());
+    Read->SetBounds(220, 10, 80, 100);
+    Read->SetParent(Form.get());
+    int Fired = 0;
+    Read->OnStateChange = [&](TObject*, int) { ++Fired; };
+    if (C.Version) SetPropText(Read, "InternalVersion", C.Version);
+    SetPropText(Read, "Strings", Lines(C.Strings));
+    EXPECT_EQ(Fired, 0);
+    ASSERT_EQ(Read->Items()->Count(), static_cast<int>(C.Entries.size()));
+    std::string Written;
+    for (size_t I = 0; I < C.Entries.size(); ++I) {
+      const int At = static_cast<int>(I);
+      EXPECT_EQ(Read->Items()->Get(At), C.Entries[I].Text);
+      EXPECT_EQ(Read->State(At), C.Entries[I].State) << I;
+      EXPECT_EQ(Read->EntryEnabled(At), C.Entries[I].Enabled) << I;
+      Written += C.Entries[I].Text + "\r\n" + std::to_string(C.Entries[I].State) + "\r\n" +
+                 (C.Entries[I].Enabled ? "True" : "False") + "\r\n";
+    }
+    // Written back in the current format, which reads back unchanged.
+    EXPECT_EQ(GetPropText(Read, "InternalVersion"), "202");
+    EXPECT_EQ(GetPropText(Read, "Strings"), Written);
+    SetPropText(Read, "InternalVersion", "202");
+    SetPropText(Read, "Strings", Written);
+    EXPECT_EQ(GetPropText(Read, "Strings"), Written);
+    EXPECT_EQ(Fired, 0);
+    delete Read;
+  }
+  EXPECT_EQ(GetPropText(Box, "Strings"), "");
+  // Outside reading, a state change still fires.
+  Fill({"x"});
+  Box->SetState(0, cbChecked);
+  EXPECT_EQ(Changes, std::vector<int>{0});
+}
+
 TEST_F(CheckListTest, EachKindStateAndFlagDrawsItsCellCentredInTheCheckArea) {
   Fill({"first entry", "second entry"});
   Box->SetColor(clWindow);
