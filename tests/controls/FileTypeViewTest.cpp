@@ -4,6 +4,7 @@
 #include "controls/RXCtrls.h"
 #include "controls/ToolEdit.h"
 #include "tests/filetypes/FileTypesFixture.h"
+#include "tests/support/ButtonFace.h"
 #include "tests/support/Gui.h"
 
 #include <gtest/gtest.h>
@@ -250,6 +251,9 @@ TEST_F(FileTypeDropDownTest, GalleryOfTheNewControls) {
       for (int X = R.left + 2; X < R.right - 2 && !Painted; ++X) Painted = Screen.At(X, Y) != First;
     EXPECT_TRUE(Painted) << "window " << Wnd << " shows one colour";
   }
+  // The buttons of both edits show their pictures (the drop-down's arrow, the file edit's folder).
+  for (TCustomComboEdit* E : {static_cast<TCustomComboEdit*>(Combo), static_cast<TCustomComboEdit*>(Edit)})
+    EXPECT_GT(DarkPixelsOnScreen(E->BtnControl()->Handle()), 0) << E->ClassName() << "'s button is blank";
   EXPECT_TRUE(Screen.SavePng("controls-2"));
 }
 
