@@ -408,8 +408,42 @@ void TRxCustomListBox::WndProc(TMessage& M) {
       if (FGraySelection && FMultiSelect && Send(LB_GETSELCOUNT) > 1) Invalidate();
       else if (FGraySelection && ItemIndex() >= 0) InvalidateItem(ItemIndex());
       return;
+    case WM_LBUTTONDOWN:
+      if (DragMode == dmAutomatic) {
+        AutomaticDragPress(M);
+        return;
+      }
+      TWinControl::WndProc(M);
+      return;
     default: TWinControl::WndProc(M);
   }
+}
+
+void TRxCustomListBox::AutomaticDragPress(TMessage& M) {
+  const TShiftState Shift = KeysToShift(M.WParam);
+  const POINT At{static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))};
+  if (FMultiSelect && (!(Shift & ssShift) || (Shift & ssCtrl))) {
+    const int Index = ItemAtPos(At, true);
+    if (Index >= 0 && Selected(Index)) {
+      DragBegin(this, false, -1, ClientToScreen(At));
+      return;
+    }
+  }
+  TWinControl::WndProc(M);
+  if (!(FMultiSelect && (Shift & (ssShift | ssCtrl)))) DragBegin(this, false, -1, ClientToScreen(At));
+}
+
+void TRxCustomListBox::DoEndDrag(TObject* Target, int X, int Y) {
+  TWinControl::DoEndDrag(Target, X, Y);
+  if (Target || !HandleAllocated()) return;
+  POINT Cursor{0, 0};
+  GetCursorPos(&Cursor);
+  const POINT P = ScreenToClient(Cursor);
+  const LPARAM At = MAKELPARAM(P.x, P.y);
+  TMessage Press{WM_LBUTTONDOWN, MK_LBUTTON, At, 0};
+  DefWndProc(Press);
+  TMessage Release{WM_LBUTTONUP, 0, At, 0};
+  DefWndProc(Release);
 }
 
 void TRxCustomListBox::InvalidateItem(int Index) {

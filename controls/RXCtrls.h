@@ -388,9 +388,18 @@ public:
   void WndProc(TMessage& Message) override;
   void FontChanged() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  // A drag that ended on no target leaves the list box tracking the press that began it: a press
+  // and release at the cursor end that.
+  void DoEndDrag(TObject* Target, int X, int Y) override;
 
 protected:
   friend class TRxListBoxStrings;
+  // Automatic drags begin from the box's own press handling (below).
+  bool AutoDragOnPress() const override { return false; }
+  // A left press with DragMode dmAutomatic: on a selected entry of a multi-select box (without Shift,
+  // or with Ctrl) the drag begins and the selection stays; otherwise the press is handled and a drag
+  // begins, unless Shift or Ctrl extends the selection of a multi-select box.
+  void AutomaticDragPress(TMessage& Message);
   void SetItemsList(std::unique_ptr<TRxListBoxStrings> List) { FItems = std::move(List); }
   // Entry width for the horizontal extent: OnGetItemWidth (owner-drawn with both events set), else
   // the text and one "x".

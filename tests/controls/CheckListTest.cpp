@@ -343,6 +343,83 @@ TEST_F(CheckListTest, LayoutStringsByVersion) {
   EXPECT_EQ(Changes, std::vector<int>{0});
 }
 
+// Automatic drags of a multi-select box: a press on a selected entry keeps the selection and drags
+// once the pointer passes the threshold; a Shift press extends the selection and drags not; after a
+// cancelled drag the box no longer follows the pointer.
+TEST_F(CheckListTest, AutomaticDragsOfAMultiSelectBox) {
+  Box->SetMultiSelect(true);
+  Box->DragMode = dmAutomatic;
+  Fill({"zero", "one", "two", "three", "four", "five"});
+  PumpUntilIdle();
+  const auto Selection = [&] {
+    std::vector<int> Result;
+    for (int I = 0; I < Box->Items()->Count(); ++I)
+      if (Box->Selected(I)) Result.push_back(I);
+    return Result;
+  };
+  const auto Point = [&](int Index, int Dx = 0) {
+    const RECT R = Box->ItemRect(Index);
+    return MAKELPARAM(R.left + 40 + Dx, (R.top + R.bottom) / 2);
+  };
+  const auto Mouse = [&](UINT Msg, WPARAM Keys, LPARAM At) {
+    SendMessageA(GetCapture() ? GetCapture() : Box->Handle(), Msg, Keys, At);
+    PumpUntilIdle(10, 200);
+  };
+  SendMessageA(Box->Handle(), LB_SELITEMRANGE, TRUE, MAKELPARAM(1, 2));
+  ASSERT_EQ(Selection(), (std::vector<int>{1, 2}));
+
+  // A press on a selected entry: the selection stays; within the threshold no drag, past it one.
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON, Point(1));
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 2}));
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON, Point(1, 2));
+  EXPECT_FALSE(Box->Dragging()) << "dragging within the threshold";
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON, Point(1, 8));
+  EXPECT_TRUE(Box->Dragging());
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 2}));
+  Mouse(WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(Box->Dragging());
+  Mouse(WM_LBUTTONUP, 0, Point(2));
+
+  // A Shift press extends the selection and starts no drag.
+  SendMessageA(Box->Handle(), LB_SETSEL, FALSE, -1);
+  SendMessageA(Box->Handle(), LB_SETSEL, TRUE, 0);
+  SendMessageA(Box->Handle(), LB_SETCARETINDEX, 0, 0);
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, Point(2));
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, Point(2, 12));
+  EXPECT_FALSE(Box->Dragging());
+  Mouse(WM_LBUTTONUP, MK_SHIFT, Point(2, 12));
+  EXPECT_EQ(Selection(), (std::vector<int>{0, 1, 2}));
+
+  // A press on an entry not selected selects it; the drag that follows is cancelled; the pointer
+  // moving on over the entries changes nothing.
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON, Point(4));
+  ASSERT_EQ(Selection(), std::vector<int>{4});
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON, Point(4, 12));
+  ASSERT_TRUE(Box->Dragging());
+  // The pointer over entry 5 as the drag is cancelled: the box's press and release land there.
+  SetForegroundWindow(Form->Handle());
+  PumpUntilIdle(10, 200);
+  ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "the form is not in front for the pointer move";
+  const POINT Over = Box->ClientToScreen(POINT{LOWORD(Point(5)), HIWORD(Point(5))});
+  SetCursorPos(Over.x, Over.y);
+  ASSERT_TRUE(PumpUntil([&] {
+    POINT P;
+    GetCursorPos(&P);
+    return P.x == Over.x && P.y == Over.y;
+  }));
+  Mouse(WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_FALSE(Box->Dragging());
+  EXPECT_EQ(Selection(), std::vector<int>{5});
+  const std::vector<int> After = Selection();
+  for (int Index : {0, 1, 5, 2}) {
+    SCOPED_TRACE(Index);
+    SendMessageA(Box->Handle(), WM_MOUSEMOVE, MK_LBUTTON, Point(Index));
+    PumpUntilIdle(10, 200);
+    EXPECT_EQ(Selection(), After);
+  }
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(CheckListTest, EachKindStateAndFlagDrawsItsCellCentredInTheCheckArea) {
   Fill({"first entry", "second entry"});
   Box->SetColor(clWindow);
