@@ -4,7 +4,7 @@
 #include "controls/RXSpin.h"
 #include "controls/ToolEdit.h"
 #include "tests/support/ButtonFace.h"
-#include "tests/filetypes/FileTypesFixture.h"
+#include "tests/controls/FileTypesForm.h"
 #include "tests/support/Gui.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +16,14 @@
 
 namespace {
 
-class ButtonFaceTest : public fttest::TClassesFixture {
+class ButtonFaceTest : public TFileTypesFormTest {
 protected:
   void SetUp() override {
-    fttest::TClassesFixture::SetUp();
-    RequireDisplay();
-    Form = std::make_unique<TForm>(Application);
-    Form->SetBounds(100, 100, 420, 240);
+    TFileTypesFormTest::SetUp();
     Other = new TEdit(Form.get());
     Other->SetBounds(10, 180, 100, 21);
     Other->TabStop = true;
     Other->SetParent(Form.get());
-  }
-  void TearDown() override {
-    Form.reset();
-    PumpUntilIdle(10, 500);
-    fttest::TClassesFixture::TearDown();
   }
   // The dark pixels of Holder on the screen after each step; each count must be the first one.
   void ExpectSameFace(TWinControl* Holder, const std::vector<std::pair<std::string, std::function<void()>>>& Steps,
@@ -54,7 +46,6 @@ protected:
             {"focused again", [Edit] { Edit->SetFocus(); }},
             {"frame repainted", [Edit] { RedrawWindow(Edit->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW); }}};
   }
-  std::unique_ptr<TForm> Form;
   TEdit* Other = nullptr;
 };
 

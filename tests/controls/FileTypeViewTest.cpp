@@ -3,6 +3,7 @@
 #include "controls/FileTypeView.h"
 #include "controls/RXCtrls.h"
 #include "controls/ToolEdit.h"
+#include "tests/controls/FileTypesForm.h"
 #include "tests/filetypes/FileTypesFixture.h"
 #include "tests/support/ButtonFace.h"
 #include "tests/support/Gui.h"
@@ -22,26 +23,17 @@ int RowsOf(TFileTypeListView& View, const TFileType* Type) {
 
 std::string Second(TListItem* Row) { return Row->SubItems()->Count() ? Row->SubItems()->Get(0) : ""; }
 
-class FileTypeViewTest : public fttest::TClassesFixture {
+class FileTypeViewTest : public TFileTypesFormTest {
 protected:
   void SetUp() override {
-    fttest::TClassesFixture::SetUp();
-    RequireDisplay();
-    Form = std::make_unique<TForm>(Application);
-    Form->SetBounds(100, 100, 420, 320);
+    TFileTypesFormTest::SetUp();
     List = new TFileTypeList(Form.get());
-  }
-  void TearDown() override {
-    Form.reset();
-    PumpUntilIdle(10, 500);
-    fttest::TClassesFixture::TearDown();
   }
   void Scan() {
     List->SetActive(true);
     PumpUntilIdle();
   }
   TFileType* Find(const std::string& Name) { return List->FileTypes()->FindByName(Name); }
-  std::unique_ptr<TForm> Form;
   TFileTypeList* List = nullptr;
 };
 
