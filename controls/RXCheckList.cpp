@@ -511,7 +511,10 @@ void TRxCustomListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState State) {
 
 void TRxCustomListBox::DefaultDrawItem(int Index, RECT Rect) {
   FCanvas.FillRect(Rect);
-  Rect.left += 2;
+  if (UseRightToLeftReading())
+    Rect.right -= 2;
+  else
+    Rect.left += 2;
   const std::string Text = FItems->Get(Index);
   const int Y = std::max(static_cast<int>(Rect.top), static_cast<int>(Rect.top + Rect.bottom - FCanvas.TextHeight("Wy")) / 2);
   if (FTabWidth > 0) {
@@ -583,7 +586,7 @@ const TClassInfo& TRxCheckListBox::StaticClassInfo() {
        IntProp<B>("CheckedIndex", &B::CheckedIndex, &B::SetCheckedIndex),
        ComponentProp<B, TFormPlacement>("IniStorage", &B::IniStorage, &B::SetIniStorage),
        IntProp<B>("InternalVersion", [](B&) { return LayoutVersion; }, [](B& Box, int V) { Box.FReaderVersion = V; }),
-       StrProp<B>("Strings", &B::LayoutStrings, &B::SetLayoutStrings)},
+       StrProp<B>("Strings", &B::LayoutStrings, &B::SetLayoutStrings), BiDiModeProp(), ParentBiDiModeProp()},
       {EventProp<B>("OnStateChange", &B::OnStateChange), EventProp<B>("OnClickCheck", &B::OnClickCheck)},
       MakeComponent<TRxCheckListBox>};
   return Info;
@@ -769,8 +772,7 @@ void TRxCheckListBox::SetEntryEnabled(int Index, bool Value) {
 
 void TRxCheckListBox::InvalidateCheck(int Index) {
   if (!HandleAllocated()) return;
-  RECT R = ItemRect(Index);
-  R.right = R.left + CheckAreaWidth();
+  const RECT R = CheckArea(ItemRect(Index));
   InvalidateRect(FHandle, &R, FALSE);
   UpdateWindow(FHandle);
 }
@@ -793,7 +795,21 @@ void TRxCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   TRxCustomListBox::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft) return;
   const int Index = ItemAtPos(POINT{X, Y}, true);
-  if (Index >= 0 && X - ItemRect(Index).left < CheckAreaWidth()) ToggleClickCheck(Index);
+  if (Index < 0) return;
+  const RECT Item = ItemRect(Index);
+  // Left to right: from the entry's left edge; right to left: strictly inside the area at the right.
+  const int Offset = UseRightToLeftReading() ? X - (Item.right - CheckAreaWidth()) : X - Item.left;
+  const bool InArea = UseRightToLeftReading() ? Offset > 0 && Offset < CheckAreaWidth() : Offset < CheckAreaWidth();
+  if (InArea) ToggleClickCheck(Index);
+}
+
+RECT TRxCheckListBox::CheckArea(const RECT& Item) const {
+  RECT Area = Item;
+  if (UseRightToLeftReading())
+    Area.left = Area.right - CheckAreaWidth();
+  else
+    Area.right = Area.left + CheckAreaWidth();
+  return Area;
 }
 
 void TRxCheckListBox::WndProc(TMessage& M) {
@@ -899,14 +915,16 @@ void TRxCheckListBox::DrawCheck(const RECT& Area, TCheckBoxState AState, bool En
 }
 
 void TRxCheckListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState DrawState) {
-  RECT Area = Rect;
-  Area.right = Area.left + CheckAreaWidth();
+  const RECT Area = CheckArea(Rect);
   const bool Enabled = EntryEnabled(Index);
   const TColor TextBrush = Canvas().Brush().Color();
   DrawCheck(Area, State(Index), Enabled);
   Canvas().Brush().SetColor(TextBrush);
   if (!Enabled) Canvas().Font().SetColor((DrawState & ODS_SELECTED) ? clInactiveCaptionText : clGrayText);
-  Rect.left = Area.right;
+  if (UseRightToLeftReading())
+    Rect.right = Area.left;
+  else
+    Rect.left = Area.right;
   if (Style() == lbStandard) DefaultDrawItem(Index, Rect);
   else TRxCustomListBox::DrawItem(Index, Rect, DrawState);
 }

@@ -61,6 +61,8 @@ public:
   void MouseEnter() override;
   void MouseLeave() override;
   void Loaded() override;
+  // The size is fitted again (a mirrored alignment keeps the other edge) and the label repainted.
+  void BiDiModeChanged() override;
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -556,6 +558,8 @@ private:
   void IniSave(TObject* Sender);
   void IniLoad(TObject* Sender);
   int CheckAreaWidth() const { return FCheckWidth + 2; }
+  // The check area of an entry's rectangle: at its left, at its right for right-to-left reading.
+  RECT CheckArea(const RECT& Item) const;
   void DrawCheck(const RECT& Area, TCheckBoxState AState, bool Enabled);
 };
 

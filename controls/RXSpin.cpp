@@ -297,7 +297,9 @@ TRxSpinEdit::~TRxSpinEdit() {
 void TRxSpinEdit::CreateParams(TCreateParams& P) {
   TCustomEdit::CreateParams(P);
   P.Style |= ES_MULTILINE | WS_CLIPCHILDREN;
-  P.Style |= FAlignment == taRightJustify ? ES_RIGHT : FAlignment == taCenter ? ES_CENTER : ES_LEFT;
+  // Right-to-left reading mirrors left and right.
+  const bool Mirror = UseRightToLeftReading();
+  P.Style |= FAlignment == taCenter ? ES_CENTER : (FAlignment == taRightJustify) != Mirror ? ES_RIGHT : ES_LEFT;
 }
 
 void TRxSpinEdit::CreateWnd() {
@@ -344,13 +346,15 @@ void TRxSpinEdit::RecreateButton() {
 }
 
 void TRxSpinEdit::ResizeButton() {
+  const bool Left = UseRightToLeftAlignment();
   if (FUpDown) {
     FUpDown->SetWidth(SpinStandardButtonWidth());
+    FUpDown->SetAlign(Left ? alLeft : alRight);
   } else if (FBtnWindow && FButton) {
     if (Ctl3D)  // the edit always has its sunken edge
-      FBtnWindow->SetBounds(Width() - Height() - 1, -1, Height() - 3, Height() - 3);
+      FBtnWindow->SetBounds(Left ? -1 : Width() - Height() - 1, -1, Height() - 3, Height() - 3);
     else
-      FBtnWindow->SetBounds(Width() - Height(), 0, Height(), Height());
+      FBtnWindow->SetBounds(Left ? 0 : Width() - Height(), 0, Height(), Height());
     FButton->SetBounds(0, 0, FBtnWindow->Width(), FBtnWindow->Height());
   }
 }
@@ -359,6 +363,7 @@ void TRxSpinEdit::SetEditRect() {
   if (!HandleAllocated()) return;
   const int ButtonWidth = FUpDown ? FUpDown->Width() : FButton ? FButton->Width() : SpinStandardButtonWidth();
   RECT R{0, 0, ClientWidth() - ButtonWidth - 2, ClientHeight() + 1};
+  if (UseRightToLeftAlignment()) R = RECT{ButtonWidth + 1, 0, ClientWidth() - 1, ClientHeight() + 1};
   SendMessageA(FHandle, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&R));
 }
 
@@ -604,6 +609,13 @@ void TRxSpinEdit::EnabledChanged() {
   } else if (FButton) {
     FButton->SetEnabled(Enabled());
   }
+}
+
+void TRxSpinEdit::BiDiModeChanged() {
+  TCustomEdit::BiDiModeChanged();
+  if (HandleAllocated()) RecreateWnd();  // the alignment style
+  ResizeButton();
+  SetEditRect();
 }
 
 void TRxSpinEdit::FontChanged() {

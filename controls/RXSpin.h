@@ -116,6 +116,8 @@ public:
   void DoExit() override;
   void EnabledChanged() override;
   void FontChanged() override;
+  // Right to left: the buttons at the left, the text mirrored; laid out again.
+  void BiDiModeChanged() override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;

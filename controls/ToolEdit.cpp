@@ -522,6 +522,11 @@ void TCustomComboEdit::EnabledChanged() {
   FButton->SetEnabled(Enabled());
 }
 
+void TCustomComboEdit::BiDiModeChanged() {
+  TCustomEdit::BiDiModeChanged();
+  if (FPopup) FPopup->SetBiDiMode(BiDiMode());
+}
+
 void TCustomComboEdit::FontChanged() {
   TCustomEdit::FontChanged();
   SetEditRect();
