@@ -159,6 +159,18 @@ TEST_F(BiDiModeTest, SpinEditButtonsAtTheLeftAndBack) {
   Wanted = RECT{0, 0, Edit->UpDown()->Left() - 2, Edit->ClientHeight() + 1};
   EXPECT_EQ(Format().right, Made(Wanted).right);
   EXPECT_EQ(Format().left, Made(Wanted).left);
+  // The diagonal button's holder: at the left edge inside the sunken border, and back.
+  Edit->SetButtonKind(bkDiagonal);
+  Edit->SetBiDiMode(bdRightToLeft);
+  PumpUntilIdle();
+  ASSERT_NE(Edit->Button(), nullptr);
+  TWinControl* Holder = Edit->Button()->Parent();
+  EXPECT_EQ(Holder->Left(), Edit->Ctl3D ? -1 : 0);
+  Wanted = RECT{Edit->Button()->Width() + 1, 0, Edit->ClientWidth() - 1, Edit->ClientHeight() + 1};
+  EXPECT_EQ(Format().left, Made(Wanted).left);
+  Edit->SetBiDiMode(bdLeftToRight);
+  PumpUntilIdle();
+  EXPECT_EQ(Holder->Left(), Edit->Ctl3D ? Edit->Width() - Edit->Height() - 1 : Edit->Width() - Edit->Height());
 }
 
 // Left-aligned captions: at the right with bdRightToLeft, at the left with bdRightToLeftNoAlign.
