@@ -19,8 +19,16 @@ TLayoutComponent Check(const char* Name, const char* Parent, const char* Caption
   return {"TCheckBox", Name, Parent, Left, Top, Width, 17, alNone, akLeftTop, {{"Caption", Caption}}, {{"OnClick", OnClick}}};
 }
 
-TLayoutComponent Label(const char* Name, const char* Parent, const char* Caption, int Left, int Top, int Width) {
-  return {"TLabel", Name, Parent, Left, Top, Width, 16, alNone, akLeftTop, {{"Caption", Caption}}, {}};
+TLayoutComponent Label(const char* Name, const char* Parent, const char* Caption, int Left, int Top, int Width,
+                       const char* Focus = "") {
+  TLayoutComponent C{"TLabel", Name, Parent, Left, Top, Width, 16, alNone, akLeftTop, {{"Caption", Caption}}, {}};
+  if (*Focus) C.Properties.push_back({"FocusControl", Focus});
+  return C;
+}
+
+// Shows Value unless the edit already holds it: a text being typed that reads as the setting stays.
+void ShowSpinValue(TRxSpinEdit* Edit, int32_t Value) {
+  if (Edit->Value() != Value) Edit->SetValue(Value);
 }
 
 TLayoutComponent ColorCombo(const char* Name, const char* Parent, int Left, int Top, int Width, const char* Default,
@@ -48,17 +56,19 @@ const TLayout& CustomDrawLayout() {
                   "chkFirstLevelDefaultClick"),
             Check("chkBackgroundFix", "pnlCustomDrawn", "Keep default drawing for submenus of &Background file type", 26,
                   24, 400, "chkBackgroundFixClick"),
-            Label("lblIndent", "pnlCustomDrawn", "&Item text indent:", 26, 54, 110),
-            {"TRxSpinEdit", "spedIndent", "pnlCustomDrawn", 140, 50, 56, 21, alNone, akLeftTop,
-             {{"MinValue", "10"}, {"MaxValue", "100"}, {"Value", "15"}}, {{"OnChange", "spedIndentChange"}}},
+            Label("lblIndent", "pnlCustomDrawn", "&Item text indent:", 26, 54, 110, "spedIndent"),
+            {"TRxSpinEdit", "spedIndent", "pnlCustomDrawn", 140, 50, 49, 21, alNone, akLeftTop,
+             {{"ButtonKind", "bkStandard"}, {"MinValue", "10"}, {"MaxValue", "100"}, {"Value", "15"}},
+             {{"OnChange", "spedIndentChange"}}},
             Label("lblPixels", "pnlCustomDrawn", "pixels", 202, 54, 60),
             Check("chkFont", "pnlCustomDrawn", "Custom &font:", 26, 84, 110, "chkFontClick"),
             {"TPanel", "pnlCustomFont", "pnlCustomDrawn", 138, 78, 320, 28, alNone, akLeftTop,
              {{"Caption", ""}, {"BevelOuter", "bvNone"}}, {}},
             {"TFontComboBox", "cbTextFont", "pnlCustomFont", 2, 3, 190, 22, alNone, akLeftTop,
              {{"Options", "[foNoOEMFonts, foNoSymbolFonts]"}}, {{"OnChange", "cbTextFontChange"}}},
-            {"TRxSpinEdit", "spedTextFontSize", "pnlCustomFont", 200, 3, 50, 21, alNone, akLeftTop,
-             {{"MinValue", "6"}, {"MaxValue", "20"}, {"Value", "8"}}, {{"OnChange", "spedTextFontSizeChange"}}},
+            {"TRxSpinEdit", "spedTextFontSize", "pnlCustomFont", 200, 3, 49, 21, alNone, akLeftTop,
+             {{"ButtonKind", "bkStandard"}, {"MinValue", "6"}, {"MaxValue", "20"}, {"Value", "8"}},
+             {{"OnChange", "spedTextFontSizeChange"}}},
             Label("lblPoints", "pnlCustomFont", "points", 256, 6, 60),
             Label("lblNormal", "pnlCustomDrawn", "normal", 170, 116, 140),
             Label("lblSelected", "pnlCustomDrawn", "selected", 330, 116, 140),
@@ -187,11 +197,11 @@ void TfrmCustomDraw::ShowSettings(TObject*) {
   Get<TCheckBox>("chkCustomDrawn")->SetChecked(S.Enabled());
   Get<TCheckBox>("chkFirstLevelDefault")->SetChecked(S.FirstLevelDefault());
   Get<TCheckBox>("chkBackgroundFix")->SetChecked(S.BackgroundFix());
-  Get<TRxSpinEdit>("spedIndent")->SetValue(S.TextIndent());
+  ShowSpinValue(Get<TRxSpinEdit>("spedIndent"), S.TextIndent());
   const bool Custom = CustomFont();
   Get<TCheckBox>("chkFont")->SetChecked(Custom);
   Get<TFontComboBox>("cbTextFont")->SetFontName(Custom ? S.TextFontFace() : Font().Name());
-  Get<TRxSpinEdit>("spedTextFontSize")->SetValue(Custom ? S.TextFontSize() : Font().Size());
+  ShowSpinValue(Get<TRxSpinEdit>("spedTextFontSize"), Custom ? S.TextFontSize() : Font().Size());
   SetComboColor(Get<TAdvColorComboBox>("cbNormalTextColor"), S.NormalTextColor());
   SetComboColor(Get<TAdvColorComboBox>("cbSelectedTextColor"), S.SelectedTextColor());
   SetComboColor(Get<TAdvColorComboBox>("cbNormalBackColor"), S.NormalBackColor());
@@ -244,9 +254,20 @@ void TfrmCustomDraw::EditColor(const char* Combo, void (TCustomDrawnMenuInfo::*S
   Edit([&](TCustomDrawnMenuInfo& S) { (S.*Setter)(GetComboColor(Get<TAdvColorComboBox>(Combo))); });
 }
 
-void TfrmCustomDraw::btnApplyClick(TObject*) { FSettings->Save(); }
+void TfrmCustomDraw::ShowSpinValues() {
+  for (const char* Name : {"spedIndent", "spedTextFontSize"}) {
+    TRxSpinEdit* Edit = Get<TRxSpinEdit>(Name);
+    Edit->SetValue(Edit->Value());
+  }
+}
+
+void TfrmCustomDraw::btnApplyClick(TObject*) {
+  ShowSpinValues();
+  FSettings->Save();
+}
 
 void TfrmCustomDraw::btnOKClick(TObject*) {
+  ShowSpinValues();
   FSettings->Save();
   ModalResult = mrOk;
 }

@@ -60,6 +60,8 @@ private:
   bool CustomFont() const;
   void UpdateFontPanel();
   void UpdateFramePanels();
+  // The spin edits show the values they hold (typed text out of range is replaced by its limit).
+  void ShowSpinValues();
   // Runs Change inside the settings' update bracket, unless the controls are being filled.
   template <class F>
   void Edit(F Change);

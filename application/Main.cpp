@@ -159,8 +159,10 @@ const TLayout& MainLayout() {
              {{"OnIdle", "appeMainIdle"}, {"OnException", "appeMainException"}}},
             {"TFormStorage", "FormStorage", "", 0, 0, 0, 0, alNone, akLeftTop,
              {{"IniSection", "Corvane"}, {"Options", "[fpPosition]"}}, {{"OnRestorePlacement", "FormStorageRestorePlacement"}}},
-            {"TMRUManager", "mruMenus", "", 0, 0, 0, 0, alNone, akLeftTop, {{"Capacity", "5"}, {"IniStorage", "FormStorage"}}, {}},
-            {"TMRUManager", "mruIcons", "", 0, 0, 0, 0, alNone, akLeftTop, {{"Capacity", "30"}, {"IniStorage", "FormStorage"}}, {}},
+            {"TMRUManager", "mruMenus", "", 0, 0, 0, 0, alNone, akLeftTop,
+             {{"Capacity", "5"}, {"IniStorage", "FormStorage"}, {"AccelDelimiter", "adSpace"}}, {}},
+            {"TMRUManager", "mruIcons", "", 0, 0, 0, 0, alNone, akLeftTop,
+             {{"Capacity", "30"}, {"IniStorage", "FormStorage"}, {"AccelDelimiter", "adSpace"}}, {}},
         }};
     for (const TActionRow& Row : ActionRows) {
       TLayoutComponent C{"TAction", Row.Name, "", 0, 0, 0, 0, alNone, akLeftTop,

@@ -4,6 +4,7 @@
 #include "classlib/core/PngImage.h"
 #include "classlib/core/ResStrings.h"
 #include "classlib/core/SysUtils.h"
+#include "classlib/gui/ExtCtrls.h"
 #include "classlib/gui/StdCtrls.h"
 #include "classlib/gui/Menus.h"
 #include "controls/MRUList.h"
@@ -19,6 +20,8 @@ namespace {
 // Pictures stand in columns of this many rows.
 constexpr int PictureRows = 4;
 constexpr int PictureSize = 32;
+// A typed name is loaded once typing pauses this long.
+constexpr unsigned TypingPauseMs = 500;
 
 HICON SystemListIcon(const std::string& FileName, int Index, bool Small) {
   if (Small) return ExtractIconHandle(FileName, Index, true);
@@ -171,7 +174,23 @@ TfrmSelectIcon::TfrmSelectIcon(TComponent* AOwner) : TForm(AOwner) {
   IconList = new TImageList(this);
   IconList->SetName("IconList");
   IconList->SetSize(PictureSize, PictureSize);
+  FTypingTimer = new TTimer(this);
+  FTypingTimer->SetEnabled(false);
+  FTypingTimer->SetInterval(TypingPauseMs);
+  FTypingTimer->OnTimer = [this](TObject*) { LoadTypedName(); };
   InitLayout(SelectIconLayout());
+  // Keys that change the text mark the change as typed; Enter loads what was typed.
+  auto* Edit = static_cast<TWinControl*>(FindComponent("edFileName"));
+  Edit->OnKeyPress = [this](TObject*, char& Key) {
+    if (Key == '\r')
+      LoadTypedName();
+    else if (static_cast<unsigned char>(Key) >= 32 || Key == '\b')
+      FTyped = true;
+  };
+  Edit->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_DELETE) FTyped = true;
+  };
+  Edit->OnKeyUp = [this](TObject*, WORD&, TShiftState) { FTyped = false; };  // a key that changed nothing
 }
 
 TDrawGrid* TfrmSelectIcon::Grid() { return static_cast<TDrawGrid*>(FindComponent("dgPictures")); }
@@ -190,6 +209,7 @@ void TfrmSelectIcon::SetFileName(const std::string& Value) {
     GetSystemDirectoryA(System, MAX_PATH);
     Name = std::string(System) + "\\shell32.dll";
   }
+  FTyped = false;
   static_cast<TControl*>(FindComponent("edFileName"))->SetText(Name);
 }
 
@@ -219,6 +239,18 @@ void TfrmSelectIcon::SetIconIndex(int Value) {
 
 void TfrmSelectIcon::edFileNameChange(TObject*) {
   auto* OK = static_cast<TControl*>(FindComponent("btnOK"));
+  if (FTyped) {
+    // Typing goes on: the name is loaded when it pauses, on Enter or when the field is left.
+    FTyped = false;
+    FTypedPending = true;
+    OK->SetEnabled(false);
+    SetIconIndex(-1);
+    FTypingTimer->SetEnabled(false);
+    FTypingTimer->SetEnabled(true);
+    return;
+  }
+  FTypedPending = false;
+  FTypingTimer->SetEnabled(false);
   if (GetFileName().empty()) {
     OK->SetEnabled(false);
     return;
@@ -229,7 +261,30 @@ void TfrmSelectIcon::edFileNameChange(TObject*) {
 
 void TfrmSelectIcon::edFileNameEnter(TObject*) { static_cast<TButton*>(FindComponent("btnOK"))->SetDefault(false); }
 
-void TfrmSelectIcon::edFileNameExit(TObject*) { static_cast<TButton*>(FindComponent("btnOK"))->SetDefault(true); }
+void TfrmSelectIcon::edFileNameExit(TObject*) {
+  static_cast<TButton*>(FindComponent("btnOK"))->SetDefault(true);
+  LoadTypedName();
+}
+
+void TfrmSelectIcon::LoadTypedName() {
+  FTypingTimer->SetEnabled(false);
+  if (!FTypedPending) return;
+  FTypedPending = false;
+  auto* OK = static_cast<TControl*>(FindComponent("btnOK"));
+  const std::string FileName = GetFileName();
+  if (FileName.empty() || !FileExists(FileName)) {
+    // A name still being made up is no file: an empty grid, and no message.
+    IconList->Clear();
+    Grid()->SetRowCount(0);
+    Grid()->SetColCount(0);
+    Grid()->Invalidate();
+    SetIconIndex(-1);
+    OK->SetEnabled(false);
+    return;
+  }
+  SetIconIndex(-1);
+  OK->SetEnabled(LoadIcons());
+}
 
 bool TfrmSelectIcon::LoadIcons() {
   Loading = true;

@@ -12,6 +12,7 @@
 
 class TCustomImageList;
 class TImageList;
+class TTimer;
 
 // One icon of a file for a picture list (the caller destroys it); nullptr when none came. Large:
 // ExtractIconA's icon; small: the file's small icon at Index.
@@ -80,9 +81,15 @@ public:
   void AddDefaultIcon(int Index, std::string& Errors);
   // One message for the pictures that failed.
   void ReportIconErrors(const std::string& Errors);
+  // Loads a typed name that waits for it; a name of no existing file empties the grid silently.
+  void LoadTypedName();
 
 private:
   TDrawGrid* Grid();
+  // Restarted by each typed change; its tick loads the typed name.
+  TTimer* FTypingTimer = nullptr;
+  // A key is changing the name; a typed name waits to be loaded.
+  bool FTyped = false, FTypedPending = false;
 };
 
 // Shows the picker modally for FileName and IconIndex; on OK both take the chosen values and the

@@ -146,7 +146,12 @@ void LoadWindowPlacement(TCustomForm* Form, TObject* Ini, const std::string& Sec
       RECT& R = P.rcNormalPosition;
       if (Form->BorderStyle() != bsSizeable && Form->BorderStyle() != bsSizeToolWin)
         R = {R.left, R.top, R.left + Form->Width(), R.top + Form->Height()};
-      if (R.right > R.left) {
+      if (R.right > R.left && R.bottom > R.top) {
+        // A title bar above the screen moves down to the nearest monitor's work area, size kept.
+        MONITORINFO Monitor{};
+        Monitor.cbSize = sizeof(Monitor);
+        if (GetMonitorInfoA(MonitorFromRect(&R, MONITOR_DEFAULTTONEAREST), &Monitor) && R.top < Monitor.rcWork.top)
+          OffsetRect(&R, 0, Monitor.rcWork.top - R.top);
         if (Form->Position == poScreenCenter) Form->Position = poDesigned;
         SetWindowPlacement(Form->Handle(), &P);
       }

@@ -106,7 +106,14 @@ const TClassInfo& TAdvColorComboBox::StaticClassInfo() {
        BoolProp<TAdvColorComboBox>("ShowCustomColor", &TAdvColorComboBox::ShowCustomColor,
                                    &TAdvColorComboBox::SetShowCustomColor),
        BoolProp<TAdvColorComboBox>("ShowColorNames", &TAdvColorComboBox::ShowColorNames,
-                                   &TAdvColorComboBox::SetShowColorNames)},
+                                   &TAdvColorComboBox::SetShowColorNames),
+       ObjectProp<TAdvColorComboBox>("ColorNames", TColorNames::StaticClassInfo(),
+                                     [](TAdvColorComboBox& B) -> TObject* { return &B.ColorNames(); }),
+       SetOfProp<TAdvColorComboBox>(
+           "ColorDlgOptions", {"cdFullOpen", "cdPreventFullOpen", "cdShowHelp", "cdSolidColor", "cdAnyColor"},
+           [](TAdvColorComboBox& B) { return B.ColorDlgOptions; },
+           [](TAdvColorComboBox& B, unsigned V) { B.ColorDlgOptions = V; }),
+       StringsProp<TAdvColorComboBox>("CustomColors", [](TAdvColorComboBox& B) -> TStrings* { return &B.CustomColors(); })},
       {},
       MakeComponent<TAdvColorComboBox>};
   return Info;

@@ -8,6 +8,21 @@
 // ---------------------------------------------------------------------------------------------
 // TFileTypeListView
 
+namespace {
+
+// The published set of predefined types that a list view or a combo box shows.
+template <class C>
+TPropInfo PredefinedTypesProp() {
+  return SetOfProp<C>("PredefinedTypes",
+                      {"ptypAllFiles", "ptypAllFileSystemObjects", "ptypUnknown", "ptypFolder", "ptypDirectory",
+                       "ptypBackground", "ptypNetwork", "ptypNetShare", "ptypNetServer", "ptypPrinters", "ptypDrive",
+                       "ptypAudioCD", "ptypDVD"},
+                      [](C& V) { return V.PredefinedTypes().Bits(); },
+                      [](C& V, unsigned Bits) { V.SetPredefinedTypes(TPredefinedTypes::FromBits(Bits)); });
+}
+
+}  // namespace
+
 const TClassInfo& TFileTypeListView::StaticClassInfo() {
   using V = TFileTypeListView;
   static const TClassInfo Info{
@@ -17,7 +32,8 @@ const TClassInfo& TFileTypeListView::StaticClassInfo() {
        ComponentProp<V, TCustomImageList>("Images", &V::Images, &V::SetImages),
        EnumProp<V, TFileTypesViewStyle>("ViewStyle", {"ftvsTypes", "ftvsExtensions", "ftvsAll"}, &V::ViewStyle,
                                         &V::SetViewStyle),
-       EnumProp<V, TFileTypesSortType>("SortType", {"ftstType", "ftstExtension"}, &V::SortType, &V::SetSortType)},
+       EnumProp<V, TFileTypesSortType>("SortType", {"ftstType", "ftstExtension"}, &V::SortType, &V::SetSortType),
+       PredefinedTypesProp<V>()},
       {},
       MakeComponent<TFileTypeListView>};
   return Info;
@@ -340,7 +356,7 @@ const TClassInfo& TFileTypeComboBox::StaticClassInfo() {
        EnumProp<C, TFileTypesViewStyle>("ViewStyle", {"ftvsTypes", "ftvsExtensions", "ftvsAll"}, &C::ViewStyle,
                                         &C::SetViewStyle),
        EnumProp<C, TFileTypesSortType>("SortType", {"ftstType", "ftstExtension"}, &C::SortType, &C::SetSortType),
-       IntProp<C>("DropDownCount", &C::DropDownCount, &C::SetDropDownCount)},
+       IntProp<C>("DropDownCount", &C::DropDownCount, &C::SetDropDownCount), PredefinedTypesProp<C>()},
       {},
       MakeComponent<TFileTypeComboBox>};
   return Info;

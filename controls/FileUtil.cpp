@@ -39,7 +39,7 @@ bool IsDirectory(const std::string& Path) {
 }
 
 bool IsValidFileName(const std::string& Name) {
-  return !Name.empty() && !ContainsAnyChar(Name, "<>\"[]|");
+  return !Name.empty() && !ContainsAnyChar(Name, "<>\"|");
 }
 
 std::string LongNameOf(const std::string& Path) { return FoundName(Path, false); }

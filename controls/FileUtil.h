@@ -5,7 +5,7 @@
 
 // The path's attributes can be read and have the directory attribute.
 bool IsDirectory(const std::string& Path);
-// Not empty and free of the characters < > " [ ] |.
+// Not empty and free of the characters < > " |.
 bool IsValidFileName(const std::string& Name);
 // Name (without folder) of the first entry that a file search for Path finds: its long name, or its
 // short name when it has no long one; "" when nothing is found.

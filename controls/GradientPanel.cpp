@@ -176,6 +176,6 @@ void TGradientPanel::Paint() {
   R.top = (R.top + R.bottom - H) / 2;
   R.bottom = R.top + H;
   const UINT Align = Alignment() == taCenter ? DT_CENTER : Alignment() == taRightJustify ? DT_RIGHT : DT_LEFT;
-  FCanvas.DrawText(Text, R, Align | DT_EXPANDTABS | DT_VCENTER);
+  FCanvas.DrawText(Text, R, DrawTextBiDiModeFlags(Align | DT_EXPANDTABS | DT_VCENTER));
   FCanvas.Brush().SetClear(false);
 }

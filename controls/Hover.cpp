@@ -19,7 +19,9 @@ const TClassInfo& THoverLabel::StaticClassInfo() {
        IntProp<L>("OnMouseTextColor", &L::OnMouseTextColor, &L::SetOnMouseTextColor),
        EnumProp<L, THoverTextStyle>("OnMouseTextStyle", TextStyleNames, &L::OnMouseTextStyle, &L::SetOnMouseTextStyle),
        IntProp<L>("OnMouseShadowColor", &L::OnMouseShadowColor, &L::SetOnMouseShadowColor),
-       IntProp<L>("OnMouseShadowWidth", &L::OnMouseShadowWidth, &L::SetOnMouseShadowWidth)},
+       IntProp<L>("OnMouseShadowWidth", &L::OnMouseShadowWidth, &L::SetOnMouseShadowWidth),
+       ReadOnlyProp(EnumProp<L, THoverState>("State", {"hsNormal", "hsHover", "hsDown"}, &L::State,
+                                             [](L&, THoverState) {}))},
       {},
       MakeComponent<L>};
   return Info;

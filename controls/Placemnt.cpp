@@ -169,6 +169,7 @@ void TFormPlacement::FormCloseQuery(TObject* Sender, bool& CanClose) {
     try {
       SaveFormPlacement();
     } catch (...) {
+      FSaved = true;  // tried: the destruction does not try (and report) it again
       Application->HandleException(this);
     }
   }

@@ -408,8 +408,42 @@ void TRxCustomListBox::WndProc(TMessage& M) {
       if (FGraySelection && FMultiSelect && Send(LB_GETSELCOUNT) > 1) Invalidate();
       else if (FGraySelection && ItemIndex() >= 0) InvalidateItem(ItemIndex());
       return;
+    case WM_LBUTTONDOWN:
+      if (DragMode == dmAutomatic) {
+        AutomaticDragPress(M);
+        return;
+      }
+      TWinControl::WndProc(M);
+      return;
     default: TWinControl::WndProc(M);
   }
+}
+
+void TRxCustomListBox::AutomaticDragPress(TMessage& M) {
+  const TShiftState Shift = KeysToShift(M.WParam);
+  const POINT At{static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))};
+  if (FMultiSelect && (!(Shift & ssShift) || (Shift & ssCtrl))) {
+    const int Index = ItemAtPos(At, true);
+    if (Index >= 0 && Selected(Index)) {
+      DragBegin(this, false, -1, ClientToScreen(At));
+      return;
+    }
+  }
+  TWinControl::WndProc(M);
+  if (!(FMultiSelect && (Shift & (ssShift | ssCtrl)))) DragBegin(this, false, -1, ClientToScreen(At));
+}
+
+void TRxCustomListBox::DoEndDrag(TObject* Target, int X, int Y) {
+  TWinControl::DoEndDrag(Target, X, Y);
+  if (Target || !HandleAllocated()) return;
+  POINT Cursor{0, 0};
+  GetCursorPos(&Cursor);
+  const POINT P = ScreenToClient(Cursor);
+  const LPARAM At = MAKELPARAM(P.x, P.y);
+  TMessage Press{WM_LBUTTONDOWN, MK_LBUTTON, At, 0};
+  DefWndProc(Press);
+  TMessage Release{WM_LBUTTONUP, 0, At, 0};
+  DefWndProc(Release);
 }
 
 void TRxCustomListBox::InvalidateItem(int Index) {
@@ -477,7 +511,10 @@ void TRxCustomListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState State) {
 
 void TRxCustomListBox::DefaultDrawItem(int Index, RECT Rect) {
   FCanvas.FillRect(Rect);
-  Rect.left += 2;
+  if (UseRightToLeftReading())
+    Rect.right -= 2;
+  else
+    Rect.left += 2;
   const std::string Text = FItems->Get(Index);
   const int Y = std::max(static_cast<int>(Rect.top), static_cast<int>(Rect.top + Rect.bottom - FCanvas.TextHeight("Wy")) / 2);
   if (FTabWidth > 0) {
@@ -547,7 +584,9 @@ const TClassInfo& TRxCheckListBox::StaticClassInfo() {
        EnumProp<B, TCheckKind>("CheckKind", {"ckCheckBoxes", "ckRadioButtons", "ckCheckMarks"}, &B::CheckKind,
                                &B::SetCheckKind),
        IntProp<B>("CheckedIndex", &B::CheckedIndex, &B::SetCheckedIndex),
-       ComponentProp<B, TFormPlacement>("IniStorage", &B::IniStorage, &B::SetIniStorage)},
+       ComponentProp<B, TFormPlacement>("IniStorage", &B::IniStorage, &B::SetIniStorage),
+       IntProp<B>("InternalVersion", [](B&) { return LayoutVersion; }, [](B& Box, int V) { Box.FReaderVersion = V; }),
+       StrProp<B>("Strings", &B::LayoutStrings, &B::SetLayoutStrings), BiDiModeProp(), ParentBiDiModeProp()},
       {EventProp<B>("OnStateChange", &B::OnStateChange), EventProp<B>("OnClickCheck", &B::OnClickCheck)},
       MakeComponent<TRxCheckListBox>};
   return Info;
@@ -716,7 +755,7 @@ void TRxCheckListBox::SetState(int Index, TCheckBoxState Value) {
     }
   }
   InvalidateCheck(Index);
-  if (!(ComponentState() & csLoading) && OnStateChange) OnStateChange(this, Index);
+  if (!(ComponentState() & csLoading) && !FReadingLayout && OnStateChange) OnStateChange(this, Index);
 }
 
 bool TRxCheckListBox::EntryEnabled(int Index) {
@@ -733,8 +772,7 @@ void TRxCheckListBox::SetEntryEnabled(int Index, bool Value) {
 
 void TRxCheckListBox::InvalidateCheck(int Index) {
   if (!HandleAllocated()) return;
-  RECT R = ItemRect(Index);
-  R.right = R.left + CheckAreaWidth();
+  const RECT R = CheckArea(ItemRect(Index));
   InvalidateRect(FHandle, &R, FALSE);
   UpdateWindow(FHandle);
 }
@@ -757,7 +795,21 @@ void TRxCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   TRxCustomListBox::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft) return;
   const int Index = ItemAtPos(POINT{X, Y}, true);
-  if (Index >= 0 && X - ItemRect(Index).left < CheckAreaWidth()) ToggleClickCheck(Index);
+  if (Index < 0) return;
+  const RECT Item = ItemRect(Index);
+  // Left to right: from the entry's left edge; right to left: strictly inside the area at the right.
+  const int Offset = UseRightToLeftReading() ? X - (Item.right - CheckAreaWidth()) : X - Item.left;
+  const bool InArea = UseRightToLeftReading() ? Offset > 0 && Offset < CheckAreaWidth() : Offset < CheckAreaWidth();
+  if (InArea) ToggleClickCheck(Index);
+}
+
+RECT TRxCheckListBox::CheckArea(const RECT& Item) const {
+  RECT Area = Item;
+  if (UseRightToLeftReading())
+    Area.left = Area.right - CheckAreaWidth();
+  else
+    Area.right = Area.left + CheckAreaWidth();
+  return Area;
 }
 
 void TRxCheckListBox::WndProc(TMessage& M) {
@@ -777,6 +829,49 @@ void TRxCheckListBox::WndProc(TMessage& M) {
     ClickCheck();
   }
   DefWndProc(M);
+}
+
+std::string TRxCheckListBox::LayoutStrings() {
+  TStringList Lines;
+  for (int I = 0, Count = Items()->Count(); I < Count; ++I) {
+    const TCheckListBoxItem* Item = CheckObject(I);
+    Lines.Add(Items()->Get(I));
+    Lines.Add(IntToStr(Item ? Item->State : cbUnchecked));
+    Lines.Add(EntryEnabled(I) ? "True" : "False");
+  }
+  return Lines.Count() ? Lines.Text() : std::string();
+}
+
+void TRxCheckListBox::SetLayoutStrings(const std::string& Text) {
+  TStringList Lines;
+  Lines.SetText(Text);
+  // Per entry: text, state, enabled; before the current version text, checked, enabled and (from
+  // version 1) the state, which wins.
+  const int Per = FReaderVersion >= LayoutVersion ? 3 : FReaderVersion > 0 ? 4 : 3;
+  FReadingLayout = true;
+  struct TRestore {
+    bool& Flag;
+    ~TRestore() { Flag = false; }
+  } Restore{FReadingLayout};
+  Items()->BeginUpdate();
+  try {
+    Items()->Clear();
+    for (int At = 0; At + Per <= Lines.Count(); At += Per) {
+      const int Index = Items()->Add(Lines.Get(At));
+      TCheckBoxState Value;
+      if (Per == 3 && FReaderVersion >= LayoutVersion)
+        Value = static_cast<TCheckBoxState>(std::clamp(StrToIntDef(Lines.Get(At + 1), 0), 0, 2));
+      else
+        Value = StrToBoolProp(Lines.Get(At + 1)) ? cbChecked : cbUnchecked;
+      if (Per == 4) Value = static_cast<TCheckBoxState>(std::clamp(StrToIntDef(Lines.Get(At + 3), 0), 0, 2));
+      SetState(Index, Value);
+      SetEntryEnabled(Index, StrToBoolProp(Lines.Get(At + 2)));
+    }
+  } catch (...) {
+    Items()->EndUpdate();
+    throw;
+  }
+  Items()->EndUpdate();
 }
 
 void TRxCheckListBox::Loaded() {
@@ -820,14 +915,16 @@ void TRxCheckListBox::DrawCheck(const RECT& Area, TCheckBoxState AState, bool En
 }
 
 void TRxCheckListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState DrawState) {
-  RECT Area = Rect;
-  Area.right = Area.left + CheckAreaWidth();
+  const RECT Area = CheckArea(Rect);
   const bool Enabled = EntryEnabled(Index);
   const TColor TextBrush = Canvas().Brush().Color();
   DrawCheck(Area, State(Index), Enabled);
   Canvas().Brush().SetColor(TextBrush);
   if (!Enabled) Canvas().Font().SetColor((DrawState & ODS_SELECTED) ? clInactiveCaptionText : clGrayText);
-  Rect.left = Area.right;
+  if (UseRightToLeftReading())
+    Rect.right = Area.left;
+  else
+    Rect.left = Area.right;
   if (Style() == lbStandard) DefaultDrawItem(Index, Rect);
   else TRxCustomListBox::DrawItem(Index, Rect, DrawState);
 }

@@ -166,6 +166,7 @@ void TRxCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
   std::string Text = TextToDraw();
   if ((Flags & DT_CALCRECT) && (Text.empty() || (FShowAccelChar && Text == "&"))) Text += " ";
   if (!FShowAccelChar) Flags |= DT_NOPREFIX;
+  Flags = DrawTextBiDiModeFlags(Flags);
   FCanvas.Font().Assign(&Font());
   FCanvas.Font().SetColor(DefaultTextColor());
   TShadowPosition Pos = FShadowPos;
@@ -225,8 +226,15 @@ void TRxCustomLabel::AdjustBounds() {
   ReleaseDC(nullptr, DC);
   InflateRect(&R, 1, 0);
   int L = Left();
-  if (FAlignment == taRightJustify) L += Width() - R.right;
+  // A right-aligned label (as drawn: mirrored for right-to-left alignment) keeps its right edge.
+  const bool Right = FAlignment != taCenter && ((FAlignment == taRightJustify) != UseRightToLeftAlignment());
+  if (Right) L += Width() - R.right;
   SetBounds(L, Top(), R.right, R.bottom);
+}
+
+void TRxCustomLabel::BiDiModeChanged() {
+  AdjustBounds();
+  Invalidate();
 }
 
 const TClassInfo& TRxLabel::StaticClassInfo() {
@@ -246,7 +254,8 @@ const TClassInfo& TRxLabel::StaticClassInfo() {
        BoolProp<L>("ShowFocus", &L::ShowFocus, &L::SetShowFocus),
        BoolProp<L>("Transparent", &L::Transparent, &L::SetTransparent),
        BoolProp<L>("WordWrap", &L::WordWrap, &L::SetWordWrap),
-       ComponentProp<L, TWinControl>("FocusControl", &L::FocusControl, &L::SetFocusControl)},
+       ComponentProp<L, TWinControl>("FocusControl", &L::FocusControl, &L::SetFocusControl), BiDiModeProp(),
+       ParentBiDiModeProp()},
       {},
       MakeComponent<L>};
   return Info;
@@ -644,7 +653,7 @@ const TClassInfo& TRxSpeedButton::StaticClassInfo() {
        IntProp<B>("Spacing", &B::Spacing, &B::SetSpacing),
        EnumProp<B, TButtonStyle>("Style", {"bsAutoDetect", "bsWin31", "bsNew"}, &B::Style, &B::SetStyle),
        BoolProp<B>("Transparent", &B::Transparent, &B::SetTransparent),
-       BoolProp<B>("WordWrap", &B::WordWrap, &B::SetWordWrap)},
+       BoolProp<B>("WordWrap", &B::WordWrap, &B::SetWordWrap), BiDiModeProp(), ParentBiDiModeProp()},
       {},
       MakeComponent<B>};
   return Info;
@@ -977,7 +986,7 @@ void TRxSpeedButton::SysColorChange() {
 
 void TRxSpeedButton::DrawGlyphAndText(TControlCanvas& Canvas, const RECT& Rect, TSpeedButtonState State, bool DrawMark) {
   FGlyph->DrawInRect(Canvas, Rect, Caption(), FLayout, FMargin, FSpacing, State, DrawMark,
-                     AlignmentFlag(FGlyph->Alignment));
+                     DrawTextBiDiModeFlags(AlignmentFlag(FGlyph->Alignment)));
 }
 
 void TRxSpeedButton::Paint() {

@@ -61,6 +61,8 @@ public:
   void MouseEnter() override;
   void MouseLeave() override;
   void Loaded() override;
+  // The size is fitted again (a mirrored alignment keeps the other edge) and the label repainted.
+  void BiDiModeChanged() override;
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -388,9 +390,18 @@ public:
   void WndProc(TMessage& Message) override;
   void FontChanged() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  // A drag that ended on no target leaves the list box tracking the press that began it: a press
+  // and release at the cursor end that.
+  void DoEndDrag(TObject* Target, int X, int Y) override;
 
 protected:
   friend class TRxListBoxStrings;
+  // Automatic drags begin from the box's own press handling (below).
+  bool AutoDragOnPress() const override { return false; }
+  // A left press with DragMode dmAutomatic: on a selected entry of a multi-select box (without Shift,
+  // or with Ctrl) the drag begins and the selection stays; otherwise the press is handled and a drag
+  // begins, unless Shift or Ctrl extends the selection of a multi-select box.
+  void AutomaticDragPress(TMessage& Message);
   void SetItemsList(std::unique_ptr<TRxListBoxStrings> List) { FItems = std::move(List); }
   // Entry width for the horizontal extent: OnGetItemWidth (owner-drawn with both events set), else
   // the text and one "x".
@@ -489,6 +500,11 @@ public:
   void SetIniStorage(TFormPlacement* Value);
   int CheckWidth() const { return FCheckWidth; }
   int CheckHeight() const { return FCheckHeight; }
+  // The layout format ("Strings"): one line per value, entry by entry: text, state (0, 1, 2),
+  // enabled (True/False); empty without entries. Reading follows the layout's "InternalVersion".
+  static constexpr int LayoutVersion = 202;
+  std::string LayoutStrings();
+  void SetLayoutStrings(const std::string& Text);
 
   TNotifyEvent OnClickCheck;
   TChangeStateEvent OnStateChange;
@@ -530,6 +546,10 @@ private:
   std::unique_ptr<TBitmap> FDrawBitmap;
   int FCheckWidth = 16, FCheckHeight = 13;
   bool FInUpdateStates = false;
+  // The "InternalVersion" of the layout being read (0 when it names none); set while its
+  // "Strings" are read (OnStateChange stays silent).
+  int FReaderVersion = 0;
+  bool FReadingLayout = false;
   std::unique_ptr<TIniLink> FIniLink;
   // The entry's state object; nullptr for none (Create: made when missing).
   TCheckListBoxItem* CheckObject(int Index, bool Create = false);
@@ -538,6 +558,8 @@ private:
   void IniSave(TObject* Sender);
   void IniLoad(TObject* Sender);
   int CheckAreaWidth() const { return FCheckWidth + 2; }
+  // The check area of an entry's rectangle: at its left, at its right for right-to-left reading.
+  RECT CheckArea(const RECT& Item) const;
   void DrawCheck(const RECT& Area, TCheckBoxState AState, bool Enabled);
 };
 

@@ -5,6 +5,8 @@
 #include "controls/VCLUtils.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,10 @@
 namespace {
 
 int Nearest(double V) { return static_cast<int>(std::lrint(V)); }  // halves to even
+
+// The largest magnitude the integer kinds take: the largest double below 2^63.
+constexpr double IntegerExtreme = 9223372036854774784.0;
+double IntegerInRange(double V) { return std::isnan(V) ? 0 : std::clamp(V, -IntegerExtreme, IntegerExtreme); }
 
 void PolyLine(HDC DC, TColor Color, std::initializer_list<POINT> Points) {
   HPEN Pen = CreatePen(PS_SOLID, 1, static_cast<COLORREF>(ColorToRGB(Color)));
@@ -291,7 +297,9 @@ TRxSpinEdit::~TRxSpinEdit() {
 void TRxSpinEdit::CreateParams(TCreateParams& P) {
   TCustomEdit::CreateParams(P);
   P.Style |= ES_MULTILINE | WS_CLIPCHILDREN;
-  P.Style |= FAlignment == taRightJustify ? ES_RIGHT : FAlignment == taCenter ? ES_CENTER : ES_LEFT;
+  // Right-to-left reading mirrors left and right.
+  const bool Mirror = UseRightToLeftReading();
+  P.Style |= FAlignment == taCenter ? ES_CENTER : (FAlignment == taRightJustify) != Mirror ? ES_RIGHT : ES_LEFT;
 }
 
 void TRxSpinEdit::CreateWnd() {
@@ -338,13 +346,15 @@ void TRxSpinEdit::RecreateButton() {
 }
 
 void TRxSpinEdit::ResizeButton() {
+  const bool Left = UseRightToLeftAlignment();
   if (FUpDown) {
     FUpDown->SetWidth(SpinStandardButtonWidth());
+    FUpDown->SetAlign(Left ? alLeft : alRight);
   } else if (FBtnWindow && FButton) {
     if (Ctl3D)  // the edit always has its sunken edge
-      FBtnWindow->SetBounds(Width() - Height() - 1, -1, Height() - 3, Height() - 3);
+      FBtnWindow->SetBounds(Left ? -1 : Width() - Height() - 1, -1, Height() - 3, Height() - 3);
     else
-      FBtnWindow->SetBounds(Width() - Height(), 0, Height(), Height());
+      FBtnWindow->SetBounds(Left ? 0 : Width() - Height(), 0, Height(), Height());
     FButton->SetBounds(0, 0, FBtnWindow->Width(), FBtnWindow->Height());
   }
 }
@@ -353,6 +363,7 @@ void TRxSpinEdit::SetEditRect() {
   if (!HandleAllocated()) return;
   const int ButtonWidth = FUpDown ? FUpDown->Width() : FButton ? FButton->Width() : SpinStandardButtonWidth();
   RECT R{0, 0, ClientWidth() - ButtonWidth - 2, ClientHeight() + 1};
+  if (UseRightToLeftAlignment()) R = RECT{ButtonWidth + 1, 0, ClientWidth() - 1, ClientHeight() + 1};
   SendMessageA(FHandle, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&R));
 }
 
@@ -407,37 +418,73 @@ std::string TRxSpinEdit::FormatValue(double V) const {
       return Text;
     }
     case vtHex:
-      std::snprintf(Buffer, sizeof(Buffer), "%llX", static_cast<unsigned long long>(std::llrint(V)));
+      std::snprintf(Buffer, sizeof(Buffer), "%llX", static_cast<unsigned long long>(std::llrint(IntegerInRange(V))));
       return Buffer;
     case vtInteger: break;
   }
-  return std::to_string(std::llrint(V));
+  return std::to_string(std::llrint(IntegerInRange(V)));
+}
+
+TRxSpinEdit::TNumberText TRxSpinEdit::ReadNumber(const std::string& T, double& Result) const {
+  size_t I = T.find_first_not_of(' ');
+  if (I == std::string::npos) return ntNoNumber;
+  const auto Digits = [&](bool Hex) {
+    const size_t From = I;
+    while (I < T.size() && (Hex ? std::isxdigit(static_cast<unsigned char>(T[I])) : std::isdigit(static_cast<unsigned char>(T[I]))))
+      ++I;
+    return I - From;
+  };
+  if (FValueType == vtHex) {
+    if (Digits(true) == 0 || I != T.size()) return ntNoNumber;
+    long long V = 0;
+    if (!TryStrToInt64("$" + T.substr(T.find_first_not_of(' ')), V)) return ntTooHigh;  // more digits than it holds
+    Result = static_cast<double>(V);
+    return ntNumber;
+  }
+  const bool Negative = T[I] == '-';
+  if (T[I] == '+' || T[I] == '-') ++I;
+  size_t Mantissa = Digits(false);
+  if (FValueType == vtInteger) {
+    if (Mantissa == 0 || I != T.size()) return ntNoNumber;
+    long long V = 0;
+    if (!TryStrToInt64(T, V)) return Negative ? ntTooLow : ntTooHigh;
+    Result = static_cast<double>(V);
+    return ntNumber;
+  }
+  // Digits, the decimal separator and digits, an exponent: nothing else (no "nan", "inf", hex).
+  const std::string Sep = DecimalSeparator();
+  std::string Plain = T.substr(0, I);
+  if (T.compare(I, Sep.size(), Sep) == 0) {
+    I += Sep.size();
+    Plain += '.';
+    const size_t From = I;
+    Mantissa += Digits(false);
+    Plain += T.substr(From, I - From);
+  }
+  if (Mantissa == 0) return ntNoNumber;
+  if (I < T.size() && (T[I] == 'e' || T[I] == 'E')) {
+    const size_t From = I++;
+    if (I < T.size() && (T[I] == '+' || T[I] == '-')) ++I;
+    if (Digits(false) == 0) return ntNoNumber;
+    Plain += T.substr(From, I - From);
+  }
+  if (I != T.size()) return ntNoNumber;
+  Result = std::strtod(Plain.c_str(), nullptr);
+  if (std::isinf(Result)) return Negative ? ntTooLow : ntTooHigh;
+  return ntNumber;
 }
 
 double TRxSpinEdit::Value() {
-  const std::string T = Text();
-  const char* Begin = T.c_str();
-  char* End = nullptr;
-  bool Ok = !T.empty();
+  const bool Range = MinValue != MaxValue;
+  const double Extreme = FValueType == vtFloat ? DBL_MAX : IntegerExtreme;
   double Result = 0;
-  if (FValueType == vtFloat) {
-    std::string Plain = T;
-    const std::string Sep = DecimalSeparator();
-    if (const size_t At = Plain.find(Sep); At != std::string::npos) Plain.replace(At, Sep.size(), ".");
-    else if (Sep != "." && Plain.find('.') != std::string::npos) Ok = false;
-    Result = std::strtod(Plain.c_str(), &End);
-    Ok = Ok && End && *End == '\0';
-  } else if (FValueType == vtHex) {
-    const unsigned long long V = std::strtoull(Begin, &End, 16);
-    Ok = Ok && *End == '\0' && std::isxdigit(static_cast<unsigned char>(T[0]));
-    Result = static_cast<double>(static_cast<long long>(V));
-  } else {
-    long long V = 0;
-    Ok = Ok && TryStrToInt64(T, V);
-    Result = static_cast<double>(V);
+  switch (ReadNumber(Text(), Result)) {
+    case ntNumber: break;
+    case ntTooHigh: Result = Range ? MaxValue : Extreme; break;
+    case ntTooLow: Result = Range ? MinValue : -Extreme; break;
+    case ntNoNumber: Result = FValueType == vtFloat ? MinValue : std::trunc(MinValue); break;
   }
-  if (!Ok) return FValueType == vtFloat ? MinValue : std::trunc(MinValue);
-  return Result;
+  return CheckValue(Result);
 }
 
 void TRxSpinEdit::SetValue(double V) { SetText(FormatValue(CheckValue(V))); }
@@ -522,6 +569,10 @@ void TRxSpinEdit::WndProc(TMessage& M) {
     case WM_CUT:
       if (!EditorEnabled || ReadOnly()) return;
       break;
+    case WM_NCPAINT:
+      TCustomEdit::WndProc(M);
+      RedrawChildWindows(FHandle);  // the frame covered the buttons
+      return;
     case WM_SIZE: {
       TCustomEdit::WndProc(M);
       const int MinHeight = FontTextHeight(Font()) + 4 * GetSystemMetrics(SM_CYBORDER) + 1;
@@ -545,8 +596,9 @@ void TRxSpinEdit::DoEnter() {
 
 void TRxSpinEdit::DoExit() {
   TCustomEdit::DoExit();
+  // Leaving shows the value held: junk, an emptied box and numbers out of range are replaced.
   const double Current = Value();
-  if (CheckValue(Current) != Current) SetValue(Current);
+  if (Text() != FormatValue(Current)) SetValue(Current);
 }
 
 void TRxSpinEdit::EnabledChanged() {
@@ -557,6 +609,13 @@ void TRxSpinEdit::EnabledChanged() {
   } else if (FButton) {
     FButton->SetEnabled(Enabled());
   }
+}
+
+void TRxSpinEdit::BiDiModeChanged() {
+  TCustomEdit::BiDiModeChanged();
+  if (HandleAllocated()) RecreateWnd();  // the alignment style
+  ResizeButton();
+  SetEditRect();
 }
 
 void TRxSpinEdit::FontChanged() {

@@ -97,6 +97,8 @@ public:
   void SetArrowKeys(bool Value);
   TSpinButtonKind ButtonKind() const { return FButtonKind; }
   void SetButtonKind(TSpinButtonKind Value);
+  // The text as a number of its kind, within the range: a number too large reads as the limit on
+  // its side (without a range, the kind's extreme), a text that is no number as MinValue.
   double Value();
   void SetValue(double Value);
   // The value brought into the range (none when MinValue = MaxValue).
@@ -114,6 +116,8 @@ public:
   void DoExit() override;
   void EnabledChanged() override;
   void FontChanged() override;
+  // Right to left: the buttons at the left, the text mirrored; laid out again.
+  void BiDiModeChanged() override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
@@ -135,4 +139,7 @@ private:
   void Step(double Delta, const TNotifyEvent& Event);
   void Paste();
   std::string FormatValue(double Value) const;
+  enum TNumberText { ntNumber, ntTooLow, ntTooHigh, ntNoNumber };
+  // How the text reads as a number of the kind; Result is set for ntNumber.
+  TNumberText ReadNumber(const std::string& Text, double& Result) const;
 };

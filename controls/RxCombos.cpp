@@ -114,7 +114,8 @@ const TClassInfo& TFontComboBox::StaticClassInfo() {
                                "foScalableOnly", "foNoSymbolFonts"},
                               &TFontComboBox::Options, &TFontComboBox::SetOptions),
        BoolProp<TFontComboBox>("TrueTypeOnly", &TFontComboBox::TrueTypeOnly, &TFontComboBox::SetTrueTypeOnly),
-       BoolProp<TFontComboBox>("UseFonts", &TFontComboBox::UseFonts, &TFontComboBox::SetUseFonts)},
+       BoolProp<TFontComboBox>("UseFonts", &TFontComboBox::UseFonts, &TFontComboBox::SetUseFonts), BiDiModeProp(),
+       ParentBiDiModeProp()},
       {},
       MakeComponent<TFontComboBox>};
   return Info;
@@ -276,6 +277,6 @@ void TFontComboBox::DrawItem(int Index, const RECT& Rect, TOwnerDrawState State)
   if (FUseFonts && (Bits & FontNotSymbolBit)) C.Font().SetName(Items()->Get(Index));
   RECT TextRect{TextLeft, Rect.top, Rect.right, Rect.bottom};
   C.Brush().SetClear(true);
-  C.DrawText(Items()->Get(Index), TextRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  C.DrawText(Items()->Get(Index), TextRect, DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
   C.Brush().SetClear(false);
 }

@@ -471,6 +471,14 @@ void TCustomComboEdit::WndProc(TMessage& M) {
       return;
     }
     case WM_CHAR: KeyChar(M); return;
+    case WM_GETDLGCODE: {
+      // One line of text: Tab moves on, as in any edit (the multi-line window would keep it).
+      TCustomEdit::WndProc(M);
+      const auto* Msg = reinterpret_cast<const MSG*>(M.LParam);
+      if (Msg && Msg->message == WM_KEYDOWN && Msg->wParam == VK_TAB)
+        M.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+      return;
+    }
     case WM_PASTE:
       if (FDirectInput && !FReadOnly && !TCustomEdit::ReadOnly()) PasteLine();
       return;
@@ -487,6 +495,10 @@ void TCustomComboEdit::WndProc(TMessage& M) {
     case WM_SIZE:
       TCustomEdit::WndProc(M);
       ResizeToMinimum();
+      return;
+    case WM_NCPAINT:
+      TCustomEdit::WndProc(M);
+      RedrawChildWindows(FHandle);  // the frame covered the button
       return;
     case WM_LBUTTONDOWN:
       if (FPopup) {
@@ -508,6 +520,11 @@ void TCustomComboEdit::DoEnter() {
 void TCustomComboEdit::EnabledChanged() {
   TCustomEdit::EnabledChanged();
   FButton->SetEnabled(Enabled());
+}
+
+void TCustomComboEdit::BiDiModeChanged() {
+  TCustomEdit::BiDiModeChanged();
+  if (FPopup) FPopup->SetBiDiMode(BiDiMode());
 }
 
 void TCustomComboEdit::FontChanged() {

@@ -126,6 +126,8 @@ public:
   void DoEnter() override;
   void EnabledChanged() override;
   void FontChanged() override;
+  // The drop-down takes the edit's mode.
+  void BiDiModeChanged() override;
   void CancelMode() override;
 
 protected:

@@ -66,6 +66,9 @@ std::string ClipboardTextLine(HWND Owner);
 
 // The height of Font's characters (text metrics) on a screen DC.
 int FontTextHeight(TFont& Font);
+// Repaints the child windows of Wnd at once: an edit's frame, drawn on the window's own DC, paints
+// over the windows it holds (its buttons).
+void RedrawChildWindows(HWND Wnd);
 
 // MessageBeep(0) through a replaceable function, so that tests can count the beeps.
 using TBeepFunc = void (*)();

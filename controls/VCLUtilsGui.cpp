@@ -6,3 +6,8 @@ void CopyParentImage(TControl* Control, TCanvas& Dest) {
   if (!Control || !Control->Parent()) return;
   PaintParentBackground(Control, Dest.Handle());
 }
+
+void RedrawChildWindows(HWND Wnd) {
+  for (HWND Child = GetWindow(Wnd, GW_CHILD); Child; Child = GetWindow(Child, GW_HWNDNEXT))
+    if (IsWindowVisible(Child)) RedrawWindow(Child, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}

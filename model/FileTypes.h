@@ -64,6 +64,13 @@ public:
     return *this;
   }
   constexpr bool Empty() const { return FBits == 0; }
+  // Member T as bit T (the published set's form).
+  constexpr uint32_t Bits() const { return FBits; }
+  static constexpr TPredefinedTypes FromBits(uint32_t Bits) {
+    TPredefinedTypes Result;
+    Result.FBits = Bits & All().FBits;
+    return Result;
+  }
   constexpr bool operator==(const TPredefinedTypes&) const = default;
 
 private:

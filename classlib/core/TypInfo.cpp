@@ -104,6 +104,11 @@ TComponent* FindComponentRef(TComponent* Instance, const std::string& Name) {
   return Root->FindComponent(Name);
 }
 
+TPropInfo ReadOnlyProp(TPropInfo P) {
+  P.Set = [Name = P.Name](TObject*, const std::string&) { throw EPropertyError("Property %s is read-only", {Name}); };
+  return P;
+}
+
 bool StrToBoolProp(const std::string& Text) {
   const std::string T = Trim(Text);
   if (SameText(T, "True")) return true;

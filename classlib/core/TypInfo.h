@@ -195,6 +195,9 @@ TPropInfo SetOfProp(const char* Name, std::initializer_list<const char*> Names, 
   return P;
 }
 
+// P read-only: writing it raises EPropertyError "Property %s is read-only".
+TPropInfo ReadOnlyProp(TPropInfo P);
+
 // A TStrings held by the object; read and written as its text (lines end at CR, LF or CR LF).
 template <class C, class G>
 TPropInfo StringsProp(const char* Name, G Get) {

@@ -574,6 +574,8 @@ const TClassInfo& TWinControl::StaticClassInfo() {
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
+  // Leaves the parent while still a windowed control, so that its tab-order entry goes too.
+  if (FParent) FParent->RemoveControl(this);
   DestroyHandle();
   for (TControl* C : FControls) C->FParent = nullptr;
   FControls.clear();

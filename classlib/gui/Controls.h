@@ -126,6 +126,9 @@ using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
 // Dragging inside the program (DragDrop.h has the drag objects and the manager).
 enum TDragMode { dmManual, dmAutomatic };
+// Reading order and alignment: right-to-left reading is any mode but bdLeftToRight; alignment is
+// mirrored only for bdRightToLeft.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 // Source is the drag object, or the dragged control when the drag runs with the default object.
 using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
@@ -286,6 +289,21 @@ public:
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* Value);
 
+  // Reading order and alignment (BiDiMode.cpp). With ParentBiDiMode (the default) the parent's mode
+  // is the control's, followed as it changes; writing BiDiMode clears ParentBiDiMode. A change of
+  // the mode reaches the control and the children that follow it through BiDiModeChanged.
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode Value);
+  bool ParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool Value);
+  bool UseRightToLeftReading() const { return BiDiMode() != bdLeftToRight; }
+  bool UseRightToLeftAlignment() const { return BiDiMode() == bdRightToLeft; }
+  // DrawText flags for the mode: DT_LEFT and DT_RIGHT swapped for mirrored alignment (DT_CENTER
+  // stays), DT_RTLREADING added for right-to-left reading.
+  UINT DrawTextBiDiModeFlags(UINT Flags) const;
+  // The mode changed (CM_BIDIMODECHANGED); the base repaints.
+  virtual void BiDiModeChanged() { Invalidate(); }
+
   // Dragging (DragDrop.cpp). dmAutomatic starts a drag on a left press moved past the threshold.
   TDragMode DragMode = dmManual;
   TCursor DragCursor = crDrag;  // over a target that accepts, with the default drag object
@@ -342,7 +360,13 @@ private:
   TCursor FCursor = crDefault;
   TBasicAction* FAction = nullptr;
   TPopupMenu* FPopupMenu = nullptr;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
 };
+
+// The published "BiDiMode" and "ParentBiDiMode" of a control's class table.
+TPropInfo BiDiModeProp();
+TPropInfo ParentBiDiModeProp();
 
 // ---------------------------------------------------------------------------------------------
 // TWinControl

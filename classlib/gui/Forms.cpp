@@ -415,6 +415,7 @@ TModalResult TCustomForm::ShowModal() {
 
 void TCustomForm::SetActiveControl(TWinControl* Control) {
   if (Control == nullptr) {
+    if (Screen && Screen->FActiveControl == FActiveControl) Screen->FActiveControl = nullptr;
     FActiveControl = nullptr;
     FFocusedControl = nullptr;
     return;

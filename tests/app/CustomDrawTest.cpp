@@ -8,6 +8,7 @@
 #include "controls/ColorBox.h"
 #include "controls/RXSpin.h"
 #include "controls/RxCombos.h"
+#include "model/CustDraw.h"
 #include "model/Utils.h"
 #include "tests/app/Modal.h"
 #include "tests/shellext/MenuFixture.h"
@@ -39,6 +40,22 @@ std::string KeyValue(const std::string& Text, const std::string& Key) {
   if (Line == std::string::npos) return "<none>";
   const size_t Start = Line + 2 + Key.size() + 1;
   return Section.substr(Start, Section.find("\r\n", Start) - Start);
+}
+
+// The section "Custom-drawn Menu Properties" of INI text, header and all ("" when absent).
+std::string SectionText(const std::string& Text) {
+  const size_t At = Text.find("[Custom-drawn Menu Properties]");
+  if (At == std::string::npos) return "";
+  const size_t End = Text.find("\r\n[", At + 1);
+  return Text.substr(At, End == std::string::npos ? std::string::npos : End + 2 - At);
+}
+
+// Section with the value of Key replaced by Value.
+std::string WithKey(const std::string& Section, const std::string& Key, const std::string& Value) {
+  const size_t Line = Section.find("\r\n" + Key + "=");
+  if (Line == std::string::npos) return Section + Key + "=" + Value + "\r\n";
+  const size_t Start = Line + 2 + Key.size() + 1;
+  return Section.substr(0, Start) + Value + Section.substr(Section.find("\r\n", Start));
 }
 
 // The user types Text into an edit over all of its text.
@@ -171,6 +188,8 @@ TEST_F(CustomDrawTest, EachControlWritesItsOneKey) {
     std::function<void(CustomDrawTest&)> Act;
     const char* Key;
     std::function<std::string(CustomDrawTest&)> Expected;
+    const char* OtherKey = nullptr;  // the font switch writes face and size together
+    std::function<std::string(CustomDrawTest&)> OtherExpected = nullptr;
   };
   auto Fixed = [](std::string V) { return [V](CustomDrawTest&) { return V; }; };
   auto Hex = [](TColor C) {
@@ -191,12 +210,16 @@ TEST_F(CustomDrawTest, EachControlWritesItsOneKey) {
        "NormalIconBackColor", [&](CustomDrawTest&) { return Hex(clBtnFace); }},
       {"indent", true, [](CustomDrawTest& T) { TypeInto(T.Get<TWinControl>("spedIndent"), "35"); }, "TextIndent",
        Fixed("35")},
-      {"custom font off (face)", true, [](CustomDrawTest& T) { T.ClickButton("chkFont"); }, "TextFontFace", Fixed("")},
-      {"custom font off (size)", true, [](CustomDrawTest& T) { T.ClickButton("chkFont"); }, "TextFontSize", Fixed("0")},
+      {"custom font off (face)", true, [](CustomDrawTest& T) { T.ClickButton("chkFont"); }, "TextFontFace", Fixed(""),
+       "TextFontSize", Fixed("0")},
+      {"custom font off (size)", true, [](CustomDrawTest& T) { T.ClickButton("chkFont"); }, "TextFontSize", Fixed("0"),
+       "TextFontFace", Fixed("")},
       {"custom font on (face)", false, [](CustomDrawTest& T) { T.ClickButton("chkFont"); },
-       "TextFontFace", [&](CustomDrawTest&) { return Face; }},
+       "TextFontFace", [&](CustomDrawTest&) { return Face; }, "TextFontSize",
+       [&](CustomDrawTest&) { return std::to_string(Size); }},
       {"custom font on (size)", false, [](CustomDrawTest& T) { T.ClickButton("chkFont"); },
-       "TextFontSize", [&](CustomDrawTest&) { return std::to_string(Size); }},
+       "TextFontSize", [&](CustomDrawTest&) { return std::to_string(Size); }, "TextFontFace",
+       [&](CustomDrawTest&) { return Face; }},
       {"first level", true, [](CustomDrawTest& T) { T.ClickButton("chkFirstLevelDefault"); }, "FirstLevelDefault",
        Fixed("False")},
       {"background fix", true, [](CustomDrawTest& T) { T.ClickButton("chkBackgroundFix"); }, "BackgroundFix",
@@ -206,15 +229,96 @@ TEST_F(CustomDrawTest, EachControlWritesItsOneKey) {
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
     WriteSection(Common + (C.Font ? FontKeys : ""));
+    // The section as the settings write it unchanged: the window's save differs in the one key.
+    TCustomDrawnMenuInfo(Ini()).Save();
+    const std::string Before = SectionText(FileBytesOr(Ini(), ""));
+    ASSERT_FALSE(Before.empty());
     Open();
     EXPECT_FALSE(ApplyEnabled());
     C.Act(*this);
     EXPECT_TRUE(ApplyEnabled());
     ClickButton("btnApply");
     EXPECT_FALSE(ApplyEnabled());
-    EXPECT_EQ(KeyValue(FileBytesOr(Ini(), ""), C.Key), C.Expected(*this));
+    const std::string After = FileBytesOr(Ini(), "");
+    EXPECT_EQ(KeyValue(After, C.Key), C.Expected(*this));
+    std::string Expected = WithKey(Before, C.Key, C.Expected(*this));
+    if (C.OtherKey) Expected = WithKey(Expected, C.OtherKey, C.OtherExpected(*this));
+    EXPECT_EQ(SectionText(After), Expected);
     Form.reset();
   }
+}
+
+// A value typed beyond the range is never stored: OK (by Enter) and Apply (by Alt+A) write its limit,
+// and the edit shows it.
+TEST_F(CustomDrawTest, TypedValuesOutOfRangeAreStoredAsTheirLimits) {
+  const std::string FontKeys = "TextFontFace=" + AnyFontFamily() + "\r\nTextFontSize=12\r\n";
+  struct TCase {
+    const char* Edit;
+    const char* Typed;
+    bool Enter;  // else Alt+A
+    const char* Key;
+    const char* Stored;
+  };
+  const TCase Cases[] = {
+      {"spedIndent", "999", true, "TextIndent", "100"},      {"spedIndent", "-5", true, "TextIndent", "10"},
+      {"spedTextFontSize", "0", true, "TextFontSize", "6"},  {"spedTextFontSize", "25", true, "TextFontSize", "20"},
+      {"spedIndent", "999", false, "TextIndent", "100"},     {"spedTextFontSize", "30", false, "TextFontSize", "20"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Edit) + " " + C.Typed + (C.Enter ? " Enter" : " Alt+A"));
+    WriteSection("Enabled=True\r\nTextIndent=20\r\n" + FontKeys);
+    TCustomDrawnMenuInfo(Ini()).Save();
+    const std::string Before = SectionText(FileBytesOr(Ini(), ""));
+    Open();
+    auto* Edit = Get<TRxSpinEdit>(C.Edit);
+    TypeInto(Edit, C.Typed);
+    ASSERT_EQ(Edit->Text(), C.Typed);
+    ASSERT_TRUE(Edit->Focused());
+    if (C.Enter) {
+      PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+      PostMessageA(Edit->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    } else {
+      PostMessageA(Edit->Handle(), WM_SYSCHAR, 'a', 0x20000001);
+    }
+    PumpUntilIdle(10, 300);
+    EXPECT_EQ(C.Enter ? Form->ModalResult : mrNone, C.Enter ? mrOk : mrNone);
+    EXPECT_TRUE(Edit->Focused()) << "the key moved the focus";
+    EXPECT_EQ(Edit->Text(), C.Stored);
+    EXPECT_EQ(SectionText(FileBytesOr(Ini(), "")), WithKey(Before, C.Key, C.Stored));
+    Form.reset();
+  }
+}
+
+// "&Item text indent:" takes the focus to its edit; both edits carry the standard up-down, 49 by 21.
+TEST_F(CustomDrawTest, IndentLabelFocusesItsEditAndTheEditsShowTheUpDown) {
+  WriteSection("Enabled=True\r\nTextFontFace=" + AnyFontFamily() + "\r\nTextFontSize=12\r\n");
+  Open();
+  auto* Indent = Get<TRxSpinEdit>("spedIndent");
+  Get<TWinControl>("chkCustomDrawn")->SetFocus();
+  PumpUntilIdle(10, 300);
+  ASSERT_FALSE(Indent->Focused());
+  PostMessageA(Get<TWinControl>("chkCustomDrawn")->Handle(), WM_SYSCHAR, 'i', 0x20000001);
+  PumpUntilIdle(10, 300);
+  EXPECT_TRUE(Indent->Focused());
+  for (const char* Name : {"spedIndent", "spedTextFontSize"}) {
+    SCOPED_TRACE(Name);
+    auto* Edit = Get<TRxSpinEdit>(Name);
+    EXPECT_EQ(Edit->ButtonKind(), bkStandard);
+    EXPECT_EQ(Edit->Width(), 49);
+    EXPECT_EQ(Edit->Height(), 21);
+    ASSERT_NE(Edit->UpDown(), nullptr);
+    EXPECT_EQ(Edit->Button(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(Edit->UpDown()->Handle()));
+    RECT Up;
+    GetWindowRect(Edit->UpDown()->Handle(), &Up);
+    RECT Box;
+    GetWindowRect(Edit->Handle(), &Box);
+    EXPECT_GT(Up.left, Box.left + Edit->Width() / 2) << "the up-down stands at the right";
+    std::vector<TWinControl*> Order;
+    Edit->GetTabOrderList(Order);
+    EXPECT_EQ(Order, std::vector<TWinControl*>{Edit->UpDown()});
+  }
+  TWindowCapture(Form->Handle()).SavePng("app_custom_draw_font");
 }
 
 TEST_F(CustomDrawTest, DisablingKeepsTheValues) {

@@ -14,12 +14,14 @@
 #include "controls/FileTypeView.h"
 #include "controls/MRUList.h"
 #include "controls/NodeUtils.h"
+#include "controls/ToolEdit.h"
 #include "model/CorvIniFile.h"
 #include "model/DynamicMenu.h"
 #include "model/StaticItemsCleanup.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
 #include "tests/app/Modal.h"
+#include "tests/support/ButtonFace.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/ShellDrop.h"
@@ -1060,6 +1062,65 @@ TEST_F(MenuPagesTest, ShellDropsOnTheTreesBecomeItems) {
   });
   EXPECT_EQ(Static, (std::vector<std::string>{"s.exe", "t.exe"}));
   EXPECT_EQ(TreeTexts(STree()), ReadModel(Form->StaticMenu->Items()));
+}
+
+// A name with brackets dropped on the application field is taken as it is: no error.
+TEST_F(MenuPagesTest, DroppedNameWithBracketsFillsTheApplicationField) {
+  Open();
+  Focus(XItem("Page"));
+  TMessageBoxAnswerer NoBox;  // an error would show one
+  auto* Edit = Get<TWinControl>("edXApplication");
+  const std::string Name = "C:\\Downloads\\setup[1].exe";
+  PostMessageA(Edit->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeShellDrop({Name})), 0);
+  PumpUntilIdle();
+  EXPECT_EQ(Edit->Text(), Name);
+  EXPECT_EQ(XItem("Page")->Application(), Name);
+  EXPECT_EQ(NoBox.Seen(), 0);
+}
+
+// "Open &Recent" lists its files with the accelerator, a blank and the name.
+TEST_F(MenuPagesTest, RecentMenuFilesReadAcceleratorBlankName) {
+  WriteBytes(Ini(), FileBytesOr(Ini(), "") + "[Corvane\\TfrmMain.mruMenus]\r\nItem_0=C:\\m\\one.ini\r\nItem_1=C:\\m\\two.ini\r\n");
+  Open();
+  auto* Reopen = FindByName<TMenuItem>(Form, "miReopen");
+  ASSERT_NE(Reopen, nullptr);
+  const std::vector<std::string> Expected{"&1 C:\\m\\one.ini", "&2 C:\\m\\two.ini"};
+  ASSERT_EQ(GetMenuItemCount(Reopen->Handle()), static_cast<int>(Expected.size()));
+  for (size_t I = 0; I < Expected.size(); ++I) {
+    char Text[MAX_PATH] = {};
+    GetMenuStringA(Reopen->Handle(), static_cast<UINT>(I), Text, sizeof(Text), MF_BYPOSITION);
+    EXPECT_EQ(std::string(Text), Expected[I]);
+  }
+}
+
+// The buttons of the application field and of the file-type drop-down keep their face on the screen
+// through focus changes and the drop-down opening and closing.
+TEST_F(MenuPagesTest, FieldButtonsKeepTheirFace) {
+  Open(0);
+  Focus(SItem(Caption));
+  auto* Application = Get<TFilenameEdit>("edApplication");
+  auto* Types = Get<TFileTypeComboBox>("cbFileType");
+  auto* Parameters = Get<TWinControl>("edParameters");
+  ASSERT_TRUE(Application->Enabled() && Types->Enabled());
+  for (TCustomComboEdit* Edit : {static_cast<TCustomComboEdit*>(Application), static_cast<TCustomComboEdit*>(Types)}) {
+    SCOPED_TRACE(Edit->Name());
+    const HWND Holder = Edit->BtnControl()->Handle();
+    const int Shown = DarkPixelsOnScreen(Holder);
+    EXPECT_GT(Shown, 0);
+    const std::vector<std::pair<const char*, std::function<void()>>> Steps{
+        {"focused", [&] { Edit->SetFocus(); }},
+        {"unfocused", [&] { Parameters->SetFocus(); }},
+        {"drop-down open", [&] { Edit->SetFocus(); if (Edit == Types) Types->DoClick(); }},
+        {"drop-down closed", [&] { if (Edit == Types) Types->DoClick(); }},
+        {"unfocused again", [&] { Parameters->SetFocus(); }}};
+    for (const auto& [Name, Step] : Steps) {
+      SCOPED_TRACE(Name);
+      Step();
+      PumpUntilIdle(30);
+      EXPECT_EQ(DarkPixelsOnScreen(Holder), Shown);
+    }
+    EXPECT_FALSE(Edit->PopupVisible());
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,9 +9,11 @@
 #include "classlib/gui/Menus.h"
 #include "classlib/gui/StdCtrls.h"
 #include "controls/MRUList.h"
+#include "controls/ToolEdit.h"
 #include "model/Utils.h"
 #include "tests/app/Modal.h"
 #include "tests/filetypes/FileTypesFixture.h"
+#include "tests/support/ButtonFace.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/TempDir.h"
@@ -377,6 +379,109 @@ TEST_F(SelectIconTest, EnterInTheFileNameKeepsTheDialogEnterElsewhereIsOk) {
   EXPECT_TRUE(StayedOpen);
   EXPECT_TRUE(Answer);
   EXPECT_EQ(Index, 2);
+}
+
+namespace {
+
+// The user types Text over the whole file name, a key every KeyMs milliseconds (each key as the
+// edit receives it after translation: its character, then its key going up).
+void TypeName(TWinControl* Edit, const std::string& Text, DWORD KeyMs) {
+  Edit->SetFocus();
+  PumpUntilIdle(10, 300);
+  ASSERT_TRUE(Edit->Focused());
+  SendMessageA(Edit->Handle(), EM_SETSEL, 0, -1);
+  for (char C : Text) {
+    const DWORD Start = GetTickCount();
+    const SHORT Vk = VkKeyScanA(C);
+    PostMessageA(Edit->Handle(), WM_CHAR, static_cast<unsigned char>(C), 1);
+    PostMessageA(Edit->Handle(), WM_KEYUP, LOBYTE(Vk), 0xC0000001);
+    PumpUntil([&] { return GetTickCount() - Start >= KeyMs; }, KeyMs + 500);
+  }
+}
+
+}  // namespace
+
+// A typed name loads once typing pauses: no message for the names on the way, OK off and no index
+// until then, then the file's pictures.
+TEST_F(SelectIconTest, TypedNameLoadsWhenTypingPauses) {
+  Open(IconLibrary("5"), 2);
+  ASSERT_TRUE(OkEnabled());
+  auto* Edit = Get<TWinControl>("edFileName");
+  const std::string Shell32 = SystemShell32();
+  TypeName(Edit, Shell32, 30);
+  EXPECT_EQ(Form->GetFileName(), Shell32);
+  const DWORD Typed = GetTickCount();
+  EXPECT_FALSE(OkEnabled());
+  EXPECT_EQ(IndexText(), "");
+  EXPECT_EQ(Form->IconList->Count(), 5) << "a partial name was loaded";
+  PumpUntil([&] { return GetTickCount() - Typed >= 300; }, 1000);
+  EXPECT_FALSE(OkEnabled()) << "loaded before typing paused";
+  ASSERT_TRUE(PumpUntil([&] { return OkEnabled(); }, 3000));
+  EXPECT_EQ(Form->IconList->Count(), IconCountOf(Shell32));
+  EXPECT_EQ(IndexText(), "0");
+  EXPECT_EQ(Boxes.Seen(), 0);
+  // A pasted name loads at once.
+  SendMessageA(Edit->Handle(), EM_SETSEL, 0, -1);
+  SetClipboardText(Edit->Handle(), IconLibrary("5"));
+  SendMessageA(Edit->Handle(), WM_PASTE, 0, 0);
+  EXPECT_TRUE(OkEnabled());
+  EXPECT_EQ(Form->IconList->Count(), 5);
+}
+
+// Enter loads the typed name and keeps the dialog; a name of no file empties the grid silently.
+TEST_F(SelectIconTest, TypedNameOfNoFileAndEnter) {
+  Open(IconLibrary("5"), 2);
+  auto* Edit = Get<TWinControl>("edFileName");
+  TypeName(Edit, "C:\\nosuch", 20);
+  PostMessageA(Edit->Handle(), WM_CHAR, '\r', 1);
+  PostMessageA(Edit->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
+  PumpUntilIdle(10, 300);
+  EXPECT_EQ(Form->GetFileName(), "C:\\nosuch");
+  EXPECT_EQ(Grid()->RowCount() * Grid()->ColCount(), 0);
+  EXPECT_EQ(Form->IconList->Count(), 0);
+  EXPECT_FALSE(OkEnabled());
+  EXPECT_EQ(IndexText(), "");
+  EXPECT_EQ(Form->ModalResult, mrNone);
+  EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+  PumpUntil([] { return false; }, 700);  // the pause passes: nothing more
+  EXPECT_EQ(Boxes.Seen(), 0);
+}
+
+// Leaving the field loads the typed name: a file without icons gives its one message.
+TEST_F(SelectIconTest, TypedFileWithoutIconsGivesOneMessageOnLeaving) {
+  const std::string WinIni = GetWindowsFolder() + "win.ini";
+  if (!FileExists(WinIni)) {
+    ASSERT_TRUE(WriteBytes(WinIni, "[windows]\r\n"));
+  }
+  Open(IconLibrary("5"), 2);
+  auto* Edit = Get<TWinControl>("edFileName");
+  TypeName(Edit, WinIni, 20);
+  EXPECT_EQ(Boxes.Seen(), 0);
+  Boxes.Expect(ProductTitle, "There are no icons in the specified file.", IDOK);
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  PostMessageA(Edit->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
+  ASSERT_TRUE(PumpUntil([&] { return !Edit->Focused() && Boxes.Seen() == 1; }, 3000));
+  PumpUntil([] { return false; }, 700);
+  EXPECT_EQ(Boxes.Seen(), 1);
+  EXPECT_FALSE(OkEnabled());
+  EXPECT_EQ(Grid()->RowCount() * Grid()->ColCount(), 0);
+}
+
+// The browse button keeps its face on the screen as the file name takes and loses the focus.
+TEST_F(SelectIconTest, BrowseButtonKeepsItsFace) {
+  Open(IconLibrary("5"), 2);
+  auto* Edit = Get<TFilenameEdit>("edFileName");
+  const HWND Holder = Edit->BtnControl()->Handle();
+  const int Shown = DarkPixelsOnScreen(Holder);
+  EXPECT_GT(Shown, 0);
+  const std::pair<const char*, TWinControl*> Steps[] = {
+      {"focused", Edit}, {"unfocused", Grid()}, {"focused again", Edit}, {"on OK", Get<TWinControl>("btnOK")}};
+  for (const auto& [Name, Target] : Steps) {
+    SCOPED_TRACE(Name);
+    Target->SetFocus();
+    PumpUntilIdle(30);
+    EXPECT_EQ(DarkPixelsOnScreen(Holder), Shown);
+  }
 }
 
 TEST(SelectIconFiles, PngByExtension) {

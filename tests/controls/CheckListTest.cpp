@@ -282,6 +282,149 @@ TEST_F(CheckListTest, TabStopIsAQuarterOfTheZeroWidthPerUnitRoundedHalfToEven) {
   }
 }
 
+// The layout format through the class table: "InternalVersion" before "Strings", one line per
+// value; older layouts read with their own entry shape; reading fires no OnStateChange.
+TEST_F(CheckListTest, LayoutStringsByVersion) {
+  struct TEntry {
+    std::string Text;
+    TCheckBoxState State;
+    bool Enabled;
+  };
+  struct TCase {
+    const char* Version;  // nullptr: the layout names none
+    std::string Strings;  // "/" between lines
+    std::vector<TEntry> Entries;
+  };
+  const TCase Cases[] = {
+      {"202", "a/1/True/b/2/False", {{"a", cbChecked, true}, {"b", cbGrayed, false}}},
+      {nullptr, "a/True/False", {{"a", cbChecked, false}}},
+      {"0", "a/False/True/b/True/True", {{"a", cbUnchecked, true}, {"b", cbChecked, true}}},
+      {"201", "a/False/True/2", {{"a", cbGrayed, true}}},
+      {"201", "a/True/False/0/b/False/True/1", {{"a", cbUnchecked, false}, {"b", cbChecked, true}}},
+  };
+  const auto Lines = [](std::string Text) {
+    for (char& C : Text)
+      if (C == '/') C = '\n';
+    return Text;
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Version ? C.Version : "none") + ": " + C.Strings);
+    auto* Read = new TRxCheckListBox(Form.get());
+    Read->SetBounds(220, 10, 80, 100);
+    Read->SetParent(Form.get());
+    int Fired = 0;
+    Read->OnStateChange = [&](TObject*, int) { ++Fired; };
+    if (C.Version) SetPropText(Read, "InternalVersion", C.Version);
+    SetPropText(Read, "Strings", Lines(C.Strings));
+    EXPECT_EQ(Fired, 0);
+    ASSERT_EQ(Read->Items()->Count(), static_cast<int>(C.Entries.size()));
+    std::string Written;
+    for (size_t I = 0; I < C.Entries.size(); ++I) {
+      const int At = static_cast<int>(I);
+      EXPECT_EQ(Read->Items()->Get(At), C.Entries[I].Text);
+      EXPECT_EQ(Read->State(At), C.Entries[I].State) << I;
+      EXPECT_EQ(Read->EntryEnabled(At), C.Entries[I].Enabled) << I;
+      Written += C.Entries[I].Text + "\r\n" + std::to_string(C.Entries[I].State) + "\r\n" +
+                 (C.Entries[I].Enabled ? "True" : "False") + "\r\n";
+    }
+    // Written back in the current format, which reads back unchanged.
+    EXPECT_EQ(GetPropText(Read, "InternalVersion"), "202");
+    EXPECT_EQ(GetPropText(Read, "Strings"), Written);
+    SetPropText(Read, "InternalVersion", "202");
+    SetPropText(Read, "Strings", Written);
+    EXPECT_EQ(GetPropText(Read, "Strings"), Written);
+    EXPECT_EQ(Fired, 0);
+    delete Read;
+  }
+  EXPECT_EQ(GetPropText(Box, "Strings"), "");
+  // Outside reading, a state change still fires.
+  Fill({"x"});
+  Box->SetState(0, cbChecked);
+  EXPECT_EQ(Changes, std::vector<int>{0});
+}
+
+// Automatic drags of a multi-select box: a press on a selected entry keeps the selection and drags
+// once the pointer passes the threshold; a Shift press extends the selection and drags not; after a
+// cancelled drag the box no longer follows the pointer.
+TEST_F(CheckListTest, AutomaticDragsOfAMultiSelectBox) {
+  Box->SetMultiSelect(true);
+  Box->DragMode = dmAutomatic;
+  Fill({"zero", "one", "two", "three", "four", "five"});
+  PumpUntilIdle();
+  const auto Selection = [&] {
+    std::vector<int> Result;
+    for (int I = 0; I < Box->Items()->Count(); ++I)
+      if (Box->Selected(I)) Result.push_back(I);
+    return Result;
+  };
+  const auto Point = [&](int Index, int Dx = 0) {
+    const RECT R = Box->ItemRect(Index);
+    return MAKELPARAM(R.left + 40 + Dx, (R.top + R.bottom) / 2);
+  };
+  const auto Mouse = [&](UINT Msg, WPARAM Keys, LPARAM At) {
+    SendMessageA(GetCapture() ? GetCapture() : Box->Handle(), Msg, Keys, At);
+    PumpUntilIdle(10, 200);
+  };
+  SendMessageA(Box->Handle(), LB_SELITEMRANGE, TRUE, MAKELPARAM(1, 2));
+  ASSERT_EQ(Selection(), (std::vector<int>{1, 2}));
+
+  // A press on a selected entry: the selection stays; within the threshold no drag, past it one.
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON, Point(1));
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 2}));
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON, Point(1, 2));
+  EXPECT_FALSE(Box->Dragging()) << "dragging within the threshold";
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON, Point(1, 8));
+  EXPECT_TRUE(Box->Dragging());
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 2}));
+  Mouse(WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(Box->Dragging());
+  Mouse(WM_LBUTTONUP, 0, Point(2));
+
+  // A Shift press extends the selection and starts no drag.
+  SendMessageA(Box->Handle(), LB_SETSEL, FALSE, -1);
+  SendMessageA(Box->Handle(), LB_SETSEL, TRUE, 0);
+  SendMessageA(Box->Handle(), LB_SETCARETINDEX, 0, 0);
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, Point(2));
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, Point(2, 12));
+  EXPECT_FALSE(Box->Dragging());
+  Mouse(WM_LBUTTONUP, MK_SHIFT, Point(2, 12));
+  EXPECT_EQ(Selection(), (std::vector<int>{0, 1, 2}));
+
+  // A press on an entry not selected selects it; the drag that follows is cancelled; the pointer
+  // moving on over the entries changes nothing.
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON, Point(4));
+  ASSERT_EQ(Selection(), std::vector<int>{4});
+  Mouse(WM_MOUSEMOVE, MK_LBUTTON, Point(4, 12));
+  ASSERT_TRUE(Box->Dragging());
+  // The pointer over entry 5 as the drag is cancelled: the box's press and release land there.
+  const POINT Over = Box->ClientToScreen(POINT{LOWORD(Point(5)), HIWORD(Point(5))});
+  // Under X the pointer follows asynchronously and an echo of an earlier move can put it back:
+  // the move is made again until it stays.
+  const auto There = [&] {
+    POINT P;
+    GetCursorPos(&P);
+    return P.x == Over.x && P.y == Over.y;
+  };
+  bool Stayed = false;
+  for (int Try = 0; Try < 10 && !Stayed; ++Try) {
+    ASSERT_TRUE(BringToForeground(Form->Handle())) << "the pointer move over entry 5";
+    SetCursorPos(Over.x, Over.y);
+    Stayed = PumpUntil(There, 1000) && !PumpUntil([&] { return !There(); }, 250);
+  }
+  ASSERT_TRUE(Stayed) << "the pointer does not stay over entry 5";
+  Mouse(WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_FALSE(Box->Dragging());
+  EXPECT_EQ(Selection(), std::vector<int>{5});
+  const std::vector<int> After = Selection();
+  for (int Index : {0, 1, 5, 2}) {
+    SCOPED_TRACE(Index);
+    SendMessageA(Box->Handle(), WM_MOUSEMOVE, MK_LBUTTON, Point(Index));
+    PumpUntilIdle(10, 200);
+    EXPECT_EQ(Selection(), After);
+  }
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(CheckListTest, EachKindStateAndFlagDrawsItsCellCentredInTheCheckArea) {
   Fill({"first entry", "second entry"});
   Box->SetColor(clWindow);

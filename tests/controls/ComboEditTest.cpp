@@ -102,6 +102,18 @@ protected:
   TFilenameEdit* Edit = nullptr;
 };
 
+// Tab leaves the edit for the next control; the text takes no tab.
+TEST_F(FileEditTest, TabMovesOn) {
+  Edit->SetText("C:\\a.exe");
+  Edit->SetFocus();
+  PumpUntilIdle();
+  ASSERT_TRUE(Edit->Focused());
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  PostMessageA(Edit->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
+  EXPECT_TRUE(PumpUntil([&] { return !Edit->Focused(); }, 2000));
+  EXPECT_EQ(Edit->Text(), "C:\\a.exe");
+}
+
 TEST_F(FileEditTest, Geometry) {
   const int W = Edit->ButtonWidth();
   EXPECT_EQ(W, 21);

@@ -3,7 +3,9 @@
 #include "controls/FileTypeView.h"
 #include "controls/RXCtrls.h"
 #include "controls/ToolEdit.h"
+#include "tests/controls/FileTypesForm.h"
 #include "tests/filetypes/FileTypesFixture.h"
+#include "tests/support/ButtonFace.h"
 #include "tests/support/Gui.h"
 
 #include <gtest/gtest.h>
@@ -21,26 +23,17 @@ int RowsOf(TFileTypeListView& View, const TFileType* Type) {
 
 std::string Second(TListItem* Row) { return Row->SubItems()->Count() ? Row->SubItems()->Get(0) : ""; }
 
-class FileTypeViewTest : public fttest::TClassesFixture {
+class FileTypeViewTest : public TFileTypesFormTest {
 protected:
   void SetUp() override {
-    fttest::TClassesFixture::SetUp();
-    RequireDisplay();
-    Form = std::make_unique<TForm>(Application);
-    Form->SetBounds(100, 100, 420, 320);
+    TFileTypesFormTest::SetUp();
     List = new TFileTypeList(Form.get());
-  }
-  void TearDown() override {
-    Form.reset();
-    PumpUntilIdle(10, 500);
-    fttest::TClassesFixture::TearDown();
   }
   void Scan() {
     List->SetActive(true);
     PumpUntilIdle();
   }
   TFileType* Find(const std::string& Name) { return List->FileTypes()->FindByName(Name); }
-  std::unique_ptr<TForm> Form;
   TFileTypeList* List = nullptr;
 };
 
@@ -252,6 +245,9 @@ TEST_F(FileTypeDropDownTest, GalleryOfTheNewControls) {
       for (int X = R.left + 2; X < R.right - 2 && !Painted; ++X) Painted = Screen.At(X, Y) != First;
     EXPECT_TRUE(Painted) << "window " << Wnd << " shows one colour";
   }
+  // The buttons of both edits show their pictures (the drop-down's arrow, the file edit's folder).
+  for (TCustomComboEdit* E : {static_cast<TCustomComboEdit*>(Combo), static_cast<TCustomComboEdit*>(Edit)})
+    EXPECT_GT(DarkPixelsOnScreen(E->BtnControl()->Handle()), 0) << E->ClassName() << "'s button is blank";
   EXPECT_TRUE(Screen.SavePng("controls-2"));
 }
 

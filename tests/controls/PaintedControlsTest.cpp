@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -420,8 +421,13 @@ TEST_F(PaintedControlsTest, GallerySavesAPicture) {
   Shadowed->SetShadowColor(clBtnShadow);
   Shadowed->Font().SetStyle(FontStyleBit(fsBold) | FontStyleBit(fsItalic));
   TRxLabel* Disabled = MakeRxLabel(Form, "Disabled label");
-  Disabled->SetBounds(10, 115, 10, 10);
+  Disabled->SetLeft(10);  // placed, its fitted size kept
+  Disabled->SetTop(115);
   Disabled->SetEnabled(false);
+  const int WholeCaption = [&] {
+    std::unique_ptr<TRxLabel> Enabled(MakeRxLabel(Form, "Disabled label"));
+    return Enabled->Width();
+  }();
   // A tool strip of speed buttons: glyph and caption, flat, a group with one down, a drop-down, disabled.
   Form->SetBounds(60, 60, 360, 270);
   TBitmap Glyph;
@@ -454,13 +460,35 @@ TEST_F(PaintedControlsTest, GallerySavesAPicture) {
     Member->SetDown(I == 0);
   }
   Speed("Menu", 60)->SetDropDownMenu(Menu);
+  // The disabled button's glyph has a black outline, which its embossed image shows.
+  TBitmap Outlined;
+  Outlined.SetSize(16, 16);
+  Outlined.Canvas().BrushColor = clFuchsia;
+  Outlined.Canvas().FillRect(RECT{0, 0, 16, 16});
+  Outlined.Canvas().BrushColor = clBlack;
+  for (const RECT& Side : {RECT{3, 3, 13, 5}, RECT{3, 11, 13, 13}, RECT{3, 3, 5, 13}, RECT{11, 3, 13, 13}})
+    Outlined.Canvas().FillRect(Side);
   TRxSpeedButton* Off = Speed("", 26);
-  Off->SetGlyph(&Glyph);
+  Off->SetGlyph(&Outlined);
   Off->SetEnabled(false);
   Form->Show();
   PumpUntilIdle();
   TWindowCapture Shot(Form->Handle());
   ASSERT_TRUE(Shot.SavePng("controls-1"));
+  // The disabled label: its whole caption in grey text with the highlight copy down and right.
+  EXPECT_EQ(Disabled->Width(), WholeCaption);
+  const auto LabelRows = Capture(Disabled);
+  EXPECT_GT(Count(LabelRows, GrayText), 20);
+  EXPECT_GT(Count(LabelRows, Highlight), 10);
+  ExpectCopyMoved(LabelRows, GrayText, Highlight, 1, 1);
+  // The disabled button: the outline embossed, in the shadow colour with the highlight copy.
+  auto OffRows = Capture(Off);  // inside the frame, which has both colours too
+  OffRows.erase(OffRows.begin(), OffRows.begin() + 3);
+  OffRows.resize(OffRows.size() - 3);
+  for (auto& Row : OffRows) Row = std::vector<COLORREF>(Row.begin() + 3, Row.end() - 3);
+  EXPECT_GT(Count(OffRows, Shadow), 20);
+  EXPECT_GT(Count(OffRows, Highlight), 20);
+  ExpectCopyMoved(OffRows, Shadow, Highlight, 1, 1);
   const DWORD Attributes = GetFileAttributesA((TWindowCapture::ScreenshotFolder() + "\\controls-1.png").c_str());
   EXPECT_NE(Attributes, INVALID_FILE_ATTRIBUTES);
 }

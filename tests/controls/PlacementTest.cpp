@@ -254,6 +254,69 @@ TEST_F(PlacementTest, UnwritableFileReachesHandleException) {
   delete Form;
 }
 
+// A stored rectangle with its title bar above the screen comes down to the work area, size kept,
+// and is written back so; one whose bottom is not below its top is ignored like an empty one.
+TEST_F(PlacementTest, TitleBarAboveTheScreenMovesDownUpsideDownIsIgnored) {
+  RECT Work{};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &Work, 0));
+  ASSERT_TRUE(WriteBytes(Ini, "[Corvane]\r\nNormPos=100,-300,693,100\r\n"));
+  TfrmMain* Form = MakeForm();
+  Form->Show();
+  PumpUntilIdle();
+  RECT After;
+  GetWindowRect(Form->Handle(), &After);
+  EXPECT_EQ(After.left, 100);
+  EXPECT_EQ(After.top, Work.top);
+  EXPECT_EQ(After.right, 693);
+  EXPECT_EQ(After.bottom, Work.top + 400);
+  Form->Close();
+  delete Form;
+  char Norm[64] = {};
+  GetPrivateProfileStringA("Corvane", "NormPos", "", Norm, sizeof(Norm), Ini.c_str());
+  EXPECT_EQ(std::string(Norm), "100," + std::to_string(Work.top) + ",693," + std::to_string(Work.top + 400));
+
+  // Centred on the screen as without a stored position.
+  const auto Shown = [&](const std::string& Text) {
+    EXPECT_TRUE(WriteBytes(Ini, Text));
+    TfrmMain* Centred = MakeForm();
+    Centred->Position = poScreenCenter;
+    Centred->Show();
+    PumpUntilIdle();
+    RECT R;
+    GetWindowRect(Centred->Handle(), &R);
+    Centred->Storage()->Active = false;
+    delete Centred;
+    return R;
+  };
+  const RECT Plain = Shown("[Corvane]\r\n");
+  const RECT UpsideDown = Shown("[Corvane]\r\nNormPos=100,500,693,100\r\n");
+  EXPECT_EQ(UpsideDown.left, Plain.left);
+  EXPECT_EQ(UpsideDown.top, Plain.top);
+  EXPECT_EQ(UpsideDown.right, Plain.right);
+  EXPECT_EQ(UpsideDown.bottom, Plain.bottom);
+  EXPECT_TRUE(Messages.empty());
+}
+
+// A close-time save that failed is reported once: the destruction does not try it again. Without a
+// close the destruction still saves (and reports its failure).
+TEST_F(PlacementTest, FailedCloseTimeSaveIsReportedOnce) {
+  Ini = Dir.File("missing\\place.ini");
+  TfrmMain* Form = MakeForm();
+  Form->Show();
+  PumpUntilIdle();
+  Form->Close();
+  ASSERT_EQ(Messages.size(), 1u);
+  delete Form;
+  EXPECT_EQ(Messages, std::vector<std::string>{"Unable to write to " + Ini});
+
+  Messages.clear();
+  TfrmMain* Unclosed = MakeForm();
+  Unclosed->Show();
+  PumpUntilIdle();
+  delete Unclosed;
+  EXPECT_EQ(Messages, std::vector<std::string>{"Unable to write to " + Ini});
+}
+
 TEST_F(PlacementTest, DefaultSectionsAndIniName) {
   TfrmMain* Form = MakeForm();
   TComponent Plain(nullptr);

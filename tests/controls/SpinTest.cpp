@@ -3,6 +3,7 @@
 #include "controls/RXSpin.h"
 #include "controls/RxCombos.h"
 #include "controls/VCLUtils.h"
+#include "tests/controls/SpinForm.h"
 #include "tests/support/Gui.h"
 
 #include <gtest/gtest.h>
@@ -83,44 +84,20 @@ TEST(SpinValues, AcceptsChar) {
   EXPECT_TRUE(Edit.AcceptsChar('\x1b'));
 }
 
-class SpinTest : public ::testing::Test {
+class SpinTest : public ::testing::Test, public TSpinForm {
 protected:
   void SetUp() override {
     RequireDisplay();
     SpinBeeps = 0;
     SetBeepFunc(CountSpinBeep);
-    // An exception in a handler fails the test instead of waiting in an error box.
-    Application->OnException = [](TObject*, Exception& E) {
-      ADD_FAILURE() << ClassNameOf(typeid(E)) << ": " << E.Message();
-    };
-    Form = std::make_unique<TForm>(Application);
-    Form->SetBounds(120, 120, 300, 200);
-    Edit = new TRxSpinEdit(Form.get());
-    Edit->SetBounds(10, 10, 60, 21);
-    Edit->SetButtonKind(bkStandard);
-    Edit->MinValue = 6;
-    Edit->MaxValue = 20;
-    Edit->SetValue(8);
-    Edit->TabStop = true;
-    Edit->SetParent(Form.get());
-    Other = new TEdit(Form.get());
-    Other->SetBounds(10, 50, 60, 21);
-    Other->TabStop = true;
-    Other->SetParent(Form.get());
-    Form->Show();
-    ASSERT_TRUE(BringToForeground(Form->Handle()));
+    MakeSpinForm(120, 120);
     Edit->SetFocus();
     PumpUntilIdle();
   }
   void TearDown() override {
     SetBeepFunc(nullptr);
-    Form.reset();
-    Application->OnException = nullptr;
-    PumpUntilIdle(10, 500);
+    FreeSpinForm();
   }
-  std::unique_ptr<TForm> Form;
-  TRxSpinEdit* Edit = nullptr;
-  TEdit* Other = nullptr;
 };
 
 TEST_F(SpinTest, TypedValueClampedOnExit) {

@@ -274,4 +274,45 @@ TEST_F(FormsTest, ButtonFacePanelFollowsTheSystemColour) {
   EXPECT_EQ(Seen, New);
 }
 
+
+// A deleted windowed control leaves its parent's tab order; deleting the focused one leaves the form
+// able to activate again: the control left takes the focus, and nothing reaches the error display.
+TEST_F(FormsTest, DeletedControlsLeaveTheTabOrder) {
+  auto Host = std::make_unique<TForm>(Application);
+  Host->SetBounds(80, 80, 300, 160);
+  auto* First = new TEdit(Host.get());
+  First->SetBounds(10, 10, 100, 21);
+  First->TabStop = true;
+  First->SetParent(Host.get());
+  auto* Second = new TEdit(Host.get());
+  Second->SetBounds(10, 40, 100, 21);
+  Second->TabStop = true;
+  Second->SetParent(Host.get());
+  Host->Show();
+  First->SetFocus();
+  PumpUntilIdle();
+  std::vector<std::string> Errors;
+  TApplicationEvents Events(nullptr);
+  Events.OnException = [&](TObject*, Exception& E) { Errors.push_back(E.Message()); };
+
+  delete First;
+  std::vector<TWinControl*> Order;
+  Host->GetTabOrderList(Order);
+  EXPECT_EQ(Order, std::vector<TWinControl*>{Second});
+  EXPECT_EQ(Host->ActiveControl(), nullptr);
+  EXPECT_EQ(Screen->ActiveControl(), nullptr);
+
+  {
+    auto Other = std::make_unique<TForm>(Application);
+    Other->SetBounds(120, 120, 200, 100);
+    Other->Show();
+    PumpUntilIdle();
+  }
+  Host->Show();
+  SetForegroundWindow(Host->Handle());
+  PumpUntilIdle();
+  EXPECT_TRUE(PumpUntil([&] { return Second->Focused(); }, 2000));
+  EXPECT_EQ(Errors, std::vector<std::string>{});
+}
+
 }  // namespace

@@ -150,7 +150,7 @@ TEST(FileUtil, IsValidFileName) {
   };
   const TCase Cases[] = {
       {"a*b?.txt", true}, {"C:\\dir\\file", true}, {"plain", true}, {"a/b:c", true},
-      {"a[1].txt", false}, {"a]", false}, {"x<y", false}, {"x>y", false}, {"say \"hi\"", false},
+      {"a[1].txt", true}, {"a]", true}, {"C:\\Downloads\\setup[1].exe", true}, {"x<y", false}, {"x>y", false}, {"say \"hi\"", false},
       {"", false}, {"a|b", false}, {"|", false},
   };
   for (const TCase& C : Cases) {
