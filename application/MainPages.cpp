@@ -9,10 +9,13 @@
 #include "controls/AdvCursors.h"
 #include "controls/AdvTreeView.h"
 #include "controls/FileTypeView.h"
+#include "controls/NodeUtils.h"
 #include "controls/RXCtrls.h"
 #include "model/DynamicMenu.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -239,8 +242,22 @@ std::string ApplicationCaption(const std::string& FileName) {
   return ExtractFileTitle(FileName);
 }
 
+void RepaintItemNode(TTreeView* Tree, TTreeItem* Item) {
+  TTreeNode* Node = FindItemNode(Item, Tree);
+  if (!Node) return;
+  Node->SetText(ItemNodeText(Item));
+  // What the page paints over the row (check box, picture) changes without its text.
+  const RECT Row = Node->DisplayRect(false);
+  InvalidateRect(Tree->Handle(), &Row, TRUE);
+}
+
+void ShowApplication(TControl* Edit, const std::string& Application) {
+  // The edit keeps the quotes its user or its dialog put around the same path.
+  if (UnquotedPath(Edit->Text()) != Application) Edit->SetText(Application);
+}
+
 void ExploreApplicationFolder(const std::string& Application) {
-  const INT_PTR Result = CallShellOpen(GetActiveWindow(), "explore", ExtractFilePath(Application), SW_SHOWNORMAL);
+  const INT_PTR Result = CallShellOpen(GetActiveWindow(), "explore", ExtractFilePath(UnquotedPath(Application)), SW_SHOWNORMAL);
   if (Result <= 32) throw Exception(SysErrorMessage(static_cast<DWORD>(Result)));
 }
 
@@ -295,10 +312,44 @@ void BindPageMenus(TfrmMain* F, const std::vector<TPageMenu>& Menus, const std::
 // ---------------------------------------------------------------------------------------------
 // Dragging
 
-void SetNodeDragImage(TDraggedItem* Dragged, TTreeView* Tree, TTreeNode* Node) {
+namespace {
+
+// The node's picture cell and text as the view shows them now, as a one-image list.
+HIMAGELIST NodeRowImage(TTreeView* Tree, TTreeNode* Node) {
+  const RECT Text = Node->DisplayRect(true);
+  const int Left = std::max(0, static_cast<int>(Text.left) - Tree->Indent());
+  const int Width = Text.right - Left, Height = Text.bottom - Text.top;
+  if (Width <= 0 || Height <= 0) return nullptr;
+  HDC View = GetDC(Tree->Handle());
+  HDC DC = CreateCompatibleDC(View);
+  HBITMAP Bitmap = CreateCompatibleBitmap(View, Width, Height);
+  HGDIOBJ Old = SelectObject(DC, Bitmap);
+  BitBlt(DC, 0, 0, Width, Height, View, Left, Text.top, SRCCOPY);
+  SelectObject(DC, Old);
+  HIMAGELIST Image = ImageList_Create(Width, Height, ILC_COLOR32, 1, 1);
+  if (Image && ImageList_Add(Image, Bitmap, nullptr) < 0) {
+    ImageList_Destroy(Image);
+    Image = nullptr;
+  }
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+  ReleaseDC(Tree->Handle(), View);
+  return Image;
+}
+
+}  // namespace
+
+void SetNodeDragImage(TDraggedItem* Dragged, TAdvTreeView* Tree) {
+  TTreeNode* Node = Tree->DraggedNode() ? Tree->DraggedNode() : Tree->Selected();
   if (!Node || !Tree->HandleAllocated()) return;
-  const auto Image = reinterpret_cast<HIMAGELIST>(
+  auto Image = reinterpret_cast<HIMAGELIST>(
       SendMessageA(Tree->Handle(), TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(Node->ItemId())));
+  // A view may answer an empty list (Wine's does): the picture is then taken from the screen.
+  if (Image && ImageList_GetImageCount(Image) == 0) {
+    ImageList_Destroy(Image);
+    Image = nullptr;
+  }
+  if (!Image) Image = NodeRowImage(Tree, Node);
   if (!Image) return;
   auto* Images = new TDragImageList(16, 16);
   Images->SetHandle(Image);
@@ -450,20 +501,51 @@ TTreeNode* NodeUnderDrag(TTreeView* Tree, int X, int Y) {
 
 }  // namespace
 
-bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
-  if (!Dragged) return false;
-  TTreeNode* Node = NodeUnderDrag(Tree, X, Y);
-  const TDropPlace Place = MenuDropPlace(Dragged->GetDraggedItem(), Node);
-  if (!Place.Accept) return false;
+namespace {
+
+// Puts the view's drop highlight on Node (none for nullptr) and paints the rows that change at
+// once, while the drag image is hidden.
+void ShowDropTarget(TTreeView* Tree, TTreeNode* Node, bool& Shown) {
+  Shown = Node != nullptr;
+  if (!Tree->HandleAllocated()) return;
+  const HWND View = Tree->Handle();
+  const auto Old = reinterpret_cast<HTREEITEM>(SendMessageA(View, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+  const HTREEITEM New = Node ? Node->ItemId() : nullptr;
+  if (Old != New) SendMessageA(View, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(New));
+  for (HTREEITEM Id : {Old, New}) {
+    if (!Id) continue;
+    RECT Row{};
+    *reinterpret_cast<HTREEITEM*>(&Row) = Id;
+    if (SendMessageA(View, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&Row))) InvalidateRect(View, &Row, TRUE);
+  }
+  UpdateWindow(View);
+}
+
+}  // namespace
+
+bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y, TDragState State, bool& Shown) {
+  TTreeNode* Node = Dragged && State != dsDragLeave ? NodeUnderDrag(Tree, X, Y) : nullptr;
+  const TDropPlace Place = MenuDropPlace(Dragged ? Dragged->GetDraggedItem() : nullptr, Node);
+  if (!Place.Accept) {
+    ShowDropTarget(Tree, nullptr, Shown);
+    return false;
+  }
   ExpandNodeUnderDrag(Tree, Node, X, Y);
   Dragged->DragCursor = Place.Exchange ? crExchange : (GetKeyState(VK_CONTROL) < 0 ? crCopy : crArrow);
+  ShowDropTarget(Tree, Node, Shown);
   return true;
 }
 
-void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
+void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y, bool& Shown) {
+  ShowDropTarget(Tree, nullptr, Shown);
   if (!Dragged) return;
   DropMenuItem(Dragged->GetDraggedItem(), MenuDropPlace(Dragged->GetDraggedItem(), NodeUnderDrag(Tree, X, Y)),
                GetKeyState(VK_CONTROL) < 0);
+}
+
+bool IsMarkedDropTarget(TTreeView* Tree, TTreeNode* Node, bool Shown) {
+  if (!Shown || !Node || !Tree->HandleAllocated()) return false;
+  return reinterpret_cast<HTREEITEM>(SendMessageA(Tree->Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)) == Node->ItemId();
 }
 
 void AddFurtherDroppedFiles(TCustomMenu* Menu, TCustomMenuItems* Container, TStrings* FileList,
