@@ -4,6 +4,7 @@
 #include "application/AppPaths.h"
 #include "application/Loading.h"
 #include "application/Main.h"
+#include "ExceptionWatcher/hxException.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/ExtCtrls.h"
@@ -24,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -187,6 +190,67 @@ protected:
 
 // ---------------------------------------------------------------------------------------------
 // Start-up form
+
+// The error box's text in a room of rows of 10 characters, 10 pixels each, 30 rows high.
+TEST(ErrorBoxTextTest, FramesThatDoNotFitAreCountedAndTallLinesCut) {
+  TErrorBoxRoom Room;
+  Room.WrapWidth = 10;
+  Room.LineHeight = 10;
+  Room.MaxHeight = 300;
+  Room.Height = [](const std::string& Line) { return 10 * std::max<int>(1, static_cast<int>((Line.size() + 9) / 10)); };
+  const Exception E("Short");
+  struct TCase {
+    const char* Name;
+    std::string Message;
+    int Frames;      // in the trace
+    int Shown;       // frame lines expected
+    bool Cut;        // the first line ends in "..."
+  };
+  const TCase Cases[] = {{"all fit", "Short.", 2, 2, false},
+                         {"some fit", "Short.", 30, -1, false},
+                         {"a long message", std::string(1000, 'x'), 30, -1, true}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TclStackFrames Trace;
+    for (int I = 0; I < C.Frames; ++I) {
+      auto Frame = std::make_unique<TclStackFrame>();
+      Frame->Address = 0x100 + I;
+      Frame->ModuleName = "C:\\m.exe";
+      Frame->ProcName = "f";
+      Trace.Add(std::move(Frame));
+    }
+    const std::string Text = FitErrorBoxText(Room, [&](int Shown) {
+      return C.Message + "\r\n" + ThxExceptionManager::FormatErrorMessage(E, &Trace, "x.dmp", Shown);
+    });
+    std::vector<std::string> Lines;
+    for (size_t Begin = 0;;) {
+      const size_t End = Text.find("\r\n", Begin);
+      Lines.push_back(Text.substr(Begin, End == std::string::npos ? End : End - Begin));
+      if (End == std::string::npos) break;
+      Begin = End + 2;
+    }
+    int Height = 0, FrameLines = 0, Left = 0;
+    for (const std::string& Line : Lines) {
+      Height += Room.Height(Line);
+      FrameLines += Line.find(": m.exe - f") != std::string::npos;
+      sscanf(Line.c_str(), "(%d more frames not shown)", &Left);
+    }
+    EXPECT_LE(Height, Room.MaxHeight) << Text;
+    EXPECT_EQ(FrameLines + Left, C.Frames) << Text;
+    if (C.Shown >= 0) {
+      EXPECT_EQ(FrameLines, C.Shown);
+      EXPECT_EQ(Left, 0);
+    } else {
+      EXPECT_GT(Left, 0);
+    }
+    const bool Cut = Lines[0].size() >= 3 && Lines[0].compare(Lines[0].size() - 3, 3, "...") == 0;
+    EXPECT_EQ(Cut, C.Cut) << Lines[0];
+    if (C.Cut) {
+      EXPECT_LE(Room.Height(Lines[0]), 3 * Room.LineHeight);
+      EXPECT_EQ(Lines[0].substr(0, Lines[0].size() - 3), C.Message.substr(0, Lines[0].size() - 3));
+    }
+  }
+}
 
 TEST(LoadingTest, StatusLinePaintsOnlyAfterMoreThan60Ms) {
   RequireDisplay();
