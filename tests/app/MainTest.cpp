@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -334,6 +335,147 @@ TEST_F(MainWindowTest, FrameCaptionPagesAndLimits) {
   }
   EXPECT_EQ(Get<TCustomActionList>("alMain")->ActionCount(), 35);
   EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
+}
+
+// The screen rectangle of a window's client area.
+RECT ClientOnScreen(HWND Wnd) {
+  RECT R{};
+  GetClientRect(Wnd, &R);
+  MapWindowPoints(Wnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&R), 2);
+  return R;
+}
+
+bool Inside(const RECT& Inner, const RECT& Outer) {
+  return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right && Inner.bottom <= Outer.bottom;
+}
+
+std::string ControlName(HWND Wnd) {
+  TWinControl* C = FindControl(Wnd);
+  char Class[64] = {};
+  GetClassNameA(Wnd, Class, sizeof(Class));
+  return C && !C->Name().empty() ? C->Name() : std::string("<") + Class + ">";
+}
+
+TEST_F(MainWindowTest, AtTheSmallestSizeEveryControlOfEveryPageLiesInsideTheWindow) {
+  Open();
+  Form->SetBounds(Form->Left(), Form->Top(), 593, 382);
+  PumpUntilIdle();
+  ASSERT_EQ(Form->Width(), 593);
+  ASSERT_EQ(Form->Height(), 382);
+  auto* Pgc = Get<TPageControl>("pgcMain");
+  const RECT Window = ClientOnScreen(Form->Handle());
+  for (int I = 0; I < 4; ++I) {
+    SCOPED_TRACE(Pgc->Pages(I)->Caption());
+    Pgc->SetActivePageIndex(I);
+    Form->pgcMainChange(Pgc);
+    PumpUntilIdle();
+    std::function<void(HWND)> Check = [&](HWND Parent) {
+      const RECT Client = ClientOnScreen(Parent);
+      for (HWND Child = GetWindow(Parent, GW_CHILD); Child; Child = GetWindow(Child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(Child)) continue;
+        RECT R{};
+        GetWindowRect(Child, &R);
+        EXPECT_TRUE(Inside(R, Client)) << ControlName(Child) << " in " << ControlName(Parent) << ": " << R.left << ","
+                                       << R.top << "-" << R.right << "," << R.bottom << " in " << Client.left << ","
+                                       << Client.top << "-" << Client.right << "," << Client.bottom;
+        EXPECT_TRUE(Inside(R, Window)) << ControlName(Child);
+        Check(Child);
+      }
+    };
+    Check(Pgc->Pages(I)->Handle());
+    TWindowCapture(Form->Handle()).SavePng("app_main_smallest_page" + std::to_string(I));
+  }
+  // The Submenu header band: no two of its controls overlap.
+  auto* Band = Get<TWinControl>("GradientPanel6");
+  for (int A = 0; A < Band->ControlCount(); ++A)
+    for (int B = A + 1; B < Band->ControlCount(); ++B) {
+      TControl* P = Band->Controls(A);
+      TControl* Q = Band->Controls(B);
+      const bool Apart = P->Left() + P->Width() <= Q->Left() || Q->Left() + Q->Width() <= P->Left() ||
+                         P->Top() + P->Height() <= Q->Top() || Q->Top() + Q->Height() <= P->Top();
+      EXPECT_TRUE(Apart) << P->Name() << " and " << Q->Name();
+    }
+}
+
+TEST_F(MainWindowTest, ApplyIsPaintedWholeAfterTheWindowsEdgeIsDragged) {
+  Open();
+  SetForegroundWindow(Form->Handle());
+  PumpUntilIdle();
+  RECT Frame{};
+  GetWindowRect(Form->Handle(), &Frame);
+  // The bottom right corner pulled in, the press, moves and release in one go (the sizing loop
+  // waits for them inside the press).
+  const POINT From{Frame.right - 3, Frame.bottom - 3};
+  ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before moving to the corner";
+  ASSERT_TRUE(MovePointerTo(From));
+  auto Move = [](POINT P) {
+    INPUT In{};
+    In.type = INPUT_MOUSE;
+    In.mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    In.mi.dy = MulDiv(P.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return In;
+  };
+  INPUT In[5]{};
+  In[0].type = INPUT_MOUSE;
+  In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  In[1] = Move({From.x - 10, From.y - 5});
+  In[2] = Move({From.x - 20, From.y - 10});
+  In[3] = Move({From.x - 25, From.y - 12});
+  In[4].type = INPUT_MOUSE;
+  In[4].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before the drag of the corner";
+  SendInput(5, In, sizeof(INPUT));
+  PumpUntilIdle(100, 3000);
+  RECT After{};
+  GetWindowRect(Form->Handle(), &After);
+  EXPECT_LT(After.right - After.left, Frame.right - Frame.left) << "the window was not resized";
+  auto* Apply = Get<TWinControl>("btnApply");
+  auto Pixels = [&](const TWindowCapture& Shot) {
+    std::vector<COLORREF> Result;
+    for (int Y = 0; Y < Apply->Height(); ++Y)
+      for (int X = 0; X < Apply->Width(); ++X) Result.push_back(Shot.ClientPixel(Apply->Handle(), X, Y));
+    return Result;
+  };
+  const TWindowCapture AsLeft(Form->Handle(), false);
+  AsLeft.SavePng("app_main_after_resize");
+  const TWindowCapture Redrawn(Form->Handle());
+  EXPECT_EQ(Pixels(AsLeft), Pixels(Redrawn));
+}
+
+TEST_F(MainWindowTest, OnlyTheFocusedFieldLooksSunken) {
+  WriteIni();
+  Open();
+  auto* Pgc = Get<TPageControl>("pgcMain");
+  Pgc->SetActivePageIndex(1);
+  Form->pgcMainChange(Pgc);
+  SetExtensionBox(true);
+  ASSERT_NE(DynamicItem(), nullptr);
+  DynamicItem()->Focus();
+  PumpUntilIdle();
+  auto* Details = Get<TWinControl>("pnlDynamicDetails");
+  auto* Edit = Get<TWinControl>("edXParameters");
+  // The details panel's edge, and the frame just outside the edit.
+  auto Edge = [&](const TWindowCapture& Shot) {
+    std::vector<COLORREF> Pixels;
+    for (int X = 0; X < Details->Width(); X += 3) Pixels.push_back(Shot.ClientPixel(Details->Handle(), X, 0));
+    for (int Y = 0; Y < Details->Height(); Y += 3) Pixels.push_back(Shot.ClientPixel(Details->Handle(), 0, Y));
+    return Pixels;
+  };
+  auto FrameTop = [&](const TWindowCapture& Shot) {
+    return Shot.ClientPixel(Edit->Handle(), Edit->Width() / 2, -2);
+  };
+  Form->SetActiveControl(Get<TWinControl>("tvXMenu"));
+  PumpUntilIdle();
+  const TWindowCapture TreeFocused(Form->Handle());
+  Form->SetActiveControl(Edit);
+  PumpUntilIdle();
+  ASSERT_EQ(GetFocus(), Edit->Handle());
+  const TWindowCapture EditFocused(Form->Handle());
+  EditFocused.SavePng("app_main_focused_field");
+  EXPECT_EQ(Edge(EditFocused), Edge(TreeFocused));
+  EXPECT_EQ(FrameTop(EditFocused), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_NE(FrameTop(TreeFocused), GetSysColor(COLOR_BTNSHADOW));
 }
 
 TEST_F(MainWindowTest, IniBesideTheProgramGetsThePlacementAtClose) {
