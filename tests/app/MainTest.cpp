@@ -533,7 +533,7 @@ TEST_F(MainWindowTest, ShellExtBoxFollowsTheClassKey) {
 TEST_F(MainWindowTest, LoadErrorsOfBothSectionsGoToOneLogAndOneQuestion) {
   WriteBytes(Ini(), "[Static Items]\r\nApplication0=a.exe\r\nCaption0=" + Caption +
                         "\r\nChecked0=1\r\nFileType0=nosuchtype.corvane\r\nCount=1\r\n[Dynamic Items]\r\nParent1=0\r\n"
-                        "Application1=b.exe\r\nCaption1=B\r\nChecked1=maybe\r\nFileType1=nosuchtype.corvane\r\nCount=1\r\n");
+                        "Application1=b.exe\r\nCaption1=B\r\nChecked1=2\r\nFileType1=nosuchtype.corvane\r\nCount=1\r\n");
   static std::vector<std::string> Opened;
   Opened.clear();
   const TShellOpenProc Old = SetShellOpenProc([](HWND, const std::string& Operation, const std::string& File, int) -> INT_PTR {
@@ -553,15 +553,20 @@ TEST_F(MainWindowTest, LoadErrorsOfBothSectionsGoToOneLogAndOneQuestion) {
   char Date[64] = {};
   GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, Date, sizeof(Date));
   EXPECT_EQ(Log.rfind("Error log created: " + std::string(Date) + " ", 0), 0u) << Log;
-  const size_t Static = Log.find("\r\nStatic items error log:\r\n");
-  const size_t Dynamic = Log.find("\r\nDynamic items error log:\r\n");
-  ASSERT_NE(Static, std::string::npos) << Log;
-  ASSERT_NE(Dynamic, std::string::npos) << Log;
-  EXPECT_LT(Static, Dynamic);
-  // Each header is followed by the menu's own lines.
-  const std::string StaticLines = Log.substr(Static + 27, Dynamic - Static - 25);
-  EXPECT_NE(StaticLines.find(Form->StaticMenu->ErrorLog()->Get(0)), std::string::npos);
-  EXPECT_GT(Log.size(), Dynamic + 28);
+  // After its first line, each header with the menu's own lines: the unknown type (both items moved
+  // to the list's first type) and, for the dynamic item, the Checked value 2.
+  ASSERT_NE(StaticItem(), nullptr);
+  ASSERT_NE(DynamicItem(), nullptr);
+  const std::string First = StaticItem()->GetFileType()->Description();
+  EXPECT_EQ(DynamicItem()->GetFileType()->Description(), First);
+  const std::string Rest = Log.substr(Log.find("\r\n") + 2);
+  EXPECT_EQ(Rest, "Static items error log:\r\n"
+                  "File type \"nosuchtype.corvane\" not found. Menu item \"" + Caption + "\" moved to category \"" +
+                      First + "\".\r\n"
+                  "Dynamic items error log:\r\n"
+                  "File type \"nosuchtype.corvane\" not found. Menu item \"B\" moved to category \"" + First + "\".\r\n"
+                  "Invalid value of \"Checked\" property for B menu item. Set to \"False\".\r\n");
+  EXPECT_FALSE(DynamicItem()->Checked());
 }
 
 TEST_F(MainWindowTest, FolderThatCannotTakeTheLogShowsTheErrorAndLoadsBothMenus) {
