@@ -185,13 +185,17 @@ void InvokeFromShell(const std::string& IniText, const std::string& Caption, con
   HKEY Key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "txtfile", 0, KEY_ALL_ACCESS, &Key), ERROR_SUCCESS);
   HMENU Popup = CreatePopupMenu();
+  // The data object outlives the menu object, which holds its medium until it goes.
+  auto* Data = new shellhost::TTestDataObject();
+  struct TRelease {
+    shellhost::TTestDataObject* Data;
+    ~TRelease() { Data->Release(); }
+  } ReleaseData{Data};
   {
     shellhost::TComPtr<IShellExtInit> Init;
     ASSERT_EQ(shellhost::CreateMenuObject(Init), S_OK);
-    auto* Data = new shellhost::TTestDataObject();
     Data->Answer(CF_HDROP, S_OK, shellhost::HDropData({File}));
     EXPECT_EQ(Init->Initialize(nullptr, Data, Key), S_OK);
-    Data->Release();
     shellhost::TComPtr<IContextMenu> Menu = Init.As<IContextMenu>();
     ASSERT_TRUE(Menu);
     EXPECT_TRUE(SUCCEEDED(Menu->QueryContextMenu(Popup, 0, 1, 0x7FFF, CMF_NORMAL)));

@@ -318,6 +318,11 @@ TEST_F(ActionsTest, ContextMenuThatAChildLeavesToItsParentOpensTheChildsPopup) {
   // Common controls send WM_CONTEXTMENU to their parent with their own window in wParam.
   auto* FormMenu = new TPopupMenu(Form.get());
   auto* ButtonMenu = new TPopupMenu(Form.get());
+  for (TPopupMenu* Menu : {FormMenu, ButtonMenu}) {  // an empty menu would not open
+    auto* Item = new TMenuItem(Form.get());
+    Item->SetCaption("Entry");
+    Menu->Items()->Add(Item);
+  }
   Form->SetPopupMenu(FormMenu);
   Button->SetPopupMenu(ButtonMenu);
   const struct {
