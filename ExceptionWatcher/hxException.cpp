@@ -3,6 +3,7 @@
 
 #include <dbghelp.h>
 
+#include <algorithm>
 #include <exception>
 #include <mutex>
 
@@ -134,19 +135,21 @@ TclStackFrames* ThxExceptionManager::DumpCurrentException(bool SkipReportable) {
   if (EI == nullptr) return nullptr;
   if (SkipReportable && IsReportableException(EI)) return nullptr;
   TclStackTracer* Tracer = FExceptWatcher->GetStackTracer();
-  OutputExceptionInfo(EI, Tracer);
-  TclStackFrames* Frames = Tracer->GetStackFrames(EI);
+  OutputExceptionInfo(EI, Tracer);  // walks the stack into the tracer's frames
+  TclStackFrames* Frames = Tracer->Frames();
   const std::string FileName = FDumpFolder + ThxMiniDumpHelper::GetDumpFileName();
   if (ThxMiniDumpHelper::WriteDump(FileName, cDelphiTitle, EI)) FLastDumpFile = FileName;
   return Frames;
 }
 
 std::string ThxExceptionManager::FormatErrorMessage(const Exception& E, TclStackFrames* Frames,
-                                                    const std::string& DumpFile) {
+                                                    const std::string& DumpFile, int ShownFrames) {
   const std::string Msg = Format("%s: %s", {ClassNameOf(typeid(E)), E.Message()});
   std::string Trace;
-  if (Frames != nullptr)
-    for (int I = 0; I < Frames->Count(); ++I) Trace += FormatFrame(*Frames->Items(I)) + "\r\n";
+  const int Count = Frames != nullptr ? Frames->Count() : 0;
+  const int Shown = std::max(0, std::min(ShownFrames, Count));
+  for (int I = 0; I < Shown; ++I) Trace += FormatFrame(*Frames->Items(I)) + "\r\n";
+  if (Shown < Count) Trace += Format("(%d more frames not shown)\r\n", {Count - Shown});
   return Format(cMessageFormat, {Msg, "", ExtractFileName(DumpFile), Trace});
 }
 

@@ -3,6 +3,8 @@
 // which the main window shows an error (dumping then an exception not dumped when raised).
 #pragma once
 
+#include <climits>
+
 #include <windows.h>
 
 #include <string>
@@ -40,7 +42,10 @@ public:
   TclStackFrames* DumpCurrentException(bool SkipReportable);
 
   // The "Internal Application Problem" text for E with Frames (may be nullptr) and the dump's name.
-  static std::string FormatErrorMessage(const Exception& E, TclStackFrames* Frames, const std::string& DumpFile);
+  // With ShownFrames below the frame count, the trace ends after that many frames in the line
+  // "(<n> more frames not shown)".
+  static std::string FormatErrorMessage(const Exception& E, TclStackFrames* Frames, const std::string& DumpFile,
+                                        int ShownFrames = INT_MAX);
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

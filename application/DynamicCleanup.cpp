@@ -51,9 +51,9 @@ const TLayout& DynamicCleanupLayout() {
                    {{"OnChange", "tvExtensionsChange"}, {"OnAdvancedCustomDrawItem", "tvExtensionsAdvancedCustomDrawItem"}}},
                   {"TSplitter", "Splitter1", "", 240, 28, 4, 262, alLeft, akLeftTop, {}, {}},
                   {"TPanel", "pnlDetails", "", 244, 28, 356, 262, alClient, akLeftTop, {{"Caption", ""}, {"BevelOuter", "bvNone"}}, {}},
-                  {"TCheckBox", "chkInclude", "pnlDetails", 8, 6, 120, 17, alNone, akLeftTop, {{"Caption", "A&ctive"}},
+                  {"TCheckBox", "chkInclude", "pnlDetails", 8, 4, 120, 17, alNone, akLeftTop, {{"Caption", "A&ctive"}},
                    {{"OnClick", "chkIncludeClick"}}},
-                  {"TImage", "imApp", "pnlDetails", 326, 6, 16, 16, alNone, AnchorBit(akTop) | AnchorBit(akRight),
+                  {"TImage", "imApp", "pnlDetails", 326, 4, 16, 16, alNone, AnchorBit(akTop) | AnchorBit(akRight),
                    {{"Transparent", "True"}}, {}},
               }};
     struct TRow {
@@ -65,11 +65,12 @@ const TLayout& DynamicCleanupLayout() {
                          {"lblDescription", "edDescription", "Description:"}, {"lblProductName", "edProductName", "Product:"},
                          {"lblVersion", "edVersion", "Version:"},            {"lblCompany", "edCompany", "Company:"},
                          {"lblCLSID", "edCLSID", "CLSID:"}};
-    int Top = 30;
+    // Close enough that all seven fit the main window's smallest size.
+    int Top = 24;
     for (const TRow& R : Rows) {
       L.Components.push_back(DetailLabel(R.Label, R.Caption, Top));
       L.Components.push_back(DetailEdit(R.Edit, Top));
-      Top += 23;
+      Top += 22;
     }
     L.Components.push_back({"TPanel", "pnlError", "pnlDetails", 8, Top + 2, 334, 58, alNone, LeftTopRight,
                             {{"Caption", ""}, {"BevelOuter", "bvLowered"}, {"Visible", "False"}}, {}});

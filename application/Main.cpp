@@ -32,6 +32,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <vector>
+
 TfrmMain* frmMain = nullptr;
 
 namespace {
@@ -199,6 +204,117 @@ const char* PageDescription(int Index) {
 std::string ErrorDisplayText(const std::string& Message) {
   if (!Message.empty() && static_cast<unsigned char>(Message.back()) > static_cast<unsigned char>('.')) return Message + ".";
   return Message;
+}
+
+namespace {
+
+// The message box's font, as the system gives it to boxes.
+HFONT MessageFont() {
+  NONCLIENTMETRICSA Metrics{};
+  Metrics.cbSize = sizeof(Metrics);
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(Metrics), &Metrics, 0)) return nullptr;
+  return CreateFontIndirectA(&Metrics.lfMessageFont);
+}
+
+std::vector<std::string> SplitLines(const std::string& Text) {
+  std::vector<std::string> Lines;
+  size_t Begin = 0;
+  for (;;) {
+    const size_t End = Text.find("\r\n", Begin);
+    Lines.push_back(Text.substr(Begin, End == std::string::npos ? std::string::npos : End - Begin));
+    if (End == std::string::npos) return Lines;
+    Begin = End + 2;
+  }
+}
+
+// The height of Line in the message font wrapped at Width pixels (one row for an empty line).
+int WrappedHeight(const std::string& Line, int Width) {
+  HDC DC = GetDC(nullptr);
+  HFONT Font = MessageFont();
+  HGDIOBJ Old = Font ? SelectObject(DC, Font) : nullptr;
+  RECT R{0, 0, Width, 0};
+  const std::string Text = Line.empty() ? std::string(" ") : Line;
+  DrawTextA(DC, Text.c_str(), static_cast<int>(Text.size()), &R,
+            DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+  if (Old) SelectObject(DC, Old);
+  if (Font) DeleteObject(Font);
+  ReleaseDC(nullptr, DC);
+  return static_cast<int>(R.bottom - R.top);
+}
+
+// The horizontal dialog base unit of the boxes' dialog font ("MS Shell Dlg", 8 points).
+int BoxDialogUnitX() {
+  HDC DC = GetDC(nullptr);
+  HFONT Font = CreateFontA(-MulDiv(8, GetDeviceCaps(DC, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                           0, 0, 0, 0, "MS Shell Dlg");
+  HGDIOBJ Old = SelectObject(DC, Font);
+  SIZE Size{};
+  GetTextExtentPoint32A(DC, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &Size);
+  SelectObject(DC, Old);
+  DeleteObject(Font);
+  ReleaseDC(nullptr, DC);
+  return std::max(1, static_cast<int>((Size.cx / 26 + 1) / 2));
+}
+
+// Each line that would wrap to more than three rows cut to the longest start that fits them with "...".
+std::string CutTallLines(const TErrorBoxRoom& Box, const std::string& Text) {
+  const int Rows = 3 * Box.LineHeight;
+  std::string Result;
+  const std::vector<std::string> Lines = SplitLines(Text);
+  for (size_t I = 0; I < Lines.size(); ++I) {
+    std::string Line = Lines[I];
+    if (Box.Height(Line) > Rows) {
+      size_t Low = 0, High = Line.size();
+      while (Low < High) {
+        const size_t Mid = (Low + High + 1) / 2;
+        if (Box.Height(Line.substr(0, Mid) + "...") <= Rows)
+          Low = Mid;
+        else
+          High = Mid - 1;
+      }
+      Line = Line.substr(0, Low) + "...";
+    }
+    Result += (I ? "\r\n" : "") + Line;
+  }
+  return Result;
+}
+
+int TextHeight(const TErrorBoxRoom& Box, const std::string& Text) {
+  int Height = 0;
+  for (const std::string& Line : SplitLines(Text)) Height += Box.Height(Line);
+  return Height;
+}
+
+}  // namespace
+
+TErrorBoxRoom ErrorBoxRoom() {
+  TErrorBoxRoom Box;
+  RECT Work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &Work, 0);
+  // A box wraps its text at the width of its text field, 176 dialog units; a tenth less for safety.
+  const int Wrap = MulDiv(176, BoxDialogUnitX(), 4) * 9 / 10;
+  Box.WrapWidth = Wrap;
+  Box.LineHeight = std::max(1, WrappedHeight("", Wrap));
+  // Above and below the text: the caption, the frame, the margins and the button row, counted generously.
+  const int Chrome = GetSystemMetrics(SM_CYCAPTION) + 4 * GetSystemMetrics(SM_CYFIXEDFRAME) + 4 * Box.LineHeight + 48;
+  Box.MaxHeight = std::max(Box.LineHeight, static_cast<int>(Work.bottom - Work.top) - Chrome);
+  Box.Height = [Wrap](const std::string& Line) { return WrappedHeight(Line, Wrap); };
+  return Box;
+}
+
+std::string FitErrorBoxText(const TErrorBoxRoom& Box, const std::function<std::string(int ShownFrames)>& Compose) {
+  const std::string All = CutTallLines(Box, Compose(INT_MAX));
+  if (TextHeight(Box, All) <= Box.MaxHeight) return All;
+  // The most frames that fit (fewer frames never make the text taller).
+  int Low = 0, High = static_cast<int>(SplitLines(All).size());
+  while (Low < High) {
+    const int Mid = (Low + High + 1) / 2;
+    if (TextHeight(Box, CutTallLines(Box, Compose(Mid))) <= Box.MaxHeight)
+      Low = Mid;
+    else
+      High = Mid - 1;
+  }
+  return CutTallLines(Box, Compose(Low));
 }
 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
@@ -551,7 +667,12 @@ void TfrmMain::appeMainException(TObject*, Exception& E) {
   if (ThxExceptionManager* Manager = GetExceptionManager()) {
     // A reportable exception was dumped when raised; any other is dumped now.
     TclStackFrames* Frames = Manager->DumpCurrentException(true);
-    Text += "\r\n" + ThxExceptionManager::FormatErrorMessage(E, Frames, Manager->LastDumpFile());
+    const std::string Head = Text;
+    Text = FitErrorBoxText(ErrorBoxRoom(), [&](int ShownFrames) {
+      return Head + "\r\n" + ThxExceptionManager::FormatErrorMessage(E, Frames, Manager->LastDumpFile(), ShownFrames);
+    });
+  } else {
+    Text = FitErrorBoxText(ErrorBoxRoom(), [&](int) { return Text; });
   }
   Application->MessageBox(Text, Application->Title(), MB_OK | MB_ICONSTOP);
 }

@@ -3,6 +3,8 @@
 // the shell extension's check box and the error display.
 #pragma once
 
+#include <functional>
+
 #include "classlib/core/Classes.h"
 #include "classlib/gui/ActnList.h"
 #include "classlib/gui/Forms.h"
@@ -208,3 +210,18 @@ const char* PageDescription(int Index);
 // The text of an error box: Message with "." added when its last character sorts after "."
 // (unsigned character order).
 std::string ErrorDisplayText(const std::string& Message);
+
+// The room of an error box on this screen: the box wraps its text at WrapWidth pixels (Height
+// measures a line so wrapped, in the box's font; LineHeight is one row) and stays on the screen
+// while the text's height is at most MaxHeight.
+struct TErrorBoxRoom {
+  int WrapWidth = 0;
+  int LineHeight = 1;
+  int MaxHeight = 0;
+  std::function<int(const std::string& Line)> Height;
+};
+TErrorBoxRoom ErrorBoxRoom();
+// The box's text: Compose(n) gives it with n frames of the trace (INT_MAX: all of them). A line that
+// would wrap to more than three rows is cut and ends in "..."; as many frames are shown as leave
+// the text within the box's room.
+std::string FitErrorBoxText(const TErrorBoxRoom& Box, const std::function<std::string(int ShownFrames)>& Compose);

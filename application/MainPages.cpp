@@ -9,10 +9,13 @@
 #include "controls/AdvCursors.h"
 #include "controls/AdvTreeView.h"
 #include "controls/FileTypeView.h"
+#include "controls/NodeUtils.h"
 #include "controls/RXCtrls.h"
 #include "model/DynamicMenu.h"
 #include "model/StaticMenu.h"
 #include "model/Utils.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -61,11 +64,13 @@ TLayoutComponent SpeedButton(const char* Name, const char* Parent, int Left, con
 }
 
 // Everything but the trees and the page-specific rows: the details panel of a page. X names the
-// dynamic page's controls ("X" after the kind prefix), "" the static page's.
+// dynamic page's controls ("X" after the kind prefix), "" the static page's. Labels stand left of
+// their fields, so that the details fit the window's smallest size; each field lies flat in a
+// panel of its own, whose bevel On3DEnter lowers while the field has the focus.
 void AddDetails(TLayout& L, bool Dynamic) {
   auto N = [Dynamic](const char* Prefix, const char* Role) {
     static std::vector<std::string> Names;  // the layout keeps pointers to the names
-    Names.reserve(64);
+    Names.reserve(96);
     Names.push_back(std::string(Prefix) + (Dynamic ? "X" : "") + Role);
     return Names.back().c_str();
   };
@@ -73,56 +78,60 @@ void AddDetails(TLayout& L, bool Dynamic) {
   const char* Page = Dynamic ? "tshtActiveXMenus" : "tshtStaticMenus";
   L.Components.push_back(Row("TPanel", Panel, Page, 300, 28, 312, 272, {{"Caption", ""}, {"BevelOuter", "bvNone"}}, {},
                              alRight));
-  const char* Enter3D = "On3DEnter";
-  const char* Exit3D = "On3DExit";
-  L.Components.push_back(Row("TCheckBox", N("chk", "Include"), Panel, 8, 6, 120, 17,
+  constexpr int Pitch = 24, FieldLeft = 82, FieldHeight = 23, Right = 8;
+  constexpr TAnchors AllSides = AnchorBit(akLeft) | AnchorBit(akTop) | AnchorBit(akRight) | AnchorBit(akBottom);
+  // A field in its frame panel ("pnl" + its role) at Left/Top of the details, Width wide.
+  auto Field = [&](const char* Class, const char* Name, const char* Role, int Left, int Top, int Width,
+                   std::vector<TLayoutValue> Props, std::vector<TLayoutValue> Events) {
+    const char* Frame = N("pnl", Role);
+    L.Components.push_back(Row("TPanel", Frame, Panel, Left, Top, Width, FieldHeight,
+                               {{"Caption", ""}, {"BevelOuter", "bvNone"}}, {}, alNone, LeftRightTop));
+    Props.push_back({"BorderStyle", "bsNone"});
+    Events.push_back({"OnEnter", "On3DEnter"});
+    Events.push_back({"OnExit", "On3DExit"});
+    L.Components.push_back(Row(Class, Name, Frame, 2, 2, Width - 4, FieldHeight - 4, std::move(Props), std::move(Events),
+                               alNone, AllSides));
+  };
+  auto Label = [&](const char* Name, int Top, const char* Caption, const char* Focus) {
+    L.Components.push_back(Row("TLabel", Name, Panel, 8, Top + 4, FieldLeft - 12, 14,
+                               {{"Caption", Caption}, {"FocusControl", Focus}}, {{"OnClick", "OnLabelClick"}}));
+  };
+  const int FieldWidth = 312 - FieldLeft - Right;
+  L.Components.push_back(Row("TCheckBox", N("chk", "Include"), Panel, 8, 4, 120, 17,
                              {{"Caption", "A&ctive"}, {"Hint", IncludeHint}},
                              {{"OnClick", Dynamic ? "chkXIncludeClick" : "chkIncludeClick"}}));
-  if (Dynamic)
-    L.Components.push_back(Row("TImage", "imgXApplication", Panel, 8, 26, 16, 16, {}));
-  L.Components.push_back(Row("TLabel", N("lbl", "Application"), Panel, Dynamic ? 28 : 8, 28, 200, 14,
-                             {{"Caption", "A&pplication:"}, {"FocusControl", N("ed", "Application")}},
-                             {{"OnClick", "OnLabelClick"}}));
-  // The edit is named above through FocusControl; the row itself follows.
-  L.Components.insert(L.Components.end() - 1,
-                       Row("TFilenameEdit", N("ed", "Application"), Panel, 8, 44, 296, 21,
-                           {{"Hint", ApplicationHint}, {"Filter", "Applications (*.exe)|*.exe|All Files (*.*)|*.*"},
-                            {"DialogTitle", Dynamic ? "Select an application" : "Select an Application"}},
-                           {{"OnChange", Dynamic ? "edXApplicationChange" : "edApplicationChange"},
-                            {"OnAfterDialog", Dynamic ? "edXApplicationAfterDialog" : "edApplicationAfterDialog"},
-                            {"OnEnter", Enter3D}, {"OnExit", Exit3D}},
-                           alNone, LeftRightTop));
-  L.Components.push_back(Row("TEdit", N("ed", "Parameters"), Panel, 8, 86, 296, 21, {{"Hint", ParametersHint}},
-                             {{"OnChange", Dynamic ? "edXParametersChange" : "edParametersChange"},
-                              {"OnEnter", Enter3D}, {"OnExit", Exit3D}},
-                             alNone, LeftRightTop));
-  L.Components.push_back(Row("TLabel", N("lbl", "Parameters"), Panel, 8, 70, 200, 14,
-                             {{"Caption", "Pa&rameters:"}, {"FocusControl", N("ed", "Parameters")}},
-                             {{"OnClick", "OnLabelClick"}}));
-  int Top = 112;
+  if (Dynamic) L.Components.push_back(Row("TImage", "imgXApplication", Panel, 312 - Right - 16, 4, 16, 16, {}, {}, alNone, TopRight));
+  int Top = 4 + Pitch;
+  Field("TFilenameEdit", N("ed", "Application"), "Application", FieldLeft, Top, FieldWidth,
+        {{"Hint", ApplicationHint}, {"Filter", "Applications (*.exe)|*.exe|All Files (*.*)|*.*"},
+         {"DialogTitle", Dynamic ? "Select an application" : "Select an Application"}},
+        {{"OnChange", Dynamic ? "edXApplicationChange" : "edApplicationChange"},
+         {"OnAfterDialog", Dynamic ? "edXApplicationAfterDialog" : "edApplicationAfterDialog"}});
+  Label(N("lbl", "Application"), Top, "A&pplication:", N("ed", "Application"));
+  Top += Pitch;
+  Field("TEdit", N("ed", "Parameters"), "Parameters", FieldLeft, Top, FieldWidth, {{"Hint", ParametersHint}},
+        {{"OnChange", Dynamic ? "edXParametersChange" : "edParametersChange"}});
+  Label(N("lbl", "Parameters"), Top, "Pa&rameters:", N("ed", "Parameters"));
+  Top += Pitch;
   if (Dynamic) {
-    L.Components.push_back(Row("TEdit", "edXMenuHint", Panel, 8, Top + 16, 296, 21,
-                               {{"MaxLength", "80"}, {"Hint", "|Menu item hint\r\nThe text the shell shows for the item."}},
-                               {{"OnChange", "edXMenuHintChange"}, {"OnEnter", Enter3D}, {"OnExit", Exit3D}}, alNone,
-                               LeftRightTop));
-    L.Components.push_back(Row("TLabel", "lblXMenuHint", Panel, 8, Top, 200, 14,
-                               {{"Caption", "&Hint:"}, {"FocusControl", "edXMenuHint"}}, {{"OnClick", "OnLabelClick"}}));
-    Top += 42;
+    Field("TEdit", "edXMenuHint", "MenuHint", FieldLeft, Top, FieldWidth,
+          {{"MaxLength", "80"}, {"Hint", "|Menu item hint\r\nThe text the shell shows for the item."}},
+          {{"OnChange", "edXMenuHintChange"}});
+    Label("lblXMenuHint", Top, "&Hint:", "edXMenuHint");
+    Top += Pitch;
   }
-  L.Components.push_back(Row("TFileTypeComboBox", N("cb", "FileType"), Panel, 8, Top + 16, 296, 21,
-                             {{"DropDownCount", "16"}, {"Hint", FileTypeBoxHint}},
-                             {{"OnChange", Dynamic ? "cbXFileTypeChange" : "cbFileTypeChange"},
-                              {"OnEnter", Enter3D}, {"OnExit", Exit3D}},
-                             alNone, LeftRightTop));
-  L.Components.push_back(Row("TLabel", N("lbl", "FileType"), Panel, 8, Top, 200, 14,
-                             {{"Caption", "File &type:"}, {"FocusControl", N("cb", "FileType")}},
-                             {{"OnClick", "OnLabelClick"}}));
-  L.Components.push_back(Row("TEdit", N("ed", "FileType"), Panel, 8, Top + 42, 296, 21,
-                             {{"ReadOnly", "True"}, {"Hint", KeyHint}}, {{"OnEnter", Enter3D}, {"OnExit", Exit3D}},
-                             alNone, LeftRightTop));
-  L.Components.push_back(Row("TMemo", N("mem", "FileExtensions"), Panel, 8, Top + 68, 296, 36,
-                             {{"ReadOnly", "True"}, {"Hint", ExtensionsHint}}, {{"OnEnter", Enter3D}, {"OnExit", Exit3D}},
-                             alNone, LeftRightTop));
+  Field("TFileTypeComboBox", N("cb", "FileType"), "FileTypeBox", FieldLeft, Top, FieldWidth,
+        {{"DropDownCount", "16"}, {"Hint", FileTypeBoxHint}}, {{"OnChange", Dynamic ? "cbXFileTypeChange" : "cbFileTypeChange"}});
+  Label(N("lbl", "FileType"), Top, "File &type:", N("cb", "FileType"));
+  Top += Pitch;
+  Field("TEdit", N("ed", "FileType"), "FileTypeKey", 6, Top, 312 - 6 - Right + 2, {{"ReadOnly", "True"}, {"Hint", KeyHint}}, {});
+  Top += Pitch;
+  // The extensions take the rest of the panel's height (FitExtensionsField).
+  L.Components.push_back(Row("TPanel", N("pnl", "FileExtensions"), Panel, 6, Top, 312 - 6 - Right + 2, FieldHeight,
+                             {{"Caption", ""}, {"BevelOuter", "bvNone"}}, {}, alNone, LeftRightTop));
+  L.Components.push_back(Row("TMemo", N("mem", "FileExtensions"), N("pnl", "FileExtensions"), 2, 2, 312 - 6 - Right - 2,
+                             FieldHeight - 4, {{"ReadOnly", "True"}, {"Hint", ExtensionsHint}, {"BorderStyle", "bsNone"}},
+                             {{"OnEnter", "On3DEnter"}, {"OnExit", "On3DExit"}}, alNone, AllSides));
 }
 
 }  // namespace
@@ -162,10 +171,12 @@ void AddMenuPagesLayout(TLayout& L) {
                   {"spbXBitmap", "Icon", "Change menu item icon"},    {"spbXFind", "Find", "Find program at its location"},
                   {"spbXCustom", "Custom", "Customize menu items"},   {"spbXMenu", "Menu", "Menu files"},
                   {"spbXUp", "Up", "Move menu item up"},              {"spbXDown", "Down", "Move menu item down"}};
+  // Narrow enough that the last one stays clear of the extension's box at the window's smallest width.
   int Left = 84;
   for (const auto& B : XButtons) {
-    L.Components.push_back(SpeedButton(B.Name, "GradientPanel6", Left, B.Caption, B.Hint));
-    Left += 44;
+    L.Components.push_back(Row("TRxSpeedButton", B.Name, "GradientPanel6", Left, 2, 38, 24,
+                               {{"Caption", B.Caption}, {"Flat", "True"}, {"Hint", B.Hint}}));
+    Left += 39;
   }
   L.Components.push_back(Row("TAdvTreeView", "tvXMenu", "tshtActiveXMenus", 0, 28, 300, 272,
                              TreeProps(DynamicTreeHint),
@@ -239,8 +250,22 @@ std::string ApplicationCaption(const std::string& FileName) {
   return ExtractFileTitle(FileName);
 }
 
+void RepaintItemNode(TTreeView* Tree, TTreeItem* Item) {
+  TTreeNode* Node = FindItemNode(Item, Tree);
+  if (!Node) return;
+  Node->SetText(ItemNodeText(Item));
+  // What the page paints over the row (check box, picture) changes without its text.
+  const RECT Row = Node->DisplayRect(false);
+  InvalidateRect(Tree->Handle(), &Row, TRUE);
+}
+
+void ShowApplication(TControl* Edit, const std::string& Application) {
+  // The edit keeps the quotes its user or its dialog put around the same path.
+  if (UnquotedPath(Edit->Text()) != Application) Edit->SetText(Application);
+}
+
 void ExploreApplicationFolder(const std::string& Application) {
-  const INT_PTR Result = CallShellOpen(GetActiveWindow(), "explore", ExtractFilePath(Application), SW_SHOWNORMAL);
+  const INT_PTR Result = CallShellOpen(GetActiveWindow(), "explore", ExtractFilePath(UnquotedPath(Application)), SW_SHOWNORMAL);
   if (Result <= 32) throw Exception(SysErrorMessage(static_cast<DWORD>(Result)));
 }
 
@@ -295,10 +320,44 @@ void BindPageMenus(TfrmMain* F, const std::vector<TPageMenu>& Menus, const std::
 // ---------------------------------------------------------------------------------------------
 // Dragging
 
-void SetNodeDragImage(TDraggedItem* Dragged, TTreeView* Tree, TTreeNode* Node) {
+namespace {
+
+// The node's picture cell and text as the view shows them now, as a one-image list.
+HIMAGELIST NodeRowImage(TTreeView* Tree, TTreeNode* Node) {
+  const RECT Text = Node->DisplayRect(true);
+  const int Left = std::max(0, static_cast<int>(Text.left) - Tree->Indent());
+  const int Width = Text.right - Left, Height = Text.bottom - Text.top;
+  if (Width <= 0 || Height <= 0) return nullptr;
+  HDC View = GetDC(Tree->Handle());
+  HDC DC = CreateCompatibleDC(View);
+  HBITMAP Bitmap = CreateCompatibleBitmap(View, Width, Height);
+  HGDIOBJ Old = SelectObject(DC, Bitmap);
+  BitBlt(DC, 0, 0, Width, Height, View, Left, Text.top, SRCCOPY);
+  SelectObject(DC, Old);
+  HIMAGELIST Image = ImageList_Create(Width, Height, ILC_COLOR32, 1, 1);
+  if (Image && ImageList_Add(Image, Bitmap, nullptr) < 0) {
+    ImageList_Destroy(Image);
+    Image = nullptr;
+  }
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+  ReleaseDC(Tree->Handle(), View);
+  return Image;
+}
+
+}  // namespace
+
+void SetNodeDragImage(TDraggedItem* Dragged, TAdvTreeView* Tree) {
+  TTreeNode* Node = Tree->DraggedNode() ? Tree->DraggedNode() : Tree->Selected();
   if (!Node || !Tree->HandleAllocated()) return;
-  const auto Image = reinterpret_cast<HIMAGELIST>(
+  auto Image = reinterpret_cast<HIMAGELIST>(
       SendMessageA(Tree->Handle(), TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(Node->ItemId())));
+  // A view may answer an empty list (Wine's does): the picture is then taken from the screen.
+  if (Image && ImageList_GetImageCount(Image) == 0) {
+    ImageList_Destroy(Image);
+    Image = nullptr;
+  }
+  if (!Image) Image = NodeRowImage(Tree, Node);
   if (!Image) return;
   auto* Images = new TDragImageList(16, 16);
   Images->SetHandle(Image);
@@ -404,7 +463,22 @@ void MakePageGlyphs(TCustomImageList* Images) {
 // ---------------------------------------------------------------------------------------------
 // The window's side of both pages
 
+namespace {
+
+// The extensions' frame reaches down to the details panel's bottom margin, whatever its height.
+void FitExtensionsField(TWinControl* Details, TControl* Frame) {
+  const auto Fit = [Details, Frame] {
+    Frame->SetBounds(Frame->Left(), Frame->Top(), Frame->Width(), std::max(Details->ClientHeight() - Frame->Top() - 4, 8));
+  };
+  Details->OnResize = [Fit](TObject*) { Fit(); };
+  Fit();
+}
+
+}  // namespace
+
 void TfrmMain::SetupMenuPages() {
+  FitExtensionsField(FormPart<TWinControl>(this, "pnlStaticDetails"), FormPart<TControl>(this, "pnlFileExtensions"));
+  FitExtensionsField(FormPart<TWinControl>(this, "pnlDynamicDetails"), FormPart<TControl>(this, "pnlXFileExtensions"));
   auto* FileTypeImages = FormPart<TCustomImageList>(this, "ilFileTypes");
   for (const char* Name : {"tvMenu", "tvXMenu"}) FormPart<TTreeView>(this, Name)->SetImages(FileTypeImages);
   MakePageGlyphs(FormPart<TCustomImageList>(this, "ilGlyphs"));
@@ -450,20 +524,51 @@ TTreeNode* NodeUnderDrag(TTreeView* Tree, int X, int Y) {
 
 }  // namespace
 
-bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
-  if (!Dragged) return false;
-  TTreeNode* Node = NodeUnderDrag(Tree, X, Y);
-  const TDropPlace Place = MenuDropPlace(Dragged->GetDraggedItem(), Node);
-  if (!Place.Accept) return false;
+namespace {
+
+// Puts the view's drop highlight on Node (none for nullptr) and paints the rows that change at
+// once, while the drag image is hidden.
+void ShowDropTarget(TTreeView* Tree, TTreeNode* Node, bool& Shown) {
+  Shown = Node != nullptr;
+  if (!Tree->HandleAllocated()) return;
+  const HWND View = Tree->Handle();
+  const auto Old = reinterpret_cast<HTREEITEM>(SendMessageA(View, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+  const HTREEITEM New = Node ? Node->ItemId() : nullptr;
+  if (Old != New) SendMessageA(View, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(New));
+  for (HTREEITEM Id : {Old, New}) {
+    if (!Id) continue;
+    RECT Row{};
+    *reinterpret_cast<HTREEITEM*>(&Row) = Id;
+    if (SendMessageA(View, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&Row))) InvalidateRect(View, &Row, TRUE);
+  }
+  UpdateWindow(View);
+}
+
+}  // namespace
+
+bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y, TDragState State, bool& Shown) {
+  TTreeNode* Node = Dragged && State != dsDragLeave ? NodeUnderDrag(Tree, X, Y) : nullptr;
+  const TDropPlace Place = MenuDropPlace(Dragged ? Dragged->GetDraggedItem() : nullptr, Node);
+  if (!Place.Accept) {
+    ShowDropTarget(Tree, nullptr, Shown);
+    return false;
+  }
   ExpandNodeUnderDrag(Tree, Node, X, Y);
   Dragged->DragCursor = Place.Exchange ? crExchange : (GetKeyState(VK_CONTROL) < 0 ? crCopy : crArrow);
+  ShowDropTarget(Tree, Node, Shown);
   return true;
 }
 
-void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y) {
+void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y, bool& Shown) {
+  ShowDropTarget(Tree, nullptr, Shown);
   if (!Dragged) return;
   DropMenuItem(Dragged->GetDraggedItem(), MenuDropPlace(Dragged->GetDraggedItem(), NodeUnderDrag(Tree, X, Y)),
                GetKeyState(VK_CONTROL) < 0);
+}
+
+bool IsMarkedDropTarget(TTreeView* Tree, TTreeNode* Node, bool Shown) {
+  if (!Shown || !Node || !Tree->HandleAllocated()) return false;
+  return reinterpret_cast<HTREEITEM>(SendMessageA(Tree->Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)) == Node->ItemId();
 }
 
 void AddFurtherDroppedFiles(TCustomMenu* Menu, TCustomMenuItems* Container, TStrings* FileList,

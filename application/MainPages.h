@@ -34,8 +34,12 @@ std::string FileTypeExtensionsText(const TFileType* Type);
 // The caption of an item for an application file: its version block's FileDescription, else
 // the file's name without folder and extension.
 std::string ApplicationCaption(const std::string& FileName);
-// Opens the folder of Application with the shell's "explore" verb; a shell result of 32 or less
-// raises the system's text for it.
+// The node of Item in Tree takes the item's text and has its whole row painted again.
+void RepaintItemNode(TTreeView* Tree, TTreeItem* Item);
+// The application edit shows Application, keeping its own text when that is the same path quoted.
+void ShowApplication(TControl* Edit, const std::string& Application);
+// Opens the folder of Application (quoted or not) with the shell's "explore" verb; a shell result
+// of 32 or less raises the system's text for it.
 void ExploreApplicationFolder(const std::string& Application);
 // "Delete menu item?" with OK and Cancel; true on OK.
 bool ConfirmDeleteItem();
@@ -89,12 +93,17 @@ void MakePageGlyphs(TCustomImageList* Images);
 // sets its shortcut through SetActionShortCut with Tree (and Button, "" for none).
 void BindPageAction(TfrmMain* Form, TTreeView* Tree, const char* Name, std::function<void()> Execute,
                     std::function<bool()> Enabled, TShortCut Keys, const char* Button);
-// Gives Dragged a drag image of Node (the selected node), when the view can make one.
-void SetNodeDragImage(TDraggedItem* Dragged, TTreeView* Tree, TTreeNode* Node);
+// Gives Dragged a drag image of the node the drag started on (else the selected one), when the
+// view can make one.
+void SetNodeDragImage(TDraggedItem* Dragged, TAdvTreeView* Tree);
 // The drag-over and drop handlers of both trees, for a dragged item of the tree's own menu
-// (nullptr: refused); the drag-over sets the drag cursor.
-bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y);
-void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y);
+// (nullptr: refused). The drag-over sets the drag cursor and marks the accepting node under the
+// pointer (the view's drop highlight, Shown set); a leave, a refusal and the drop take the mark
+// away and clear Shown.
+bool MenuTreeDragOver(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y, TDragState State, bool& Shown);
+void MenuTreeDragDrop(TTreeView* Tree, TDraggedItem* Dragged, int X, int Y, bool& Shown);
+// Whether Node carries the drop-target mark: the view's drop highlight while Shown.
+bool IsMarkedDropTarget(TTreeView* Tree, TTreeNode* Node, bool Shown);
 // Adds the names after the first of FileList to Container (nullptr: the menu's top level), each
 // filled by Fill, inside one bracket (the container item's with the menu's change notices held,
 // else the menu's), and focuses the last one.

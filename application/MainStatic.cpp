@@ -64,11 +64,7 @@ void TfrmMain::OnStaticFocusChange(TObject*) {
 void TfrmMain::OnStaticItemChange(TObject*, TTreeItem* Item) {
   UpdateActions("Static");
   Action("actApply")->Update();
-  if (TTreeNode* Node = FindItemNode(Item, STree(this))) {
-    Node->SetText(ItemNodeText(Item));
-    RECT Row = Node->DisplayRect(false);
-    InvalidateRect(STree(this)->Handle(), &Row, TRUE);  // the check box
-  }
+  RepaintItemNode(STree(this), Item);  // its check box too
   if (Item == StaticMenu->Focused()) {
     TSyncScope Sync(StaticSyncDepth);
     RefreshStaticDetails();
@@ -80,7 +76,7 @@ void TfrmMain::RefreshStaticDetails() {
   SetControlsEnabled(FormPart<TControl>(this, "pnlStaticDetails"), Item != nullptr, Item != nullptr);
   if (!Item) return;
   FormPart<TCheckBox>(this, "chkInclude")->SetChecked(Item->Checked());
-  FormPart<TControl>(this, "edApplication")->SetText(Item->Application());
+  ShowApplication(FormPart<TControl>(this, "edApplication"), Item->Application());
   FormPart<TControl>(this, "edParameters")->SetText(Item->Parameters());
   TFileType* Type = Item->GetFileType();
   FormPart<TFileTypeComboBox>(this, "cbFileType")->SetFileType(Type);
@@ -135,7 +131,8 @@ void TfrmMain::tvMenuMouseUp(TObject*, TMouseButton, TShiftState, int X, int Y) 
 
 void TfrmMain::edApplicationChange(TObject*) {
   if (StaticSyncDepth > 0) return;
-  if (TStaticMenuItem* Item = FocusedStaticItem(this)) Item->SetApplication(FormPart<TControl>(this, "edApplication")->Text());
+  if (TStaticMenuItem* Item = FocusedStaticItem(this))
+    Item->SetApplication(UnquotedPath(FormPart<TControl>(this, "edApplication")->Text()));
 }
 
 void TfrmMain::edParametersChange(TObject*) {
@@ -208,17 +205,15 @@ void TfrmMain::tvMenuStartDrag(TObject*, TDragObject*& DragObject) {
   }
   auto* Dragged = new TDraggedStaticItem(Item);
   DragObject = Dragged;
-  SetNodeDragImage(Dragged, Tree, Tree->Selected());
+  SetNodeDragImage(Dragged, Tree);
 }
 
-void TfrmMain::tvMenuDragOver(TObject*, TObject* Source, int X, int Y, TDragState, bool& Accept) {
-  Accept = MenuTreeDragOver(STree(this), dynamic_cast<TDraggedStaticItem*>(Source), X, Y);
-  StaticDropTargetShown = Accept;
+void TfrmMain::tvMenuDragOver(TObject*, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  Accept = MenuTreeDragOver(STree(this), dynamic_cast<TDraggedStaticItem*>(Source), X, Y, State, StaticDropTargetShown);
 }
 
 void TfrmMain::tvMenuDragDrop(TObject*, TObject* Source, int X, int Y) {
-  StaticDropTargetShown = false;
-  MenuTreeDragDrop(STree(this), dynamic_cast<TDraggedStaticItem*>(Source), X, Y);
+  MenuTreeDragDrop(STree(this), dynamic_cast<TDraggedStaticItem*>(Source), X, Y, StaticDropTargetShown);
 }
 
 void TfrmMain::tvMenuFilesDrop(TObject*, TStrings* FileList) { AddDroppedStaticFiles(FileList); }
@@ -227,7 +222,7 @@ void TfrmMain::tvMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node, 
                                             bool&, bool&) {
   auto* Item = dynamic_cast<TStaticMenuItem*>(NodeItem(Node));
   if (!Item || Stage != cdPostPaint) return;
-  const bool DropTarget = Sender->Focused() && Node->Selected() && StaticDropTargetShown;
+  const bool DropTarget = IsMarkedDropTarget(Sender, Node, StaticDropTargetShown);
   DrawNodeGlyph(Sender, Node, FormPart<TCustomImageList>(this, "ilGlyphs"), DropTarget ? 2 : Item->Checked() ? 1 : 0);
 }
 

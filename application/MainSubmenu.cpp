@@ -125,7 +125,7 @@ void TfrmMain::OnDynamicFocusChange(TObject*) {
 void TfrmMain::OnDynamicItemChange(TObject*, TTreeItem* Item) {
   UpdateActions("ActiveX");
   Action("actApply")->Update();
-  if (TTreeNode* Node = FindItemNode(Item, XTree(this))) Node->SetText(ItemNodeText(Item));
+  RepaintItemNode(XTree(this), Item);  // its picture too
   if (Item == DynamicMenu->Focused()) {
     TSyncScope Sync(SyncDepth);
     RefreshDynamicDetails();
@@ -141,7 +141,7 @@ void TfrmMain::RefreshDynamicDetails() {
   FormPart<TCheckBox>(this, "chkXInclude")->SetChecked(Item->Checked());
   for (const char* Name : {"imgXApplication", "lblXApplication", "edXApplication", "lblXParameters", "edXParameters"})
     FormPart<TControl>(this, Name)->SetEnabled(Plain);
-  FormPart<TControl>(this, "edXApplication")->SetText(Plain ? Item->Application() : "");
+  ShowApplication(FormPart<TControl>(this, "edXApplication"), Plain ? Item->Application() : "");
   FormPart<TControl>(this, "edXParameters")->SetText(Plain ? Item->Parameters() : "");
   for (const char* Name : {"lblXMenuHint", "edXMenuHint"}) FormPart<TControl>(this, Name)->SetEnabled(!Item->IsSeparator());
   FormPart<TControl>(this, "edXMenuHint")->SetText(Item->IsSeparator() ? "" : Item->Hint());
@@ -188,7 +188,8 @@ void TfrmMain::tvXMenuMouseDown(TObject*, TMouseButton Button, TShiftState, int 
 void TfrmMain::edXApplicationChange(TObject*) {
   if (SyncDepth > 0) return;
   auto* Item = FocusedDynamicItem(this);
-  if (Item && !dynamic_cast<TDynamicSubMenu*>(Item)) Item->SetApplication(FormPart<TControl>(this, "edXApplication")->Text());
+  if (Item && !dynamic_cast<TDynamicSubMenu*>(Item))
+    Item->SetApplication(UnquotedPath(FormPart<TControl>(this, "edXApplication")->Text()));
 }
 
 void TfrmMain::edXParametersChange(TObject*) {
@@ -357,17 +358,17 @@ void TfrmMain::tvXMenuStartDrag(TObject*, TDragObject*& DragObject) {
   }
   auto* Dragged = new TDraggedDynamicItem(Dynamic);
   DragObject = Dragged;
-  SetNodeDragImage(Dragged, Tree, Tree->Selected());
+  SetNodeDragImage(Dragged, Tree);
 }
 
-void TfrmMain::tvXMenuDragOver(TObject*, TObject* Source, int X, int Y, TDragState, bool& Accept) {
-  Accept = IsExtensionEnabled() && MenuTreeDragOver(XTree(this), dynamic_cast<TDraggedDynamicItem*>(Source), X, Y);
-  DropTargetShown = Accept;
+void TfrmMain::tvXMenuDragOver(TObject*, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  auto* Dragged = IsExtensionEnabled() ? dynamic_cast<TDraggedDynamicItem*>(Source) : nullptr;
+  Accept = MenuTreeDragOver(XTree(this), Dragged, X, Y, State, DropTargetShown);
 }
 
 void TfrmMain::tvXMenuDragDrop(TObject*, TObject* Source, int X, int Y) {
-  DropTargetShown = false;
-  if (IsExtensionEnabled()) MenuTreeDragDrop(XTree(this), dynamic_cast<TDraggedDynamicItem*>(Source), X, Y);
+  auto* Dragged = IsExtensionEnabled() ? dynamic_cast<TDraggedDynamicItem*>(Source) : nullptr;
+  MenuTreeDragDrop(XTree(this), Dragged, X, Y, DropTargetShown);
 }
 
 void TfrmMain::tvXMenuFilesDrop(TObject*, TStrings* FileList) {
@@ -388,7 +389,7 @@ void TfrmMain::tvXMenuAdvancedCustomDrawItem(TTreeView* Sender, TTreeNode* Node,
     Sender->Canvas().Font().SetStyle(Style);
     return;
   }
-  if (Sender->Focused() && Node->Selected() && DropTargetShown)
+  if (IsMarkedDropTarget(Sender, Node, DropTargetShown))
     DrawNodeGlyph(Sender, Node, FormPart<TCustomImageList>(this, "ilGlyphs"), 2);
   else
     DrawNodePicture(Sender, Node, Item->Icon());

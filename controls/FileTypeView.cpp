@@ -321,9 +321,10 @@ void TPopupFileTypes::WndProc(TMessage& M) {
   TPopupWindow::WndProc(M);
 }
 
-void TPopupFileTypes::SizeToRows() {
+void TPopupFileTypes::SizeToRows(int MaxHeight) {
   TListItems* Rows = FListView->Items();
   int RowHeight = 0;
+  if (FListView->Parent()) FListView->HandleNeeded();
   if (FListView->HandleAllocated() && FListView->Parent()) {
     const bool Temporary = Rows->Count() == 0;
     if (Temporary) Rows->Add();
@@ -331,9 +332,10 @@ void TPopupFileTypes::SizeToRows() {
     RowHeight = R.bottom - R.top;
     if (Temporary) Rows->Delete(0);
   }
-  int Height = std::min(FDropDownCount, std::max(Rows->Count(), 1)) * RowHeight + 4;
-  if (FListView->ShowColumnHeaders()) Height += GetSystemMetrics(SM_CYHSCROLL);
-  SetHeight(Height);
+  const int Frame = 4 + (FListView->ShowColumnHeaders() ? GetSystemMetrics(SM_CYHSCROLL) : 0);
+  int Count = std::min(FDropDownCount, std::max(Rows->Count(), 1));
+  if (RowHeight > 0 && Count * RowHeight + Frame > MaxHeight) Count = std::max((MaxHeight - Frame) / RowHeight, 1);
+  SetHeight(Count * RowHeight + Frame);
   if (TListItem* Focused = FListView->ItemFocused()) {
     Focused->MakeVisible(false);
     FListView->SetSelected(Focused);
@@ -392,10 +394,17 @@ void TFileTypeComboBox::SetFileType(TFileType* Type) {
 }
 
 void TFileTypeComboBox::DropDownPopup(bool DisableEdit) {
-  if (!GetReadOnly() && !PopupVisible()) FDropDown->SetWidth(Width());
+  if (!GetReadOnly() && !PopupVisible()) {
+    // Sized before the base places it, so that it opens below or above by its real height; when
+    // it fits on neither side it takes the whole rows that fit the side with more room.
+    FDropDown->SetWidth(Width());
+    const POINT P = Parent() ? Parent()->ClientToScreen(POINT{Left(), Top()}) : POINT{Left(), Top()};
+    const int Above = static_cast<int>(P.y), Below = GetSystemMetrics(SM_CYSCREEN) - (Above + Height());
+    FDropDown->SizeToRows();
+    if (FDropDown->Height() > Below && FDropDown->Height() > Above) FDropDown->SizeToRows(std::max(Below, Above));
+  }
   TCustomComboEdit::DropDownPopup(DisableEdit);
   if (!PopupVisible()) return;
-  FDropDown->SizeToRows();
   FDropDown->SetFocus();
 }
 

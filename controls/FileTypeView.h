@@ -2,6 +2,8 @@
 // list component, and the edit whose drop-down holds such a list.
 #pragma once
 
+#include <climits>
+
 #include "classlib/gui/ListView.h"
 #include "controls/ToolEdit.h"
 #include "model/FileTypeList.h"
@@ -76,8 +78,9 @@ public:
   std::string GetPopupValue() override;
   void SetPopupValue(const std::string&) override {}
   void SetFocus() override;
-  // The height for DropDownCount rows (at most as many as there are, at least one).
-  void SizeToRows();
+  // The height for DropDownCount rows (at most as many as there are, at least one); when that
+  // exceeds MaxHeight, for the whole rows that fit it (one at least).
+  void SizeToRows(int MaxHeight = INT_MAX);
   void WndProc(TMessage& Message) override;
 
 private:

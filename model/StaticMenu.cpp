@@ -2,6 +2,7 @@
 #include "model/StaticMenu.h"
 
 #include "classlib/core/Registry.h"
+#include "classlib/core/SysUtils.h"
 #include "classlib/core/ResStrings.h"
 #include "model/FileTypes.h"
 #include "model/RegistryEx.h"
@@ -73,10 +74,9 @@ void TStaticMenuItem::RemoveStoredKey(TRegistryJournal* Journal) {
 }
 
 std::string VerbCommand(const std::string& Application, const std::string& Parameters) {
-  // Unquoted, the system would split the path at its first blank.
-  const bool Quoted = Application.size() >= 2 && Application.front() == '"' && Application.back() == '"';
-  const bool NeedsQuotes = !Quoted && Application.find(' ') != std::string::npos;
-  return (NeedsQuotes ? "\"" + Application + "\"" : Application) + " " + Parameters;
+  // Unquoted, the system would split the path at its first blank; a quoted path is taken as it is.
+  const std::string Path = UnquotedPath(Application);
+  return (Path.find(' ') != std::string::npos ? "\"" + Path + "\"" : Application) + " " + Parameters;
 }
 
 void TStaticMenuItem::WriteItemRegistry(TRegistryJournal* Journal) {

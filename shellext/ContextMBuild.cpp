@@ -642,8 +642,10 @@ HRESULT TCorvMenu::ExecuteXItem(UINT Identifier, const CMINVOKECOMMANDINFO& Info
   // Submenus and separators have nothing to start.
   if (Node == nullptr || Node->HasChildren() || Node->Data.Separator) return E_FAIL;
   const std::string Parameters = ReplaceArgumentList(Node->Data.FileArgs, FArgumentList);
-  const std::string CommandLine = "\"" + Node->Data.FilePath + "\" " + Parameters;
-  const DWORD Error = ProcessExecute(Node->Data.FilePath, CommandLine, Info.nShow);
+  // A path stored with its quotes (as a file edit shows one with a blank) names the same program.
+  const std::string Program = UnquotedPath(Node->Data.FilePath);
+  const std::string CommandLine = "\"" + Program + "\" " + Parameters;
+  const DWORD Error = ProcessExecute(Program, CommandLine, Info.nShow);
   if (Error != 0) {
     const std::string Message =
         Format(LoadResString(SExecuteAppError), {SysErrorMessage(Error), static_cast<int>(Error), FArgumentList});

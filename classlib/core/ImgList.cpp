@@ -30,6 +30,21 @@ void TCustomImageList::Error(int Ident) { throw EInvalidOperation(LoadResString(
 
 void TCustomImageList::Change() {
   if (OnChange) OnChange(this);
+  const auto Clients = FClients;  // a client may unregister while it hears
+  for (const auto& Client : Clients) Client.second();
+}
+
+void TCustomImageList::RegisterChanges(const void* Client, std::function<void()> Notify) {
+  UnRegisterChanges(Client);
+  FClients.emplace_back(Client, std::move(Notify));
+}
+
+void TCustomImageList::UnRegisterChanges(const void* Client) {
+  for (auto It = FClients.begin(); It != FClients.end(); ++It)
+    if (It->first == Client) {
+      FClients.erase(It);
+      return;
+    }
 }
 
 void TCustomImageList::FreeHandle() {

@@ -6,6 +6,10 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 enum TColorDepth { cdDeviceDependent, cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit };
 
 // The ILC_COLOR* flag of a colour depth (ILC_COLORDDB for cdDeviceDependent).
@@ -88,6 +92,10 @@ public:
   void Assign(TPersistent* Source) override;  // a TCustomImageList: its settings and images
 
   TNotifyEvent OnChange;
+  // The views that show the list hear of every change after OnChange, a new handle included,
+  // until they unregister (one entry per client).
+  void RegisterChanges(const void* Client, std::function<void()> Notify);
+  void UnRegisterChanges(const void* Client);
 
 protected:
   virtual void Change();
@@ -104,6 +112,7 @@ private:
   int FDragIndex = 0, FDragHotX = 0, FDragHotY = 0;
   bool FDragging = false;
   HWND FDragLock = nullptr;
+  std::vector<std::pair<const void*, std::function<void()>>> FClients;
 
   void FreeHandle();
   void DrawDisabled(HDC DC, int X, int Y, int Index);

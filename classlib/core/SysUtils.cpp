@@ -330,6 +330,11 @@ std::string ExtractFileExt(const std::string& FileName) {
   return (I != std::string::npos && FileName[I] == '.') ? FileName.substr(I) : std::string();
 }
 
+std::string UnquotedPath(const std::string& Path) {
+  if (Path.size() >= 2 && Path.front() == '"' && Path.back() == '"') return Path.substr(1, Path.size() - 2);
+  return Path;
+}
+
 std::string ChangeFileExt(const std::string& FileName, const std::string& Ext) {
   size_t I = LastOf(FileName, [](char C) { return C == '.' || IsNameDelim(C); });
   if (I == std::string::npos || FileName[I] != '.') I = FileName.size();

@@ -154,5 +154,7 @@ std::string ExtractFileDir(const std::string& FileName);   // the same without a
 std::string ExtractFileName(const std::string& FileName);
 std::string ExtractFileExt(const std::string& FileName);   // from the last "." of the name part, with the "."
 std::string ChangeFileExt(const std::string& FileName, const std::string& Ext);
+// Path without one pair of enclosing double quotes (a file edit shows a path with a blank quoted).
+std::string UnquotedPath(const std::string& Path);
 std::string IncludeTrailingPathDelimiter(const std::string& S);
 std::string ExcludeTrailingPathDelimiter(const std::string& S);

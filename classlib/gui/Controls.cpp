@@ -1247,6 +1247,12 @@ void TWinControl::WndProc(TMessage& M) {
       return;
     case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: case WM_CHAR:
       if (DoKeyMessage(M)) return;
+      if ((M.Msg == WM_KEYDOWN || M.Msg == WM_SYSKEYDOWN) && M.WParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+        // Shift+F10 asks for the context menu, as the menu key does.
+        SendMessageA(FHandle, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), MAKELPARAM(-1, -1));
+        M.Result = 0;
+        return;
+      }
       break;
     case WM_SIZE:
       DefWndProc(M);
@@ -1322,7 +1328,11 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_CONTEXTMENU: {
       POINT P{static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))};
       TControl* Target = this;
-      if (P.x != -1 || P.y != -1)
+      // A child that leaves the message to its parent (as common controls do) names itself in wParam.
+      TWinControl* Child = FindControl(reinterpret_cast<HWND>(M.WParam));
+      if (Child && Child != this && IsChild(FHandle, Child->Handle()))
+        Target = Child;
+      else if (P.x != -1 || P.y != -1)
         if (TControl* G = ControlAtPos(ScreenToClient(P), false)) Target = G;
       if (Target->DoContextPopup(P)) return;
       break;

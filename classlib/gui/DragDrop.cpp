@@ -24,6 +24,7 @@ struct TDragManager {
   TControl* Target = nullptr;
   bool Accepted = false;
   TDragImageList* Images = nullptr;
+  HWND ImageWnd = nullptr;  // the window the drag image is drawn on
   HWND CaptureWnd = nullptr;
 };
 
@@ -42,6 +43,20 @@ void SetDragCursor(TCursor Cursor) {
   if (Screen) ::SetCursor(Screen->Cursors(Cursor));
 }
 
+// The drag image is drawn on the source's top-level window, over its children, at points relative
+// to that window's frame (the desktop window would draw it under every top-level window).
+HWND DragImageWindow(TControl* Source) {
+  auto* Win = dynamic_cast<TWinControl*>(Source);
+  HWND Root = Win && Win->HandleAllocated() ? GetAncestor(Win->Handle(), GA_ROOT) : nullptr;
+  return Root ? Root : GetDesktopWindow();
+}
+
+POINT DragImagePoint(HWND Wnd, POINT Screen) {
+  RECT Frame{};
+  GetWindowRect(Wnd, &Frame);
+  return POINT{Screen.x - Frame.left, Screen.y - Frame.top};
+}
+
 // Takes the drag down without events: the image, the capture and the manager's state.
 TDragObject* Dismantle() {
   TDragManager& D = Manager();
@@ -55,6 +70,7 @@ TDragObject* Dismantle() {
   D.Object = nullptr;
   D.Target = nullptr;
   D.Images = nullptr;
+  D.ImageWnd = nullptr;
   D.Accepted = false;
   if (D.CaptureWnd && GetCapture() == D.CaptureWnd) ReleaseCapture();
   return Object;
@@ -126,7 +142,10 @@ void DragTo(POINT Pos) {
   }
   if (D.Object != Object) return;  // a handler ended the drag
   SetDragCursor(Object->GetDragCursor(D.Accepted, Pos.x, Pos.y));
-  if (D.Images) D.Images->DragMove(Pos.x, Pos.y);
+  if (D.Images) {
+    const POINT P = DragImagePoint(D.ImageWnd, Pos);
+    D.Images->DragMove(P.x, P.y);
+  }
 }
 
 // The mouse and key messages of a drag, in the client coordinates of Wnd; true when taken.
@@ -250,7 +269,12 @@ void DragBegin(TControl* Control, bool Immediate, int Threshold, POINT ScreenPos
   if (!D.CaptureWnd) D.CaptureWnd = AllocateHWnd(CaptureWndMethod);
   SetCapture(D.CaptureWnd);
   TDragImageList* Images = Object->GetDragImages();
-  if (Images && Images->Count() > 0 && Images->BeginDrag(GetDesktopWindow(), ScreenPos.x, ScreenPos.y)) D.Images = Images;
+  const HWND ImageWnd = DragImageWindow(Control);
+  const POINT ImagePos = DragImagePoint(ImageWnd, ScreenPos);
+  if (Images && Images->Count() > 0 && Images->BeginDrag(ImageWnd, ImagePos.x, ImagePos.y)) {
+    D.Images = Images;
+    D.ImageWnd = ImageWnd;
+  }
   DragTo(ScreenPos);
 }
 

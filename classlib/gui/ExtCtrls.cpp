@@ -33,6 +33,11 @@ TPanel::TPanel(TComponent* AOwner) : TCustomControl(AOwner) {
   SetColor(clBtnFace);
 }
 
+void TPanel::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;
+}
+
 void TPanel::SetBevelOuter(TBevelCut Value) {
   if (Value == FBevelOuter) return;
   FBevelOuter = Value;

@@ -23,6 +23,8 @@ public:
   void TextChanged() override { Invalidate(); }
 
 protected:
+  // The panel's painting leaves its child windows alone (a resize would otherwise paint over them).
+  void CreateParams(TCreateParams& Params) override;
   void Paint() override;
   void AlignControls(TControl* AControl, RECT& Rect) override;
 

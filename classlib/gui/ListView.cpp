@@ -404,16 +404,25 @@ void TCustomListView::SetRowSelect(bool Value) {
 
 void TCustomListView::SetSmallImages(TCustomImageList* Value) {
   if (Value == FSmallImages) return;
-  if (FSmallImages) FSmallImages->RemoveFreeNotification(this);
+  if (FSmallImages) {
+    FSmallImages->RemoveFreeNotification(this);
+    FSmallImages->UnRegisterChanges(this);
+  }
   FSmallImages = Value;
-  if (Value) Value->FreeNotification(this);
+  if (Value) {
+    Value->FreeNotification(this);
+    Value->RegisterChanges(this, [this] { ImagesChanged(); });
+  }
   ImagesChanged();
 }
 
 void TCustomListView::ImagesChanged() {
   if (!HandleAllocated()) return;
   const HIMAGELIST List = FSmallImages ? FSmallImages->Handle() : nullptr;
+  // The view follows the list's handle: a list that made a new one is shown again.
+  if (reinterpret_cast<HIMAGELIST>(SendMessageA(FHandle, LVM_GETIMAGELIST, LVSIL_SMALL, 0)) == List) return;
   SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(List));
+  InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TCustomListView::Notification(TComponent* AComponent, TOperation Operation) {

@@ -69,12 +69,19 @@ TTreeNode* TTreeNode::GetNext() const {
   return nullptr;
 }
 
+namespace {
+
+// A node's image index as the view takes it: -1 (no image) would be the view's callback index.
+int ViewImage(int Index) { return Index == -1 ? I_IMAGENONE : Index; }
+
+}  // namespace
+
 void TTreeNode::UpdateItem(UINT Mask) {
   if (!FItemId) return;
   TVITEMA Item = NodeItem(this, Mask);
   Item.pszText = const_cast<char*>(FText.c_str());
-  Item.iImage = FImageIndex;
-  Item.iSelectedImage = FSelectedIndex;
+  Item.iImage = ViewImage(FImageIndex);
+  Item.iSelectedImage = ViewImage(FSelectedIndex);
   Item.state = FStateIndex >= 0 ? INDEXTOSTATEIMAGEMASK(FStateIndex) : 0;
   Item.stateMask = TVIS_STATEIMAGEMASK;
   Item.cChildren = FHasChildren ? 1 : 0;
@@ -281,8 +288,8 @@ TTreeNode* TTreeNodes::InsertItem(TTreeNode* Node, HTREEITEM Parent, HTREEITEM A
   Item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   Item.pszText = const_cast<char*>(Node->FText.c_str());
   Item.lParam = reinterpret_cast<LPARAM>(Node);
-  Item.iImage = Node->FImageIndex;
-  Item.iSelectedImage = Node->FSelectedIndex;
+  Item.iImage = ViewImage(Node->FImageIndex);
+  Item.iSelectedImage = ViewImage(Node->FSelectedIndex);
   if (Node->FStateIndex >= 0) {
     Item.mask |= TVIF_STATE;
     Item.state = INDEXTOSTATEIMAGEMASK(Node->FStateIndex);
@@ -562,14 +569,24 @@ void TTreeView::FullCollapse() {
 void TTreeView::ApplyImageList(WPARAM Kind) {
   if (!HandleAllocated()) return;
   TCustomImageList* List = Kind == TVSIL_STATE ? FStateImages : FImages;
-  SendMessageA(FHandle, TVM_SETIMAGELIST, Kind, reinterpret_cast<LPARAM>(List ? List->Handle() : nullptr));
+  const HIMAGELIST Wanted = List ? List->Handle() : nullptr;
+  // The list follows its handle: a list that made a new one is shown again.
+  if (reinterpret_cast<HIMAGELIST>(SendMessageA(FHandle, TVM_GETIMAGELIST, Kind, 0)) == Wanted) return;
+  SendMessageA(FHandle, TVM_SETIMAGELIST, Kind, reinterpret_cast<LPARAM>(Wanted));
+  InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TTreeView::SetImageList(TCustomImageList*& Field, TCustomImageList* Value, WPARAM Kind) {
   if (Value == Field) return;
-  if (Field) Field->RemoveFreeNotification(this);
+  if (Field) {
+    Field->RemoveFreeNotification(this);
+    Field->UnRegisterChanges(&Field);
+  }
   Field = Value;
-  if (Value) Value->FreeNotification(this);
+  if (Value) {
+    Value->FreeNotification(this);
+    Value->RegisterChanges(&Field, [this, Kind] { ApplyImageList(Kind); });
+  }
   ApplyImageList(Kind);
 }
 

@@ -4,6 +4,7 @@
 #include "application/AppPaths.h"
 #include "application/Loading.h"
 #include "application/Main.h"
+#include "ExceptionWatcher/hxException.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/gui/ComCtrls.h"
 #include "classlib/gui/ExtCtrls.h"
@@ -24,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -189,6 +193,67 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // Start-up form
 
+// The error box's text in a room of rows of 10 characters, 10 pixels each, 30 rows high.
+TEST(ErrorBoxTextTest, FramesThatDoNotFitAreCountedAndTallLinesCut) {
+  TErrorBoxRoom Room;
+  Room.WrapWidth = 10;
+  Room.LineHeight = 10;
+  Room.MaxHeight = 300;
+  Room.Height = [](const std::string& Line) { return 10 * std::max<int>(1, static_cast<int>((Line.size() + 9) / 10)); };
+  const Exception E("Short");
+  struct TCase {
+    const char* Name;
+    std::string Message;
+    int Frames;      // in the trace
+    int Shown;       // frame lines expected
+    bool Cut;        // the first line ends in "..."
+  };
+  const TCase Cases[] = {{"all fit", "Short.", 2, 2, false},
+                         {"some fit", "Short.", 30, -1, false},
+                         {"a long message", std::string(1000, 'x'), 30, -1, true}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TclStackFrames Trace;
+    for (int I = 0; I < C.Frames; ++I) {
+      auto Frame = std::make_unique<TclStackFrame>();
+      Frame->Address = 0x100 + I;
+      Frame->ModuleName = "C:\\m.exe";
+      Frame->ProcName = "f";
+      Trace.Add(std::move(Frame));
+    }
+    const std::string Text = FitErrorBoxText(Room, [&](int Shown) {
+      return C.Message + "\r\n" + ThxExceptionManager::FormatErrorMessage(E, &Trace, "x.dmp", Shown);
+    });
+    std::vector<std::string> Lines;
+    for (size_t Begin = 0;;) {
+      const size_t End = Text.find("\r\n", Begin);
+      Lines.push_back(Text.substr(Begin, End == std::string::npos ? End : End - Begin));
+      if (End == std::string::npos) break;
+      Begin = End + 2;
+    }
+    int Height = 0, FrameLines = 0, Left = 0;
+    for (const std::string& Line : Lines) {
+      Height += Room.Height(Line);
+      FrameLines += Line.find(": m.exe - f") != std::string::npos;
+      sscanf(Line.c_str(), "(%d more frames not shown)", &Left);
+    }
+    EXPECT_LE(Height, Room.MaxHeight) << Text;
+    EXPECT_EQ(FrameLines + Left, C.Frames) << Text;
+    if (C.Shown >= 0) {
+      EXPECT_EQ(FrameLines, C.Shown);
+      EXPECT_EQ(Left, 0);
+    } else {
+      EXPECT_GT(Left, 0);
+    }
+    const bool Cut = Lines[0].size() >= 3 && Lines[0].compare(Lines[0].size() - 3, 3, "...") == 0;
+    EXPECT_EQ(Cut, C.Cut) << Lines[0];
+    if (C.Cut) {
+      EXPECT_LE(Room.Height(Lines[0]), 3 * Room.LineHeight);
+      EXPECT_EQ(Lines[0].substr(0, Lines[0].size() - 3), C.Message.substr(0, Lines[0].size() - 3));
+    }
+  }
+}
+
 TEST(LoadingTest, StatusLinePaintsOnlyAfterMoreThan60Ms) {
   RequireDisplay();
   double Now = 45000.0;
@@ -273,6 +338,147 @@ TEST_F(MainWindowTest, FrameCaptionPagesAndLimits) {
   EXPECT_FALSE(Get<TButton>("btnApply")->Enabled());
 }
 
+// The screen rectangle of a window's client area.
+RECT ClientOnScreen(HWND Wnd) {
+  RECT R{};
+  GetClientRect(Wnd, &R);
+  MapWindowPoints(Wnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&R), 2);
+  return R;
+}
+
+bool Inside(const RECT& Inner, const RECT& Outer) {
+  return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right && Inner.bottom <= Outer.bottom;
+}
+
+std::string ControlName(HWND Wnd) {
+  TWinControl* C = FindControl(Wnd);
+  char Class[64] = {};
+  GetClassNameA(Wnd, Class, sizeof(Class));
+  return C && !C->Name().empty() ? C->Name() : std::string("<") + Class + ">";
+}
+
+TEST_F(MainWindowTest, AtTheSmallestSizeEveryControlOfEveryPageLiesInsideTheWindow) {
+  Open();
+  Form->SetBounds(Form->Left(), Form->Top(), 593, 382);
+  PumpUntilIdle();
+  ASSERT_EQ(Form->Width(), 593);
+  ASSERT_EQ(Form->Height(), 382);
+  auto* Pgc = Get<TPageControl>("pgcMain");
+  const RECT Window = ClientOnScreen(Form->Handle());
+  for (int I = 0; I < 4; ++I) {
+    SCOPED_TRACE(Pgc->Pages(I)->Caption());
+    Pgc->SetActivePageIndex(I);
+    Form->pgcMainChange(Pgc);
+    PumpUntilIdle();
+    std::function<void(HWND)> Check = [&](HWND Parent) {
+      const RECT Client = ClientOnScreen(Parent);
+      for (HWND Child = GetWindow(Parent, GW_CHILD); Child; Child = GetWindow(Child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(Child)) continue;
+        RECT R{};
+        GetWindowRect(Child, &R);
+        EXPECT_TRUE(Inside(R, Client)) << ControlName(Child) << " in " << ControlName(Parent) << ": " << R.left << ","
+                                       << R.top << "-" << R.right << "," << R.bottom << " in " << Client.left << ","
+                                       << Client.top << "-" << Client.right << "," << Client.bottom;
+        EXPECT_TRUE(Inside(R, Window)) << ControlName(Child);
+        Check(Child);
+      }
+    };
+    Check(Pgc->Pages(I)->Handle());
+    TWindowCapture(Form->Handle()).SavePng("app_main_smallest_page" + std::to_string(I));
+  }
+  // The Submenu header band: no two of its controls overlap.
+  auto* Band = Get<TWinControl>("GradientPanel6");
+  for (int A = 0; A < Band->ControlCount(); ++A)
+    for (int B = A + 1; B < Band->ControlCount(); ++B) {
+      TControl* P = Band->Controls(A);
+      TControl* Q = Band->Controls(B);
+      const bool Apart = P->Left() + P->Width() <= Q->Left() || Q->Left() + Q->Width() <= P->Left() ||
+                         P->Top() + P->Height() <= Q->Top() || Q->Top() + Q->Height() <= P->Top();
+      EXPECT_TRUE(Apart) << P->Name() << " and " << Q->Name();
+    }
+}
+
+TEST_F(MainWindowTest, ApplyIsPaintedWholeAfterTheWindowsEdgeIsDragged) {
+  Open();
+  SetForegroundWindow(Form->Handle());
+  PumpUntilIdle();
+  RECT Frame{};
+  GetWindowRect(Form->Handle(), &Frame);
+  // The bottom right corner pulled in, the press, moves and release in one go (the sizing loop
+  // waits for them inside the press).
+  const POINT From{Frame.right - 3, Frame.bottom - 3};
+  ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before moving to the corner";
+  ASSERT_TRUE(MovePointerTo(Form->Handle(), From));
+  auto Move = [](POINT P) {
+    INPUT In{};
+    In.type = INPUT_MOUSE;
+    In.mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    In.mi.dy = MulDiv(P.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return In;
+  };
+  INPUT In[5]{};
+  In[0].type = INPUT_MOUSE;
+  In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  In[1] = Move({From.x - 10, From.y - 5});
+  In[2] = Move({From.x - 20, From.y - 10});
+  In[3] = Move({From.x - 25, From.y - 12});
+  In[4].type = INPUT_MOUSE;
+  In[4].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before the drag of the corner";
+  ASSERT_TRUE(SendInputTo(Form->Handle(), In, 5));
+  PumpUntilIdle(100, 3000);
+  RECT After{};
+  GetWindowRect(Form->Handle(), &After);
+  EXPECT_LT(After.right - After.left, Frame.right - Frame.left) << "the window was not resized";
+  auto* Apply = Get<TWinControl>("btnApply");
+  auto Pixels = [&](const TWindowCapture& Shot) {
+    std::vector<COLORREF> Result;
+    for (int Y = 0; Y < Apply->Height(); ++Y)
+      for (int X = 0; X < Apply->Width(); ++X) Result.push_back(Shot.ClientPixel(Apply->Handle(), X, Y));
+    return Result;
+  };
+  const TWindowCapture AsLeft(Form->Handle(), false);
+  AsLeft.SavePng("app_main_after_resize");
+  const TWindowCapture Redrawn(Form->Handle());
+  EXPECT_EQ(Pixels(AsLeft), Pixels(Redrawn));
+}
+
+TEST_F(MainWindowTest, OnlyTheFocusedFieldLooksSunken) {
+  WriteIni();
+  Open();
+  auto* Pgc = Get<TPageControl>("pgcMain");
+  Pgc->SetActivePageIndex(1);
+  Form->pgcMainChange(Pgc);
+  SetExtensionBox(true);
+  ASSERT_NE(DynamicItem(), nullptr);
+  DynamicItem()->Focus();
+  PumpUntilIdle();
+  auto* Details = Get<TWinControl>("pnlDynamicDetails");
+  auto* Edit = Get<TWinControl>("edXParameters");
+  // The details panel's edge, and the frame just outside the edit.
+  auto Edge = [&](const TWindowCapture& Shot) {
+    std::vector<COLORREF> Pixels;
+    for (int X = 0; X < Details->Width(); X += 3) Pixels.push_back(Shot.ClientPixel(Details->Handle(), X, 0));
+    for (int Y = 0; Y < Details->Height(); Y += 3) Pixels.push_back(Shot.ClientPixel(Details->Handle(), 0, Y));
+    return Pixels;
+  };
+  auto FrameTop = [&](const TWindowCapture& Shot) {
+    return Shot.ClientPixel(Edit->Handle(), Edit->Width() / 2, -2);
+  };
+  Form->SetActiveControl(Get<TWinControl>("tvXMenu"));
+  PumpUntilIdle();
+  const TWindowCapture TreeFocused(Form->Handle());
+  Form->SetActiveControl(Edit);
+  PumpUntilIdle();
+  ASSERT_EQ(GetFocus(), Edit->Handle());
+  const TWindowCapture EditFocused(Form->Handle());
+  EditFocused.SavePng("app_main_focused_field");
+  EXPECT_EQ(Edge(EditFocused), Edge(TreeFocused));
+  EXPECT_EQ(FrameTop(EditFocused), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_NE(FrameTop(TreeFocused), GetSysColor(COLOR_BTNSHADOW));
+}
+
 TEST_F(MainWindowTest, IniBesideTheProgramGetsThePlacementAtClose) {
   Open();
   EXPECT_EQ(Form->IniFileName(), Dir.File("Corvane.ini"));
@@ -328,7 +534,7 @@ TEST_F(MainWindowTest, ShellExtBoxFollowsTheClassKey) {
 TEST_F(MainWindowTest, LoadErrorsOfBothSectionsGoToOneLogAndOneQuestion) {
   WriteBytes(Ini(), "[Static Items]\r\nApplication0=a.exe\r\nCaption0=" + Caption +
                         "\r\nChecked0=1\r\nFileType0=nosuchtype.corvane\r\nCount=1\r\n[Dynamic Items]\r\nParent1=0\r\n"
-                        "Application1=b.exe\r\nCaption1=B\r\nChecked1=maybe\r\nFileType1=nosuchtype.corvane\r\nCount=1\r\n");
+                        "Application1=b.exe\r\nCaption1=B\r\nChecked1=2\r\nFileType1=nosuchtype.corvane\r\nCount=1\r\n");
   static std::vector<std::string> Opened;
   Opened.clear();
   const TShellOpenProc Old = SetShellOpenProc([](HWND, const std::string& Operation, const std::string& File, int) -> INT_PTR {
@@ -348,15 +554,20 @@ TEST_F(MainWindowTest, LoadErrorsOfBothSectionsGoToOneLogAndOneQuestion) {
   char Date[64] = {};
   GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, Date, sizeof(Date));
   EXPECT_EQ(Log.rfind("Error log created: " + std::string(Date) + " ", 0), 0u) << Log;
-  const size_t Static = Log.find("\r\nStatic items error log:\r\n");
-  const size_t Dynamic = Log.find("\r\nDynamic items error log:\r\n");
-  ASSERT_NE(Static, std::string::npos) << Log;
-  ASSERT_NE(Dynamic, std::string::npos) << Log;
-  EXPECT_LT(Static, Dynamic);
-  // Each header is followed by the menu's own lines.
-  const std::string StaticLines = Log.substr(Static + 27, Dynamic - Static - 25);
-  EXPECT_NE(StaticLines.find(Form->StaticMenu->ErrorLog()->Get(0)), std::string::npos);
-  EXPECT_GT(Log.size(), Dynamic + 28);
+  // After its first line, each header with the menu's own lines: the unknown type (both items moved
+  // to the list's first type) and, for the dynamic item, the Checked value 2.
+  ASSERT_NE(StaticItem(), nullptr);
+  ASSERT_NE(DynamicItem(), nullptr);
+  const std::string First = StaticItem()->GetFileType()->Description();
+  EXPECT_EQ(DynamicItem()->GetFileType()->Description(), First);
+  const std::string Rest = Log.substr(Log.find("\r\n") + 2);
+  EXPECT_EQ(Rest, "Static items error log:\r\n"
+                  "File type \"nosuchtype.corvane\" not found. Menu item \"" + Caption + "\" moved to category \"" +
+                      First + "\".\r\n"
+                  "Dynamic items error log:\r\n"
+                  "File type \"nosuchtype.corvane\" not found. Menu item \"B\" moved to category \"" + First + "\".\r\n"
+                  "Invalid value of \"Checked\" property for B menu item. Set to \"False\".\r\n");
+  EXPECT_FALSE(DynamicItem()->Checked());
 }
 
 TEST_F(MainWindowTest, FolderThatCannotTakeTheLogShowsTheErrorAndLoadsBothMenus) {

@@ -22,6 +22,7 @@
 #include "model/Utils.h"
 #include "tests/app/Modal.h"
 #include "tests/support/ButtonFace.h"
+#include "tests/shellext/MenuHost.h"
 #include "tests/support/Files.h"
 #include "tests/support/Gui.h"
 #include "tests/support/ShellDrop.h"
@@ -32,6 +33,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -74,6 +76,8 @@ public:
   void SetUp() override {
     SetKeyValue(HKEY_CLASSES_ROOT, ".corvpage", "corvpagefile");
     SetKeyValue(HKEY_CLASSES_ROOT, "corvpagefile", "Corvane page file");
+    // Its icon: a library's first one, filled with one colour (TypeIconColour).
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvpagefile\\DefaultIcon", ModuleFolder() + "app_icons_1.dll,0");
     // The text files' type, named by its extension as Windows has it.
     HKEY Key = nullptr;
     MadeTxt = RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &Key) != ERROR_SUCCESS;
@@ -88,6 +92,8 @@ public:
   bool MadeTxt = false;
 };
 const auto* const PageFileType = ::testing::AddGlobalTestEnvironment(new TPageFileType);
+// The colour of the page type's icon (icon 0 of the icon libraries, tests/app/icons).
+const COLORREF TypeIconColour = RGB(40, 200, 90);
 
 // One node as the view holds it.
 struct TViewNode {
@@ -148,6 +154,74 @@ std::vector<std::pair<int, std::string>> TreeTexts(HWND Tree) {
   std::vector<std::pair<int, std::string>> Result;
   for (const auto& [Depth, Node] : ReadTree(Tree)) Result.push_back({Depth, Node.Text});
   return Result;
+}
+
+// The lines of section Section of an INI text.
+std::vector<std::string> SectionLines(const std::string& Text, const std::string& Section) {
+  std::vector<std::string> Lines;
+  bool Inside = false;
+  size_t Begin = 0;
+  while (Begin < Text.size()) {
+    size_t End = Text.find('\n', Begin);
+    if (End == std::string::npos) End = Text.size();
+    std::string Line = Text.substr(Begin, End - Begin);
+    Begin = End + 1;
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+    if (!Line.empty() && Line[0] == '[')
+      Inside = Line == "[" + Section + "]";
+    else if (Inside)
+      Lines.push_back(Line);
+  }
+  return Lines;
+}
+
+// Vellisk as the shell runs it over the INI text: a registered copy, a selection of File in a text
+// file's menu, InvokeCommand on the entry captioned Caption with no box allowed; the recorder's
+// record of the start.
+void InvokeFromShell(const std::string& IniText, const std::string& Caption, const std::string& File,
+                     shellhost::TRecorder& Recorder, shellhost::TRecord& Record) {
+  shellhost::RemoveVelliskRegistration();
+  shellhost::TVelliskCopy Copy;
+  ASSERT_TRUE(Copy.Copied());
+  ASSERT_TRUE(Copy.WriteIni(IniText));
+  shellhost::TComApartment Apartment;
+  ASSERT_EQ(Copy.Register(), S_OK);
+  HKEY Key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "txtfile", 0, KEY_ALL_ACCESS, &Key), ERROR_SUCCESS);
+  HMENU Popup = CreatePopupMenu();
+  // The data object outlives the menu object, which holds its medium until it goes.
+  auto* Data = new shellhost::TTestDataObject();
+  struct TRelease {
+    shellhost::TTestDataObject* Data;
+    ~TRelease() { Data->Release(); }
+  } ReleaseData{Data};
+  {
+    shellhost::TComPtr<IShellExtInit> Init;
+    ASSERT_EQ(shellhost::CreateMenuObject(Init), S_OK);
+    Data->Answer(CF_HDROP, S_OK, shellhost::HDropData({File}));
+    EXPECT_EQ(Init->Initialize(nullptr, Data, Key), S_OK);
+    shellhost::TComPtr<IContextMenu> Menu = Init.As<IContextMenu>();
+    ASSERT_TRUE(Menu);
+    EXPECT_TRUE(SUCCEEDED(Menu->QueryContextMenu(Popup, 0, 1, 0x7FFF, CMF_NORMAL)));
+    UINT Offset = UINT_MAX;
+    for (const shellhost::TMenuEntry& E : shellhost::MenuEntries(Popup))
+      if (E.Text == Caption) Offset = E.Identifier - 1;
+    ASSERT_NE(Offset, UINT_MAX) << Caption;
+    Recorder.Clear();
+    TMessageBoxAnswerer NoBox;
+    CMINVOKECOMMANDINFO Info{};
+    Info.cbSize = sizeof(Info);
+    Info.lpVerb = MAKEINTRESOURCEA(Offset);
+    Info.nShow = SW_SHOWNORMAL;
+    EXPECT_EQ(Menu->InvokeCommand(&Info), S_OK);
+    EXPECT_EQ(NoBox.Seen(), 0);
+    EXPECT_TRUE(Recorder.Read(Record));
+    Recorder.WaitForEnd();
+  }
+  DestroyMenu(Popup);
+  RegCloseKey(Key);
+  Copy.Unregister();
+  shellhost::RemoveVelliskRegistration();
 }
 
 class MenuPagesTest : public ::testing::Test {
@@ -282,6 +356,20 @@ protected:
     SetCtrl(false);
     EXPECT_FALSE(Tree->Dragging());
   }
+  // actXSelectIcon with the picker answered: icon Index of File, OK.
+  void PickIcon(const std::string& File, int Index) {
+    RunModal([&] {
+      Form->Action("actXSelectIcon")->Execute();
+      return true;
+    }, [&](TCustomForm* F) {
+      auto* Picker = dynamic_cast<TfrmSelectIcon*>(F);
+      ASSERT_NE(Picker, nullptr);
+      Picker->SetFileName(File);
+      PumpUntilIdle(10, 300);
+      Picker->SetIconIndex(Index);
+      F->ModalResult = mrOk;
+    });
+  }
   bool ApplyEnabled() { return Get<TButton>("btnApply")->Enabled(); }
   int ItemCount() { return static_cast<int>(ReadModel(Form->DynamicMenu->Items()).size()); }
 
@@ -392,6 +480,162 @@ TEST_F(MenuPagesTest, InactiveItemIsGreySubmenuBoldAndThePictureLeftOfItsText) {
   EXPECT_FALSE(Grey);
 }
 
+TEST_F(MenuPagesTest, TheTypesIconShowsOnItsCategoriesInTheDropDownAndInTheCleanupList) {
+  Open();
+  TDynamicSubMenu* Sub = static_cast<TDynamicMenuItems*>(XCategory("corvpagefile")->GetItems())->AddSubMenu();
+  Sub->SetCaption("Sub");
+  // The middle of the image cell left of a node's text.
+  auto NodeCell = [](const TWindowCapture& Shot, TTreeView* Tree, TTreeNode* Node) {
+    const RECT Text = Node->DisplayRect(true);
+    return Shot.ClientPixel(Tree->Handle(), Text.left - 8, (Text.top + Text.bottom) / 2);
+  };
+  for (const char* Round : {"at start", "after a refresh"}) {
+    SCOPED_TRACE(Round);
+    if (std::string(Round) == "after a refresh") {
+      Form->Action("actFileTypesRefresh")->Execute();
+      PumpUntilIdle();
+    }
+    const TFileType* Type = Form->FileTypes->FileTypes()->FindByName("corvpagefile");  // a refresh makes new ones
+    ASSERT_NE(Type, nullptr);
+    Focus(XCategory("txtfile"));
+    // Both trees: the category's cell has the colour; the cells of its items and submenu do not.
+    for (const char* Name : {"tvMenu", "tvXMenu"}) {
+      SCOPED_TRACE(Name);
+      const bool Static = Name[2] == 'M';
+      Get<TPageControl>("pgcMain")->SetActivePageIndex(Static ? 0 : 1);
+      Form->pgcMainChange(Form);
+      PumpUntilIdle();
+      auto* Tree = Get<TTreeView>(Name);
+      TCustomFileTypeCategory* Category = Static ? SCategory("corvpagefile") : XCategory("corvpagefile");
+      ASSERT_NE(Category, nullptr);
+      const TWindowCapture Shot(Form->Handle());
+      EXPECT_TRUE(NearColor(NodeCell(Shot, Tree, FindItemNode(Category, Tree)), TypeIconColour, 4));
+      for (int I = 0; I < Category->Items()->Count(); ++I) {
+        TTreeItem* Item = Category->Items()->GetItem(I);
+        const COLORREF Cell = NodeCell(Shot, Tree, FindItemNode(Item, Tree));
+        EXPECT_FALSE(NearColor(Cell, TypeIconColour, 40)) << I;
+        // A dynamic item without a picture of its own and the submenu show the tree's background.
+        if (!Static) {
+          EXPECT_EQ(Cell, GetSysColor(COLOR_WINDOW)) << I;
+        }
+      }
+    }
+    // The drop-down's row of the type.
+    auto* Box = Get<TFileTypeComboBox>("cbXFileType");
+    Focus(XItem("Page"));
+    Box->DoClick();
+    PumpUntilIdle();
+    ASSERT_TRUE(Box->PopupVisible());
+    TListItems* Rows = Box->DropDown()->ListView()->Items();
+    int Row = -1;
+    for (int I = 0; I < Rows->Count(); ++I)
+      if (Rows->Item(I)->Data() == Type) Row = I;
+    ASSERT_GE(Row, 0);
+    Rows->Item(Row)->MakeVisible(false);
+    PumpUntilIdle();
+    const RECT Icon = Rows->Item(Row)->DisplayRect(drIcon);
+    const TWindowCapture Popup(Box->DropDown()->Handle());
+    EXPECT_TRUE(NearColor(Popup.ClientPixel(Box->DropDown()->ListView()->Handle(), (Icon.left + Icon.right) / 2,
+                                            (Icon.top + Icon.bottom) / 2),
+                          TypeIconColour, 4));
+    if (std::string(Round) == "at start") Popup.SavePng("app_file_type_drop_down");
+    PostMessageA(Box->DropDown()->ListView()->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PumpUntilIdle();
+    EXPECT_FALSE(Box->PopupVisible());
+    // The cleanup page's row.
+    Get<TPageControl>("pgcMain")->SetActivePageIndex(2);
+    Form->pgcMainChange(Form);
+    PumpUntilIdle();
+    auto* List = Get<TFileTypeListView>("lvFileTypes");
+    int CleanupRow = -1;
+    for (int I = 0; I < List->Items()->Count(); ++I)
+      if (List->Items()->Item(I)->Data() == Type) CleanupRow = I;
+    ASSERT_GE(CleanupRow, 0);
+    List->Items()->Item(CleanupRow)->MakeVisible(false);
+    PumpUntilIdle();
+    const RECT CleanupIcon = List->Items()->Item(CleanupRow)->DisplayRect(drIcon);
+    const TWindowCapture Cleanup(Form->Handle());
+    EXPECT_TRUE(NearColor(Cleanup.ClientPixel(List->Handle(), (CleanupIcon.left + CleanupIcon.right) / 2,
+                                              (CleanupIcon.top + CleanupIcon.bottom) / 2),
+                          TypeIconColour, 4));
+  }
+}
+
+TEST_F(MenuPagesTest, TheFileTypeDropDownOpensInsideTheScreenBelowAboveOrOnTheRoomierSide) {
+  // Enough types that a list of all of them fits on no side of the box.
+  const int Extra = 60;
+  for (int I = 0; I < Extra; ++I) {
+    SetKeyValue(HKEY_CLASSES_ROOT, ".corvdd" + std::to_string(I), "corvddfile" + std::to_string(I));
+    SetKeyValue(HKEY_CLASSES_ROOT, "corvddfile" + std::to_string(I), "Drop-down fixture " + std::to_string(I));
+  }
+  struct TCleanup {
+    int Count;
+    ~TCleanup() {
+      for (int I = 0; I < Count; ++I) {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, (".corvdd" + std::to_string(I)).c_str());
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, ("corvddfile" + std::to_string(I)).c_str());
+      }
+    }
+  } Cleanup{Extra};
+  Open();
+  Focus(XItem("Page"));
+  auto* Box = Get<TFileTypeComboBox>("cbXFileType");
+  TPopupListView* List = Box->DropDown()->ListView();
+  ASSERT_GE(List->Items()->Count(), Extra + 16);
+  const int ScreenW = GetSystemMetrics(SM_CXSCREEN), ScreenH = GetSystemMetrics(SM_CYSCREEN);
+  struct TCase {
+    const char* Name;
+    int FormTop;        // -1: centred as the window starts
+    int DropDownCount;  // 0: the layout's
+    int Side;           // 1 below the box, -1 above, 2 either, 0 the side with more room
+  };
+  const TCase Cases[] = {{"fresh start", -1, 0, 2},
+                         {"window near the screen's bottom", ScreenH - Form->Height(), 0, -1},
+                         {"all rows, near the bottom", ScreenH - Form->Height(), Extra + 16, 0},
+                         {"all rows, at the top", 0, Extra + 16, 0}};
+  const int Centred = Form->Top();
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Form->SetTop(C.FormTop < 0 ? Centred : C.FormTop);
+    Box->SetDropDownCount(C.DropDownCount ? C.DropDownCount : 16);
+    PumpUntilIdle();
+    Box->DoClick();
+    PumpUntilIdle();
+    ASSERT_TRUE(Box->PopupVisible());
+    RECT Popup{}, Edit{};
+    GetWindowRect(Box->DropDown()->Handle(), &Popup);
+    GetWindowRect(Box->Handle(), &Edit);
+    EXPECT_GE(Popup.left, 0);
+    EXPECT_GE(Popup.top, 0);
+    EXPECT_LE(Popup.right, ScreenW);
+    EXPECT_LE(Popup.bottom, ScreenH);
+    const RECT First = List->Items()->Item(0)->DisplayRect(drBounds);
+    const int RowHeight = First.bottom - First.top;
+    ASSERT_GT(RowHeight, 0);
+    const int Frame = 4 + (List->ShowColumnHeaders() ? GetSystemMetrics(SM_CYHSCROLL) : 0);
+    const int Height = Popup.bottom - Popup.top;
+    if (C.Side != 0) {
+      EXPECT_EQ(Height, 16 * RowHeight + Frame);
+      if (C.Side == 2) {
+        EXPECT_TRUE(Popup.top == Edit.bottom || Popup.bottom == Edit.top);
+      } else if (C.Side > 0) {
+        EXPECT_EQ(Popup.top, Edit.bottom);
+      } else {
+        EXPECT_EQ(Popup.bottom, Edit.top);
+      }
+    } else {
+      const int Below = ScreenH - Edit.bottom, Above = Edit.top;
+      const int Room = std::max(Below, Above);
+      EXPECT_EQ(Height, (Room - Frame) / RowHeight * RowHeight + Frame);
+      EXPECT_EQ(Below >= Above ? Popup.top == Edit.bottom : Popup.bottom == Edit.top, true);
+    }
+    if (C.FormTop < 0) TWindowCapture(GetDesktopWindow(), false).SavePng("app_file_type_drop_down_open");
+    PostMessageA(List->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PumpUntilIdle();
+    EXPECT_FALSE(Box->PopupVisible());
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Mirroring without full rebuilds
 
@@ -408,13 +652,14 @@ TEST_F(MenuPagesTest, EditsThroughTheModelKeepTheNodesOutsideTheChangedCollectio
   struct TStep {
     const char* Name;
     std::function<void()> Edit;
+    bool PageKept;
   };
   const TStep Steps[] = {
-      {"add inside the collapsed submenu", [&] { Tools->GetItems()->AddItem()->SetCaption("Three"); }},
-      {"rename", [&] { XItem("Three")->SetCaption("Drei"); }},
-      {"reorder", [&] { XItem("Drei")->SetIndex(0); }},
-      {"move to the other category", [&] { XItem("Drei")->MoveTo(XCategory("corvpagefile"), 0, true); }},
-      {"delete", [&] { delete XItem("Drei"); }},
+      {"add inside the collapsed submenu", [&] { Tools->GetItems()->AddItem()->SetCaption("Three"); }, true},
+      {"rename", [&] { XItem("Three")->SetCaption("Drei"); }, true},
+      {"reorder", [&] { XItem("Drei")->SetIndex(0); }, true},
+      {"move to the other category", [&] { XItem("Drei")->MoveTo(XCategory("corvpagefile"), 0, true); }, false},
+      {"delete", [&] { delete XItem("Drei"); }, false},
   };
   for (const TStep& S : Steps) {
     SCOPED_TRACE(S.Name);
@@ -423,11 +668,13 @@ TEST_F(MenuPagesTest, EditsThroughTheModelKeepTheNodesOutsideTheChangedCollectio
     EXPECT_EQ(TreeTexts(XTree()), ReadModel(Form->DynamicMenu->Items()));
     EXPECT_EQ(IdOf("Picture"), Picture);
     EXPECT_EQ(IdOf("Tools"), ToolsNode);
-    EXPECT_TRUE(ReadNode(XTree(), IdOf("Page")).Selected || IdOf("Page") != Page);
+    // Page's own category changes only in the last two steps; before, its node stays as it was.
+    if (S.PageKept) {
+      EXPECT_EQ(IdOf("Page"), Page);
+    }
+    EXPECT_TRUE(ReadNode(XTree(), IdOf("Page")).Selected);
     EXPECT_FALSE(ReadNode(XTree(), ToolsNode).Expanded);
   }
-  EXPECT_EQ(IdOf("Page"), Page == IdOf("Page") ? Page : IdOf("Page"));
-  EXPECT_TRUE(ReadNode(XTree(), IdOf("Page")).Selected);
 }
 
 TEST_F(MenuPagesTest, ChoosingATypeWithoutCategoryMakesItsNodeWithTheItemSelected) {
@@ -635,12 +882,22 @@ TEST_F(MenuPagesTest, ExtensionOffDisablesTheTreeAndEveryActiveXAction) {
 
 TEST_F(MenuPagesTest, RemoveIconThenApplyWritesTheEmptyFileAndMinusTwo) {
   Open();
+  TDynamicMenuItem* Item = XItem("Picture");
+  Focus(Item);
+  TAction* Remove = Form->Action("actXRemoveIcon");
+  Remove->Update();
+  EXPECT_TRUE(Remove->Enabled());
+  Remove->Execute();
+  PumpUntilIdle();
+  EXPECT_EQ(Item->IconFile(), "");
+  EXPECT_EQ(Item->IconIndex(), -2);
+  EXPECT_TRUE(!Item->Icon() || Item->Icon()->Empty());
+  // Without an icon file there is nothing left to remove.
+  Remove->Update();
+  EXPECT_FALSE(Remove->Enabled());
   Form->Loading = true;
   Get<TCheckBox>("chkShellExt")->SetChecked(false);  // Apply without the extension's calls
   Form->Loading = false;
-  TDynamicMenuItem* Item = XItem("Picture");
-  Item->SetIconFile("");
-  Item->SetIconIndex(-2);
   Form->Save();
   TCorvIniFile Check(Ini());
   EXPECT_EQ(Check.ReadString("Dynamic Items", "IconFile" + std::to_string(Item->SaveNumber()), "x"), "");
@@ -655,17 +912,7 @@ TEST_F(MenuPagesTest, SelectIconThenApplyAndTheRecentIcons) {
   GetSystemDirectoryA(System, MAX_PATH);
   const std::string Shell32 = std::string(System) + "\\shell32.dll";
   // The picker answered with icon 7 of shell32.dll.
-  RunModal([&] {
-    Form->Action("actXSelectIcon")->Execute();
-    return true;
-  }, [&](TCustomForm* F) {
-    auto* Picker = dynamic_cast<TfrmSelectIcon*>(F);
-    ASSERT_NE(Picker, nullptr);
-    Picker->SetFileName(Shell32);
-    PumpUntilIdle(10, 300);
-    Picker->SetIconIndex(7);
-    F->ModalResult = mrOk;
-  });
+  PickIcon(Shell32, 7);
   EXPECT_EQ(Item->IconFile(), Shell32);
   EXPECT_EQ(Item->IconIndex(), 7);
   auto* Recent = dynamic_cast<TMRUManager*>(Form->FindComponent("mruIcons"));
@@ -721,6 +968,43 @@ TEST_F(MenuPagesTest, SelectIconThenApplyAndTheRecentIcons) {
   GetPrivateProfileStringA("Corvane\\TfrmMain.mruIcons", "Item_0", "", Value, sizeof(Value), Ini().c_str());
   EXPECT_EQ(std::string(Value), Shell32 + ", 7");
   EXPECT_EQ(GetPrivateProfileIntA("Corvane\\TfrmMain.mruIcons", "User_0", 0, Ini().c_str()), 7);
+}
+
+TEST_F(MenuPagesTest, ANewIconIsPaintedInTheNodeWithoutAForcedRedraw) {
+  const std::string Color1 = Dir.File("color1.ico"), Color2 = Dir.File("color2.ico");
+  WriteIcon(Color1, RGB(0, 255, 0));
+  WriteIcon(Color2, RGB(255, 0, 255));
+  Open();
+  TDynamicMenuItem* Item = XItem("One");
+  Focus(Item);
+  Item->SetIconFile(Color1);
+  Item->SetIconIndex(0);
+  TTreeView* Tree = Get<TTreeView>("tvXMenu");
+  auto Cell = [&](const TWindowCapture& Shot) {
+    const RECT Text = FindItemNode(Item, Tree)->DisplayRect(true);
+    return Shot.ClientPixel(XTree(), Text.left - Tree->Indent() + 8, (Text.top + Text.bottom) / 2);
+  };
+  ASSERT_EQ(Cell(TWindowCapture(Form->Handle())), RGB(0, 255, 0));
+  // The recent entry: one paint cycle, the screen taken as it is.
+  auto* Recent = FindByName<TMRUManager>(Form, "mruIcons");
+  auto* Reselect = FindByName<TMenuItem>(Form, "miReselectIcon");
+  ASSERT_TRUE(Recent && Reselect);
+  Recent->Add(Color2 + ", 0", 0);
+  TMenuItem* Entry = nullptr;
+  for (int I = 0; I < Reselect->Count(); ++I)
+    if (Reselect->Items(I)->Caption() == "color2.ico, 0") Entry = Reselect->Items(I);
+  ASSERT_NE(Entry, nullptr);
+  Entry->Click();
+  PumpUntilIdle();
+  EXPECT_EQ(Item->IconFile(), Color2);
+  EXPECT_EQ(Cell(TWindowCapture(Form->Handle(), false)), RGB(255, 0, 255));
+  // The picker's OK the same way.
+  PickIcon(Color1, 0);
+  PumpUntilIdle();
+  EXPECT_EQ(Item->IconFile(), Color1);
+  const TWindowCapture Shot(Form->Handle(), false);
+  EXPECT_EQ(Cell(Shot), RGB(0, 255, 0));
+  Shot.SavePng("app_submenu_icon_changed");
 }
 
 TEST_F(MenuPagesTest, AddItemAnsweredWithNotepadOrCancelled) {
@@ -1018,6 +1302,180 @@ TEST_F(MenuPagesTest, FindExploresTheFolderOrShowsTheShellsError) {
   EXPECT_EQ(Calls, std::vector<std::string>{"explore " + Dir.File("")});
 }
 
+TEST_F(MenuPagesTest, ABrowsedPathWithABlankIsQuotedInTheEditBareInTheModelAndStartsFromTheShell) {
+  char ProgramFiles[MAX_PATH] = {};
+  ASSERT_NE(GetEnvironmentVariableA("ProgramFiles", ProgramFiles, MAX_PATH), 0u);
+  shellhost::TRecorder Recorder(std::string(ProgramFiles) + "\\x y", "rec.exe");
+  ASSERT_TRUE(Recorder.Copied());
+  const std::string Program = Recorder.Path();
+  const std::string Quoted = "\"" + Program + "\"";
+  const std::string Folder = ExtractFilePath(Program);
+  const std::string Selected = "C:\\my docs\\a b.txt";
+  Open();
+  struct TPage {
+    const char* Name;
+    int Index;
+    const char* Add;
+    const char* Edit;
+    const char* Find;
+    const char* Section;
+  };
+  const TPage Pages[] = {{"static", 0, "actAdd", "edApplication", "actFind", "Static Items"},
+                         {"dynamic", 1, "actXAdd", "edXApplication", "actXFind", "Dynamic Items"}};
+  for (const TPage& P : Pages) {
+    SCOPED_TRACE(P.Name);
+    Get<TPageControl>("pgcMain")->SetActivePageIndex(P.Index);
+    Form->pgcMainChange(Form);
+    Focus(P.Index == 0 ? static_cast<TTreeItem*>(SCategory("corvpagefile")) : XCategory("txtfile"));
+    {
+      TFileDialogAnswerer Dialogs;
+      Dialogs.Answer(Program);
+      Form->Action(P.Add)->Execute();
+      PumpUntilIdle();
+      EXPECT_EQ(Dialogs.Seen, 1);
+    }
+    TCustomMenu* Menu = P.Index == 0 ? static_cast<TCustomMenu*>(Form->StaticMenu) : Form->DynamicMenu;
+    auto* Added = dynamic_cast<TCustomMenuItem*>(Menu->Focused());
+    ASSERT_NE(Added, nullptr);
+    EXPECT_EQ(Get<TControl>(P.Edit)->Text(), Quoted);
+    EXPECT_EQ(Added->Application(), Program);
+    // Find opens the folder of the bare path, also when the model holds it quoted.
+    static std::vector<std::string> Calls;
+    Calls.clear();
+    const TShellOpenProc Old = SetShellOpenProc([](HWND, const std::string& Operation, const std::string& File, int) -> INT_PTR {
+      Calls.push_back(Operation + " " + File);
+      return 42;
+    });
+    Form->Action(P.Find)->Execute();
+    Added->SetApplication(Quoted);
+    Form->Action(P.Find)->Execute();
+    Added->SetApplication(Program);
+    SetShellOpenProc(Old);
+    EXPECT_EQ(Calls, std::vector<std::string>(2, "explore " + Folder));
+    if (P.Index == 1) {
+      Get<TControl>("edXParameters")->SetText("%1");
+      PumpUntilIdle();
+    }
+    Form->Save();
+    const std::vector<std::string> Lines = SectionLines(FileBytesOr(Ini(), ""), P.Section);
+    const auto Written = std::find_if(Lines.begin(), Lines.end(), [&](const std::string& Line) {
+      return Line.rfind("Application", 0) == 0 && Line.size() > Program.size() &&
+             Line.compare(Line.size() - Program.size() - 1, std::string::npos, "=" + Program) == 0;
+    });
+    EXPECT_NE(Written, Lines.end()) << FileBytesOr(Ini(), "");
+    if (P.Index == 0) {
+      std::string Command;
+      HKEY Key = nullptr;
+      const std::string Path = "corvpagefile\\shell\\" + Added->Caption() + " (*)\\command";
+      ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, Path.c_str(), 0, KEY_READ, &Key), ERROR_SUCCESS) << Path;
+      char Value[MAX_PATH * 2] = {};
+      DWORD Size = sizeof(Value);
+      RegQueryValueExA(Key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(Value), &Size);
+      RegCloseKey(Key);
+      EXPECT_EQ(std::string(Value), Quoted + " \"%1\"");
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, ("corvpagefile\\shell\\" + Added->Caption() + " (*)").c_str());
+      continue;
+    }
+    // The shell starts the saved item, and one that an older build saved with its quotes.
+    const std::string Expected = Quoted + " \"" + Selected + "\"";
+    for (const std::string& Stored : {std::string("Dynamic"), "'" + Quoted + "'"}) {
+      SCOPED_TRACE(Stored);
+      const std::string Text =
+          Stored == "Dynamic" ? FileBytesOr(Ini(), "")
+                              : "[Dynamic Items]\r\nParent1=0\r\nApplication1=" + Stored +
+                                    "\r\nParameters1=%1\r\nCaption1=" + Added->Caption() +
+                                    "\r\nChecked1=1\r\nFileType1=txtfile\r\nCount=1\r\n";
+      shellhost::TRecord Record;
+      InvokeFromShell(Text, Added->Caption(), Selected, Recorder, Record);
+      EXPECT_EQ(Record.CommandLine, Expected);
+    }
+  }
+}
+
+// The captions of a menu's entries, without their shortcut texts ("" for a separator).
+std::vector<std::string> MenuCaptions(HMENU Menu) {
+  std::vector<std::string> Result;
+  for (int I = 0; I < GetMenuItemCount(Menu); ++I) {
+    char Text[256] = {};
+    GetMenuStringA(Menu, static_cast<UINT>(I), Text, sizeof(Text), MF_BYPOSITION);
+    std::string Caption = Text;
+    Result.push_back(Caption.substr(0, Caption.find('\t')));
+  }
+  return Result;
+}
+
+TEST_F(MenuPagesTest, RightClickMenuKeyAndShiftF10OpenTheTreesPopupOnTheNodeUnderTheMouse) {
+  Open();
+  struct TTree {
+    const char* Name;
+    int Page;
+    std::vector<std::string> Entries;
+  };
+  const TTree Trees[] = {
+      {"tvMenu", 0, {"&Add Item", "&Rename", "&Delete", "&Find Application", "", "Move &Up", "Move Do&wn", "",
+                     "&Sort by Name", "", "&Quick Hint"}},
+      {"tvXMenu", 1, {"&Add Item", "Add Sub&menu", "Add &Separator", "", "&Rename", "&Delete", "&Find Application", "",
+                      "Move &Up", "Move Do&wn", "", "&Customize...", "Sort by &Name", "", "&Quick Hint"}}};
+  enum TWay { RightClick, MenuKey, ShiftF10 };
+  for (const TTree& T : Trees) {
+    for (const TWay Way : {RightClick, MenuKey, ShiftF10}) {
+      SCOPED_TRACE(std::string(T.Name) + (Way == RightClick ? ": right click" : Way == MenuKey ? ": menu key" : ": Shift+F10"));
+      Get<TPageControl>("pgcMain")->SetActivePageIndex(T.Page);
+      Form->pgcMainChange(Form);
+      auto* Tree = Get<TTreeView>(T.Name);
+      TCustomMenu* Menu = T.Page == 0 ? static_cast<TCustomMenu*>(Form->StaticMenu) : Form->DynamicMenu;
+      TTreeItem* Category = Menu->GetItems()->GetItem(0);
+      TTreeItem* Target = Category->Items()->GetItem(0);
+      Focus(Category);
+      Form->SetActiveControl(Tree);
+      SetForegroundWindow(Form->Handle());
+      PumpUntilIdle();
+      TTreeNode* Node = FindItemNode(Target, Tree);
+      ASSERT_NE(Node, nullptr);
+      ASSERT_FALSE(Node->Selected());
+      const RECT Label = Node->DisplayRect(true);
+      POINT At{(Label.left + Label.right) / 2, (Label.top + Label.bottom) / 2};
+      ClientToScreen(Tree->Handle(), &At);
+      ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before moving the pointer";
+      ASSERT_TRUE(MovePointerTo(Form->Handle(), At));
+      std::vector<std::string> Shown;
+      bool SelectedWhenShown = false;
+      TWhileMenuOpen Read([&](HWND MenuWnd) {
+        Shown = MenuCaptions(reinterpret_cast<HMENU>(SendMessageA(MenuWnd, MN_GETHMENU, 0, 0)));
+        SelectedWhenShown = FindItemNode(Target, Tree)->Selected();
+        EndMenu();
+      });
+      if (Way == RightClick) {
+        ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before the right click";
+        INPUT In[2]{};
+        In[0].type = In[1].type = INPUT_MOUSE;
+        In[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+        In[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+        ASSERT_TRUE(SendInputTo(Form->Handle(), In, 2));
+      } else {
+        // The keys act on the selected node: the target is selected first.
+        Focus(Target);
+        Form->SetActiveControl(Tree);
+        PumpUntilIdle();
+        ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "before the key";
+        INPUT In[4]{};
+        int Count = 0;
+        const WORD Key = Way == MenuKey ? VK_APPS : VK_F10;
+        if (Way == ShiftF10) In[Count].type = INPUT_KEYBOARD, In[Count++].ki.wVk = VK_SHIFT;
+        In[Count].type = INPUT_KEYBOARD, In[Count++].ki.wVk = Key;
+        In[Count].type = INPUT_KEYBOARD, In[Count].ki.wVk = Key, In[Count++].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (Way == ShiftF10) In[Count].type = INPUT_KEYBOARD, In[Count].ki.wVk = VK_SHIFT, In[Count++].ki.dwFlags = KEYEVENTF_KEYUP;
+        ASSERT_TRUE(SendInputTo(Form->Handle(), In, static_cast<UINT>(Count)));
+      }
+      EXPECT_TRUE(PumpUntil([&] { return Read.Done(); }, 5000));
+      PumpUntilIdle();
+      EXPECT_EQ(Shown, T.Entries);
+      EXPECT_TRUE(SelectedWhenShown);
+      EXPECT_EQ(Menu->Focused(), Target);
+    }
+  }
+}
+
 TEST_F(MenuPagesTest, ShellDropsOnTheTreesBecomeItems) {
   Open();
   Focus(XCategory("corvpagefile"));
@@ -1125,6 +1583,157 @@ TEST_F(MenuPagesTest, FieldButtonsKeepTheirFace) {
 
 // ---------------------------------------------------------------------------------------------
 // Dragging in the trees
+
+// Whether the picture cell in front of Node's text (where the pages draw their glyphs) shows image
+// Glyph of Images as drawn on the tree's background.
+bool CellShowsGlyph(const TWindowCapture& Shot, TTreeView* Tree, TTreeNode* Node, TCustomImageList* Images, int Glyph) {
+  const int W = Images->Width(), H = Images->Height();
+  const RECT Text = Node->DisplayRect(true);
+  const int Left = Text.left - Tree->Indent(), Top = Text.top + (Text.bottom - Text.top - H) / 2;
+  HDC Screen = GetDC(nullptr);
+  HDC DC = CreateCompatibleDC(Screen);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
+  HGDIOBJ Old = SelectObject(DC, Bitmap);
+  RECT All{0, 0, W, H};
+  FillRect(DC, &All, GetSysColorBrush(COLOR_WINDOW));
+  Images->Draw(DC, 0, 0, Glyph);
+  int Different = 0;
+  for (int Y = 0; Y < H; ++Y)
+    for (int X = 0; X < W; ++X) Different += !NearColor(GetPixel(DC, X, Y), Shot.ClientPixel(Tree->Handle(), Left + X, Top + Y), 4);
+  SelectObject(DC, Old);
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+  ReleaseDC(nullptr, Screen);
+  return Different <= 4;
+}
+
+TEST_F(MenuPagesTest, ARealDragMarksTheAcceptingNodeUnderThePointerAndEveryEndTakesTheMarkAway) {
+  enum TEnd { EscKey, Drop, LeaveTree };
+  for (const bool Static : {false, true}) {
+    for (const TEnd End : {EscKey, Drop, LeaveTree}) {
+      SCOPED_TRACE(std::string(Static ? "static" : "dynamic") +
+                   (End == EscKey ? ", Esc" : End == Drop ? ", drop" : ", leaving the tree"));
+      delete Form;
+      Form = nullptr;
+      PumpUntilIdle();
+      Open(Static ? 0 : 1);
+      auto* Tree = Get<TTreeView>(Static ? "tvMenu" : "tvXMenu");
+      auto* Glyphs = Get<TCustomImageList>("ilGlyphs");
+      TTreeItem* DraggedItem = Static ? static_cast<TTreeItem*>(SItem(Caption)) : XItem("Picture");
+      TTreeItem* OverItem = Static ? static_cast<TTreeItem*>(SItem(Caption + " off")) : XItem("Inactive");
+      ASSERT_TRUE(DraggedItem && OverItem);
+      const int OverIndex = OverItem->Index();
+      Focus(DraggedItem);
+      Form->SetActiveControl(Tree);
+      SetForegroundWindow(Form->Handle());
+      PumpUntilIdle();
+      auto ScreenPoint = [&](TTreeNode* Node, int DX = 0, int DY = 0) {
+        POINT P = LabelCenter(Node);
+        P.x += DX, P.y += DY;
+        ClientToScreen(Tree->Handle(), &P);
+        return P;
+      };
+      auto Step = [&](const char* Name, POINT P) {
+        SCOPED_TRACE(Name);
+        ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << Name;
+        MovePointerTo(Form->Handle(), P);
+        PumpUntilIdle(30, 1000);
+      };
+      auto Button = [&](const char* Name, DWORD Flags) {
+        ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << Name;
+        INPUT In{};
+        In.type = INPUT_MOUSE;
+        In.mi.dwFlags = Flags;
+        ASSERT_TRUE(SendInputTo(Form->Handle(), &In, 1));
+        PumpUntilIdle(30, 1000);
+      };
+      TTreeNode* Dragged = FindItemNode(DraggedItem, Tree);
+      Step("to the dragged node", ScreenPoint(Dragged));
+      {
+        // The press and the pull in one go: the view waits for the pull inside its press handling.
+        ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "press and pull";
+        INPUT In[3]{};
+        In[0].type = In[1].type = In[2].type = INPUT_MOUSE;
+        In[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        for (int I = 1; I <= 2; ++I) {
+          const POINT P = ScreenPoint(Dragged, 6 * I, 4 * I);
+          In[I].mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+          In[I].mi.dy = MulDiv(P.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+          In[I].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        }
+        ASSERT_TRUE(SendInputTo(Form->Handle(), In, 3));
+        PumpUntilIdle(30, 1000);
+      }
+      ASSERT_TRUE(Tree->Dragging());
+      TTreeNode* Over = FindItemNode(OverItem, Tree);
+      Step("over the target", ScreenPoint(Over, 0, -2));
+      Step("still over the target", ScreenPoint(Over));
+      const auto DropHilite = [&] {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(Tree->Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+      };
+      EXPECT_EQ(DropHilite(), Over->ItemId());
+      {
+        const TWindowCapture Shot(Form->Handle(), false);
+        Shot.SavePng(Static ? "app_static_drag_mark" : "app_submenu_drag_mark");
+        EXPECT_TRUE(CellShowsGlyph(Shot, Tree, Over, Glyphs, 2));
+        // The dragged node keeps its own picture: its check box, or its red PNG.
+        if (Static) {
+          EXPECT_TRUE(CellShowsGlyph(Shot, Tree, Dragged, Glyphs, 1));
+        } else {
+          const RECT Text = Dragged->DisplayRect(true);
+          EXPECT_EQ(Shot.ClientPixel(Tree->Handle(), Text.left - Tree->Indent() + 8, (Text.top + Text.bottom) / 2),
+                    RGB(255, 0, 0));
+        }
+      }
+      // Below the last node nothing accepts: the mark goes, the drag picture follows the pointer.
+      RECT Client{};
+      GetClientRect(Tree->Handle(), &Client);
+      POINT Empty{40, Client.bottom - 30};
+      ClientToScreen(Tree->Handle(), &Empty);
+      Step("below the nodes", Empty);
+      EXPECT_EQ(DropHilite(), nullptr);
+      auto Near = [&] {
+        const TWindowCapture Shot(Form->Handle(), false);
+        std::vector<COLORREF> Pixels;
+        for (int Y = 0; Y < 14; ++Y)
+          for (int X = 0; X < 40; ++X) {
+            POINT P{Empty.x + X, Empty.y + Y};
+            ScreenToClient(Tree->Handle(), &P);
+            Pixels.push_back(Shot.ClientPixel(Tree->Handle(), P.x, P.y));
+          }
+        return Pixels;
+      };
+      const std::vector<COLORREF> WhileDragging = Near();
+      if (End == EscKey) {
+        ASSERT_EQ(GetForegroundWindow(), Form->Handle()) << "Esc";
+        TapKey(Form->Handle(), VK_ESCAPE);
+      } else if (End == Drop) {
+        Step("back over the target", ScreenPoint(Over));
+        EXPECT_EQ(DropHilite(), Over->ItemId());
+        Button("release over the target", MOUSEEVENTF_LEFTUP);
+      } else {
+        Step("back over the target", ScreenPoint(Over));
+        EXPECT_EQ(DropHilite(), Over->ItemId());
+        POINT Outside = Get<TControl>(Static ? "edApplication" : "edXApplication")->ClientToScreen(POINT{5, 5});
+        Step("out of the tree", Outside);
+        EXPECT_FALSE(Static ? Form->StaticDropTargetShown : Form->DropTargetShown);
+        Button("release outside", MOUSEEVENTF_LEFTUP);
+      }
+      PumpUntilIdle();
+      EXPECT_FALSE(Tree->Dragging());
+      if (End != EscKey) Step("below the nodes again", Empty);
+      EXPECT_NE(Near(), WhileDragging);  // the drag picture was there
+      EXPECT_EQ(DropHilite(), nullptr);
+      EXPECT_FALSE(Static ? Form->StaticDropTargetShown : Form->DropTargetShown);
+      const TWindowCapture After(Form->Handle(), false);
+      for (TTreeNode* Node = Tree->Items().GetFirstNode(); Node; Node = Node->GetNext())
+        EXPECT_FALSE(CellShowsGlyph(After, Tree, Node, Glyphs, 2)) << Node->Text();
+      if (End == Drop) {
+        EXPECT_EQ(DraggedItem->Index(), OverIndex);  // took the target's place
+      }
+    }
+  }
+}
 
 TEST_F(MenuPagesTest, DragsReorderMoveCopyOrAreRefused) {
   struct TCase {

@@ -11,35 +11,6 @@
 
 namespace {
 
-// The menu window shown now (nullptr when none).
-HWND OpenMenuWindow() {
-  DWORD Process = 0;
-  for (HWND Wnd = FindWindowExA(nullptr, nullptr, "#32768", nullptr); Wnd; Wnd = FindWindowExA(nullptr, Wnd, "#32768", nullptr)) {
-    GetWindowThreadProcessId(Wnd, &Process);
-    if (Process == GetCurrentProcessId() && IsWindowVisible(Wnd)) return Wnd;
-  }
-  return nullptr;
-}
-
-// Runs Fn once the popup menu is open (from a timer of the menu's loop), then closes it unless Fn did.
-class TWhileMenuOpen {
-public:
-  explicit TWhileMenuOpen(std::function<void(HWND Menu)> Fn)
-      : FFn(std::move(Fn)), FTimer(60, [this] {
-          HWND Menu = OpenMenuWindow();
-          if (FDone || !Menu || ++FTicks < 3) return;
-          FDone = true;
-          FFn(Menu);
-        }) {}
-  bool Done() const { return FDone; }
-
-private:
-  std::function<void(HWND)> FFn;
-  bool FDone = false;
-  int FTicks = 0;
-  TThreadTimer FTimer;
-};
-
 std::string MenuString(HMENU Menu, int Position) {
   char Buffer[256] = {};
   GetMenuStringA(Menu, static_cast<UINT>(Position), Buffer, sizeof(Buffer), MF_BYPOSITION);
@@ -341,6 +312,40 @@ TEST_F(ActionsTest, ChosenItemRunsAfterTheMenuClosed) {
   EXPECT_EQ(Clicks, 1);
   delete Menu;
   EXPECT_EQ(Button->PopupMenu(), nullptr);
+}
+
+TEST_F(ActionsTest, ContextMenuThatAChildLeavesToItsParentOpensTheChildsPopup) {
+  // Common controls send WM_CONTEXTMENU to their parent with their own window in wParam.
+  auto* FormMenu = new TPopupMenu(Form.get());
+  auto* ButtonMenu = new TPopupMenu(Form.get());
+  for (TPopupMenu* Menu : {FormMenu, ButtonMenu}) {  // an empty menu would not open
+    auto* Item = new TMenuItem(Form.get());
+    Item->SetCaption("Entry");
+    Menu->Items()->Add(Item);
+  }
+  Form->SetPopupMenu(FormMenu);
+  Button->SetPopupMenu(ButtonMenu);
+  const struct {
+    const char* Name;
+    WPARAM Source;
+    TPopupMenu* Expected;
+    TComponent* Component;
+  } Cases[] = {{"from the child", reinterpret_cast<WPARAM>(Button->Handle()), ButtonMenu, Button},
+               {"from the form itself", reinterpret_cast<WPARAM>(Form->Handle()), FormMenu, Form.get()}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    FormMenu->PopupComponent = ButtonMenu->PopupComponent = nullptr;
+    TPopupMenu* Opened = nullptr;
+    FormMenu->OnPopup = [&](TObject*) { Opened = FormMenu; };
+    ButtonMenu->OnPopup = [&](TObject*) { Opened = ButtonMenu; };
+    const POINT P = Form->ClientToScreen(POINT{300, 200});
+    TWhileMenuOpen Close([](HWND) { EndMenu(); });
+    SendMessageA(Form->Handle(), WM_CONTEXTMENU, C.Source, MAKELPARAM(P.x, P.y));
+    EXPECT_TRUE(Close.Done());
+    EXPECT_EQ(Opened, C.Expected);
+    EXPECT_EQ(C.Expected->PopupComponent, C.Component);
+    EXPECT_EQ(C.Expected->PopupPoint.x, P.x);
+  }
 }
 
 }  // namespace

@@ -174,6 +174,12 @@ TRecorder::TRecorder() : FFolder("vellisk recorder") {
             CopyFileA((ProgramFolder() + "vellisk_recorder.exe").c_str(), Path().c_str(), FALSE);
 }
 
+TRecorder::TRecorder(const std::string& Folder, const std::string& FileName)
+    : FFolder(TTempDir::TExactPath{}, Folder), FName(FileName) {
+  FCopied = FFolder.Valid() &&
+            CopyFileA((ProgramFolder() + "vellisk_recorder.exe").c_str(), Path().c_str(), FALSE);
+}
+
 TRecorder::~TRecorder() {
   // A recorder whose record the test never read is ended all the same.
   TRecord Record;

@@ -75,12 +75,14 @@ struct TRecord {
 class TRecorder {
 public:
   TRecorder();
+  // A copy named FileName in Folder (no trailing "\"), a folder that this object makes and removes.
+  TRecorder(const std::string& Folder, const std::string& FileName);
   ~TRecorder();  // ends a recorder that is still running
   TRecorder(const TRecorder&) = delete;
   TRecorder& operator=(const TRecorder&) = delete;
 
   bool Copied() const { return FCopied; }
-  std::string Path() const { return FFolder.File("Vellisk Recorder.exe"); }
+  std::string Path() const { return FFolder.File(FName); }
   std::string Folder() const { return FFolder.Folder(); }
   void Clear();  // removes the record of the last start
   // Waits up to Milliseconds for the record; false when none appears.
@@ -91,6 +93,7 @@ public:
 
 private:
   TTempDir FFolder;
+  std::string FName = "Vellisk Recorder.exe";
   bool FCopied = false;
   DWORD FLastProcess = 0;   // of the last record read, until waited for
   DWORD FEndedProcess = 0;  // the last one waited for

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/core/PngImage.h"
+#include "classlib/gui/Boundary.h"
 #include "classlib/gui/Forms.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -275,6 +277,35 @@ private:
   RECT FRect{};
   int FWidth = 0, FHeight = 0;
   std::vector<uint32_t> FPixels;
+};
+
+// The menu window shown now (nullptr when none).
+inline HWND OpenMenuWindow() {
+  DWORD Process = 0;
+  for (HWND Wnd = FindWindowExA(nullptr, nullptr, "#32768", nullptr); Wnd; Wnd = FindWindowExA(nullptr, Wnd, "#32768", nullptr)) {
+    GetWindowThreadProcessId(Wnd, &Process);
+    if (Process == GetCurrentProcessId() && IsWindowVisible(Wnd)) return Wnd;
+  }
+  return nullptr;
+}
+
+// Runs Fn once the popup menu is open (from a timer of the menu's loop), then closes it unless Fn did.
+class TWhileMenuOpen {
+public:
+  explicit TWhileMenuOpen(std::function<void(HWND Menu)> Fn)
+      : FFn(std::move(Fn)), FTimer(60, [this] {
+          HWND Menu = OpenMenuWindow();
+          if (FDone || !Menu || ++FTicks < 3) return;
+          FDone = true;
+          FFn(Menu);
+        }) {}
+  bool Done() const { return FDone; }
+
+private:
+  std::function<void(HWND)> FFn;
+  bool FDone = false;
+  int FTicks = 0;
+  TThreadTimer FTimer;
 };
 
 // Makes Form's top-level window the foreground window, which is where SendInput's input goes, and

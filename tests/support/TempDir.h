@@ -23,6 +23,11 @@ public:
       if (GetLastError() != ERROR_ALREADY_EXISTS) return;
     }
   }
+  // The folder Path itself (no trailing "\"), made by this object; not valid when it was there.
+  struct TExactPath {};
+  TTempDir(TExactPath, const std::string& Path) {
+    if (CreateDirectoryA(Path.c_str(), nullptr)) FPath = Path;
+  }
   ~TTempDir() {
     if (!FPath.empty()) RemoveTree(FPath);
   }
