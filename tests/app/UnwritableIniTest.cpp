@@ -1,5 +1,6 @@
-// Corvane.exe out of process, its INI file a folder: closing the window reports the failed write of
-// its placement once, with one minidump and one report, and the program ends.
+// Corvane.exe out of process, its INI file a folder: after the start-up warning that the menu items
+// cannot be read, closing the window reports the failed write of its placement once, with one
+// minidump and one report, and the program ends.
 #include "tests/app/Driver.h"
 #include "tests/support/Files.h"
 
@@ -17,6 +18,15 @@ TEST_F(UnwritableIniTest, ClosingReportsTheFailedPlacementWriteOnce) {
   const std::string Ini = Dir.File("Corvane.ini");
   ASSERT_TRUE(CreateDirectoryA(Ini.c_str(), nullptr));
   TProgram P(Program);
+  // A folder cannot be read as menu items either: that warning comes at start-up, before the window.
+  HWND StartBox = nullptr;
+  for (const DWORD Since = GetTickCount(); !StartBox && P.Running() && GetTickCount() - Since < 60000; Sleep(50))
+    StartBox = P.FindWindowOf("#32770");
+  ASSERT_NE(StartBox, nullptr);
+  Sleep(200);
+  const TBoxText Warning = ReadBox(StartBox);
+  EXPECT_EQ(Warning.Text.rfind("Cannot read menu items from file \"" + Ini + "\".", 0), 0u) << Warning.Text;
+  PressButton(StartBox, IDOK);
   const HWND Main = P.WaitWindow("TfrmMain", 60000);
   ASSERT_NE(Main, nullptr);
   WaitForInputIdle(P.Process(), 10000);
@@ -24,7 +34,7 @@ TEST_F(UnwritableIniTest, ClosingReportsTheFailedPlacementWriteOnce) {
   // Each box the program shows is read and answered until it ends; the first report of a process
   // loads its symbols (seconds under Wine).
   std::vector<TBoxText> Boxes;
-  HWND Answered = nullptr;
+  HWND Answered = StartBox;
   const DWORD Start = GetTickCount();
   while (P.Running() && GetTickCount() - Start < 120000) {
     const HWND Box = P.FindWindowOf("#32770");
