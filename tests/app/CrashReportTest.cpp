@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -115,8 +116,7 @@ TEST_F(CrashReportTest, FailedRegistrationIsShownWithTheReportAndDumped) {
   const char* const Order[] = {"RegisterServer", "TfrmMain::chkShellExtClick", "TApplication::Run",
                                "sehguard_detail::Enter", "WinMain"};
   for (size_t I = 0; I < std::size(Order); ++I) {
-    const std::string Line = std::string(I == 0 ? "" : "[^]*") + "[0-9A-F]+: Corvane\.exe - " + Order[I] + "
-";
+    const std::string Line = std::string(I == 0 ? "" : "[^]*") + "[0-9A-F]+: Corvane\\.exe - " + Order[I] + "\r\n";
     Expected += Cut && I >= 2 ? "(?:" + Line + ")?" : Line;
   }
   const std::regex ProgramFrame(Expected + "[^]*");
