@@ -227,7 +227,8 @@ std::vector<std::string> SplitLines(const std::string& Text) {
   }
 }
 
-// The height of Line in the message font wrapped at Width pixels (one row for an empty line).
+// The height of Line in the message font wrapped at Width pixels (one row for an empty line). A word
+// wider than Width would widen the box instead: such a line counts as too tall for any box.
 int WrappedHeight(const std::string& Line, int Width) {
   HDC DC = GetDC(nullptr);
   HFONT Font = MessageFont();
@@ -239,6 +240,7 @@ int WrappedHeight(const std::string& Line, int Width) {
   if (Old) SelectObject(DC, Old);
   if (Font) DeleteObject(Font);
   ReleaseDC(nullptr, DC);
+  if (R.right > Width) return 1 << 20;
   return static_cast<int>(R.bottom - R.top);
 }
 
@@ -256,9 +258,9 @@ int BoxDialogUnitX() {
   return std::max(1, static_cast<int>((Size.cx / 26 + 1) / 2));
 }
 
-// Each line that would wrap to more than three rows cut to the longest start that fits them with "...".
+// Each line that would wrap to more than eight rows cut to the longest start that fits them with "...".
 std::string CutTallLines(const TErrorBoxRoom& Box, const std::string& Text) {
-  const int Rows = 3 * Box.LineHeight;
+  const int Rows = 8 * Box.LineHeight;
   std::string Result;
   const std::vector<std::string> Lines = SplitLines(Text);
   for (size_t I = 0; I < Lines.size(); ++I) {
