@@ -228,8 +228,8 @@ std::vector<std::string> SplitLines(const std::string& Text) {
 }
 
 // The height of Line in the message font wrapped at Width pixels (one row for an empty line). A word
-// wider than Width would widen the box instead: such a line counts as too tall for any box.
-int WrappedHeight(const std::string& Line, int Width) {
+// wider than MaxWidth would widen the box past the screen: such a line counts as too tall for any box.
+int WrappedHeight(const std::string& Line, int Width, int MaxWidth = INT_MAX) {
   HDC DC = GetDC(nullptr);
   HFONT Font = MessageFont();
   HGDIOBJ Old = Font ? SelectObject(DC, Font) : nullptr;
@@ -240,7 +240,7 @@ int WrappedHeight(const std::string& Line, int Width) {
   if (Old) SelectObject(DC, Old);
   if (Font) DeleteObject(Font);
   ReleaseDC(nullptr, DC);
-  if (R.right > Width) return 1 << 20;
+  if (R.right > MaxWidth) return 1 << 20;
   return static_cast<int>(R.bottom - R.top);
 }
 
@@ -300,7 +300,9 @@ TErrorBoxRoom ErrorBoxRoom() {
   // Above and below the text: the caption, the frame, the margins and the button row, counted generously.
   const int Chrome = GetSystemMetrics(SM_CYCAPTION) + 4 * GetSystemMetrics(SM_CYFIXEDFRAME) + 4 * Box.LineHeight + 48;
   Box.MaxHeight = std::max(Box.LineHeight, static_cast<int>(Work.bottom - Work.top) - Chrome);
-  Box.Height = [Wrap](const std::string& Line) { return WrappedHeight(Line, Wrap); };
+  // The widest text a box on this screen can hold: the work area less its frame and margins.
+  const int MaxWidth = static_cast<int>(Work.right - Work.left) - 4 * GetSystemMetrics(SM_CXFIXEDFRAME) - 100;
+  Box.Height = [Wrap, MaxWidth](const std::string& Line) { return WrappedHeight(Line, Wrap, MaxWidth); };
   return Box;
 }
 

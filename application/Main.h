@@ -222,6 +222,6 @@ struct TErrorBoxRoom {
 };
 TErrorBoxRoom ErrorBoxRoom();
 // The box's text: Compose(n) gives it with n frames of the trace (INT_MAX: all of them). A line that
-// would wrap to more than eight rows, or holds a word wider than the box, is cut and ends in "...";
+// would wrap to more than eight rows, or holds a word wider than the screen allows, is cut and ends in "...";
 // as many frames are shown as leave the text within the box's room.
 std::string FitErrorBoxText(const TErrorBoxRoom& Box, const std::function<std::string(int ShownFrames)>& Compose);
