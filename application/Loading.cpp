@@ -127,11 +127,12 @@ bool PumpPaintMessagesWhenDue() {
 }
 
 void PumpPaintMessages() {
+  // Each paint message is taken by the look that finds it: a look without removing followed by a
+  // GetMessageA waits for ever when the window is validated in between (a message sent by another
+  // thread, handled inside the wait, may paint it). A quit taken here goes back to the queue.
   MSG Msg;
-  while (PeekMessageA(&Msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) {
-    const BOOL Result = GetMessageA(&Msg, nullptr, WM_PAINT, WM_PAINT);
-    if (Result == -1) return;
-    if (Result == 0) {
+  while (PeekMessageA(&Msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+    if (Msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(Msg.wParam));
       return;
     }

@@ -305,6 +305,46 @@ TEST(LoadingTest, QuitTakenByThePaintPumpStaysQueued) {
   EXPECT_EQ(Msg.wParam, 7u);
 }
 
+// A window painted between the pump's look at its paint message and the taking of it (a message
+// another thread sent can do that): the pump returns instead of waiting for the next paint.
+HWND GPaintedAtFirstLook = nullptr;
+
+LRESULT CALLBACK PaintAtFirstLook(int Code, WPARAM Remove, LPARAM Param) {
+  const MSG* Msg = reinterpret_cast<const MSG*>(Param);
+  if (Code == HC_ACTION && GPaintedAtFirstLook && Msg->message == WM_PAINT && Msg->hwnd == GPaintedAtFirstLook) {
+    ValidateRect(GPaintedAtFirstLook, nullptr);
+    GPaintedAtFirstLook = nullptr;
+  }
+  return CallNextHookEx(nullptr, Code, Remove, Param);
+}
+
+TEST(LoadingTest, PaintGoneBeforeItIsTakenEndsThePump) {
+  RequireDisplay();
+  auto Form = std::make_unique<TForm>(Application);
+  Form->Show();
+  PumpUntilIdle();
+  HHOOK Hook = SetWindowsHookExA(WH_GETMESSAGE, PaintAtFirstLook, nullptr, GetCurrentThreadId());
+  ASSERT_NE(Hook, nullptr);
+  InvalidateRect(Form->Handle(), nullptr, TRUE);
+  GPaintedAtFirstLook = Form->Handle();
+  // A pump that waits is woken after 5 s by painting to do.
+  const HWND Window = Form->Handle();
+  HANDLE Done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread Watchdog([&] {
+    if (WaitForSingleObject(Done, 5000) == WAIT_TIMEOUT) InvalidateRect(Window, nullptr, TRUE);
+  });
+  const DWORD Start = GetTickCount();
+  PumpPaintMessages();
+  const DWORD Spent = GetTickCount() - Start;
+  SetEvent(Done);
+  Watchdog.join();
+  CloseHandle(Done);
+  UnhookWindowsHookEx(Hook);
+  EXPECT_EQ(GPaintedAtFirstLook, nullptr);  // the hook saw the paint message
+  GPaintedAtFirstLook = nullptr;
+  EXPECT_LT(Spent, 4000u);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The frame
 

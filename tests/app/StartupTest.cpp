@@ -264,8 +264,7 @@ TEST_F(StartupTest, StatusLineFollowsTheScan) {
       for (int X = 0; X < First.Width() && !Differ; ++X) Differ = First.At(X, Y) != Second.At(X, Y);
   }
   EXPECT_TRUE(Differ);
-  // The scan of 2,000 types with their icons has taken more than two minutes on a loaded machine.
-  const HWND Main = P.WaitWindow("TfrmMain", 240000);
+  const HWND Main = P.WaitWindow("TfrmMain", 120000);
   ASSERT_NE(Main, nullptr);
   WaitForInputIdle(P.Process(), 10000);
   EXPECT_EQ(Title(), "Corvane 2007");
