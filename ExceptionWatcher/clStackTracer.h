@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <mutex>
 
 #include <dbghelp.h>
 
@@ -79,8 +80,18 @@ private:
 // "_NT_SYMBOL_PATH", "_NT_ALT_SYMBOL_PATH" and "SystemRoot" (each when set, with ";"), the folder of
 // the module holding this code with ";", then the program's folder.
 std::string BuildSymbolSearchPath();
-// Ends the process's symbol session (crash reporting's shut-down); a later tracer starts a new one.
+// Ends the process's symbol sessions (crash reporting's shut-down); a later tracer starts a new one.
 void CleanupSymbolSession();
+// Reads the symbols of every module of the process in a thread of its own once the program is idle
+// for the first time, so that the first trace only looks names up (under Wine reading the program's
+// takes seconds). A trace made meanwhile waits for the module being read, not for the others.
+void StartSymbolWarmUp();
+// The lock every dbghelp call of the process is made under.
+std::recursive_mutex& DbgHelpLock();
+// The process handle minidumps are written through, with a symbol session of its own that knows no
+// module (made at the first call, under the lock): the writer then takes the module list from the
+// loader and reads no module's debug information, which under Wine costs seconds for the tracer's.
+HANDLE DumpProcessHandle();
 
 // "%x: %s - %s": the frame's address, its module's file name and its procedure.
 std::string FormatFrame(const TclStackFrame& Frame);

@@ -1,6 +1,8 @@
 // Crash files, the error text and crash reporting's start and stop.
 #include "ExceptionWatcher/hxException.h"
 
+#include "ExceptionWatcher/clStackTracer.h"
+
 #include <dbghelp.h>
 
 #include <algorithm>
@@ -159,6 +161,7 @@ std::string ThxExceptionManager::FormatErrorMessage(const Exception& E, TclStack
 namespace {
 
 struct TDumpJob {
+  HANDLE Process;
   HANDLE File;
   MINIDUMP_EXCEPTION_INFORMATION Info;
 };
@@ -167,7 +170,7 @@ constexpr DWORD DumpWriterTimeout = 60000;
 
 DWORD WINAPI WriteDumpThread(LPVOID Param) {
   auto* Job = static_cast<TDumpJob*>(Param);
-  MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), Job->File, MiniDumpNormal, &Job->Info, nullptr, nullptr);
+  MiniDumpWriteDump(Job->Process, GetCurrentProcessId(), Job->File, MiniDumpNormal, &Job->Info, nullptr, nullptr);
   return 0;
 }
 
@@ -208,7 +211,9 @@ bool ThxMiniDumpHelper::WriteMiniDump(const std::string& FileName, EXCEPTION_POI
   // Written by a thread of its own while the faulting one waits: the writer suspends every other thread
   // to read its context, and a thread that dumps itself can wait there on a lock a suspended thread holds.
   // A writer that does not finish in time is abandoned with its job (it may still use the file).
-  auto* Job = new TDumpJob{File, {GetCurrentThreadId(), ExceptionPointers, TRUE}};
+  // The waiting thread holds the dbghelp lock for it: no other thread's walk meets the writer.
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  auto* Job = new TDumpJob{DumpProcessHandle(), File, {GetCurrentThreadId(), ExceptionPointers, TRUE}};
   const HANDLE Writer = CreateThread(nullptr, 0, &WriteDumpThread, Job, 0, nullptr);
   if (Writer == nullptr) {
     delete Job;

@@ -3,6 +3,7 @@
 #include "application/Main.h"
 #include "application/MultInst.h"
 
+#include "ExceptionWatcher/clStackTracer.h"
 #include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
 #include "classlib/core/SysFaults.h"
@@ -32,6 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         Application->SetTitle(Format("%s starting...", {ProductTitle}));
         Application->CreateForm(frmMain);
         FreeLoadingForm();
+        StartSymbolWarmUp();
         Application->Run();
         // The windows go while the library's tables still exist; static destruction comes later.
         delete frmMain;

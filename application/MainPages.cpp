@@ -16,6 +16,7 @@
 #include "model/Utils.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -538,7 +539,7 @@ void ShowDropTarget(TTreeView* Tree, TTreeNode* Node, bool& Shown) {
   for (HTREEITEM Id : {Old, New}) {
     if (!Id) continue;
     RECT Row{};
-    *reinterpret_cast<HTREEITEM*>(&Row) = Id;
+    std::memcpy(&Row, &Id, sizeof(Id));  // TVM_GETITEMRECT takes the item in the rectangle
     if (SendMessageA(View, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&Row))) InvalidateRect(View, &Row, TRUE);
   }
   UpdateWindow(View);

@@ -1,7 +1,9 @@
 // Corvane.exe's error box out of process on the test screen: for an INI file that cannot be
 // written, a static caption too long for the registry and a missing Vellisk.DLL, the box and its
 // OK button lie on the screen, the text begins with the error's message (a line too long for the
-// box cut with "...") and a trace too long for it ends in the count of the frames left out.
+// box cut with "...") and a trace too long for it ends in the count of the frames left out; the box
+// comes within 1.5 s of the click, and its frames with the count are those the program's debug
+// output lists.
 #include "tests/app/Driver.h"
 #include "tests/support/Files.h"
 
@@ -9,11 +11,78 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
+
+// The debug output of the prefix's processes while it lives (the system's DBWIN buffer protocol).
+class TDebugOutput {
+public:
+  TDebugOutput() {
+    FReady = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY");
+    FData = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY");
+    FMap = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
+    FView = FMap ? static_cast<const char*>(MapViewOfFile(FMap, FILE_MAP_READ, 0, 0, 4096)) : nullptr;
+    FStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (FReady && FData && FView) FReader = std::thread([this] { Read(); });
+  }
+  ~TDebugOutput() {
+    SetEvent(FStop);
+    if (FReader.joinable()) FReader.join();
+    if (FView) UnmapViewOfFile(FView);
+    for (HANDLE H : {FMap, FData, FReady, FStop})
+      if (H) CloseHandle(H);
+  }
+  bool Listening() const { return FReader.joinable(); }
+  // The lines process Pid wrote so far.
+  std::vector<std::string> Lines(DWORD Pid) {
+    std::lock_guard<std::mutex> Guard(FLock);
+    std::vector<std::string> Result;
+    for (const auto& Line : FLines)
+      if (Line.first == Pid) Result.push_back(Line.second);
+    return Result;
+  }
+
+private:
+  void Read() {
+    SetEvent(FReady);
+    const HANDLE Waits[] = {FStop, FData};
+    while (WaitForMultipleObjects(2, Waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+      DWORD Pid = 0;
+      std::memcpy(&Pid, FView, sizeof(Pid));
+      std::string Text(FView + sizeof(Pid), strnlen(FView + sizeof(Pid), 4096 - sizeof(Pid)));
+      {
+        std::lock_guard<std::mutex> Guard(FLock);
+        FLines.emplace_back(Pid, std::move(Text));
+      }
+      SetEvent(FReady);
+    }
+  }
+  HANDLE FReady = nullptr, FData = nullptr, FMap = nullptr, FStop = nullptr;
+  const char* FView = nullptr;
+  std::thread FReader;
+  std::mutex FLock;
+  std::vector<std::pair<DWORD, std::string>> FLines;
+};
+
+// The number of frames in the last trace of Lines: the lines between its two "------------".
+int LastTraceFrames(const std::vector<std::string>& Lines) {
+  int End = -1;
+  for (int I = static_cast<int>(Lines.size()) - 1; I >= 0; --I) {
+    if (Lines[static_cast<size_t>(I)] != "------------") continue;
+    if (End < 0) {
+      End = I;
+    } else {
+      return End - I - 1;
+    }
+  }
+  return -1;
+}
 
 // The descendants of Parent for which Match holds, in window order; only visible ones unless All.
 std::vector<HWND> Children(HWND Parent, const std::function<bool(HWND)>& Match, bool All = false) {
@@ -81,9 +150,13 @@ protected:
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "corverrboxfile");
   }
   // Starts the program and waits for its main window.
+  // Starts the program and waits for its main window; then a user's look at it, in which the
+  // program reads its symbols in the background.
   HWND Start(TProgram& P) {
     const HWND Main = P.WaitWindow("TfrmMain", 60000);
-    if (Main) WaitForInputIdle(P.Process(), 10000);
+    if (!Main) return Main;
+    WaitForInputIdle(P.Process(), 10000);
+    Sleep(12000);
     return Main;
   }
   // Selects the static item of the INI file and toggles its "Active" box: the static menu is modified.
@@ -126,10 +199,13 @@ TEST_F(ErrorBoxTest, TheBoxFitsTheScreenWithTheMessageFirstAndTheFramesItLeavesO
         if (File != INVALID_HANDLE_VALUE) CloseHandle(File);
       }
     } Unlock{Locked};
+    TDebugOutput Output;
+    ASSERT_TRUE(Output.Listening());
     TProgram P(Program);
     const HWND Main = Start(P);
     ASSERT_NE(Main, nullptr);
     HWND Before = nullptr;
+    DWORD Clicked = 0;
     if (C.ShellExtension) {
       // On the second page; a click reaches it there too.
       const HWND Box = ChildWithText(Main, "Enable &Dynamic Items", true);
@@ -138,19 +214,26 @@ TEST_F(ErrorBoxTest, TheBoxFitsTheScreenWithTheMessageFirstAndTheFramesItLeavesO
       PostMessageA(Box, BM_CLICK, 0, 0);
       Before = BoxOf(P, nullptr, 20000);  // the warning before the registration
       ASSERT_NE(Before, nullptr);
+      Clicked = GetTickCount();
       PressButton(Before, IDOK);
     } else {
       ModifyStaticItem(Main);
       // Held open without sharing, the file cannot be written (a read-only attribute would not stop root).
-      if (C.Unwritable) Locked = CreateFileA(Ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (C.Unwritable) ASSERT_NE(Locked, INVALID_HANDLE_VALUE);
+      if (C.Unwritable) {
+        Locked = CreateFileA(Ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(Locked, INVALID_HANDLE_VALUE);
+      }
       const HWND Apply = ChildWithText(Main, "Apply");
       ASSERT_NE(Apply, nullptr);
       ASSERT_TRUE(IsWindowEnabled(Apply));
+      Clicked = GetTickCount();
       PostMessageA(Apply, BM_CLICK, 0, 0);
     }
+    // The process's first error: its trace walked and named and its dump written before the box.
     const HWND Box = BoxOf(P, Before, 120000);
+    const DWORD Waited = GetTickCount() - Clicked;
     ASSERT_NE(Box, nullptr);
+    EXPECT_LE(Waited, 1500u);
     PumpUntilIdle(100, 1000);
     RECT Frame{}, Ok{};
     GetWindowRect(Box, &Frame);
@@ -180,6 +263,7 @@ TEST_F(ErrorBoxTest, TheBoxFitsTheScreenWithTheMessageFirstAndTheFramesItLeavesO
     }
     EXPECT_GT(Frames, 0) << Text;
     EXPECT_LE(Frames + Left, 100) << Text;  // the tracer's most
+    EXPECT_EQ(Frames + Left, LastTraceFrames(Output.Lines(P.Id()))) << Text;
     SaveScreen(std::string("app_error_box_") + (C.ShellExtension ? "extension" : C.Cut ? "long_caption" : "ini"));
     PressButton(Box, IDOK);
     if (Locked != INVALID_HANDLE_VALUE) CloseHandle(Locked);

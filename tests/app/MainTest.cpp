@@ -348,6 +348,66 @@ TEST(LoadingTest, PaintGoneBeforeItIsTakenEndsThePump) {
 // ---------------------------------------------------------------------------------------------
 // The frame
 
+// The start-up form's status line through the main window's creation: every text in its order, the
+// scan's for each type it reads and the icons' for each type it keeps.
+TEST_F(MainWindowTest, StatusLineFollowsTheScan) {
+  const std::vector<std::string> Fixture = {"corvstatusa", "corvstatusb", "corvstatusc"};
+  for (const std::string& Type : Fixture) {
+    HKEY Key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ("." + Type).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(Key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(Type.c_str()), static_cast<DWORD>(Type.size() + 1));
+    RegCloseKey(Key);
+    RegCreateKeyExA(HKEY_CLASSES_ROOT, Type.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Key, nullptr);
+    RegCloseKey(Key);
+  }
+  struct TCleanup {
+    const std::vector<std::string>& Types;
+    ~TCleanup() {
+      SetStatusClock(nullptr);
+      FreeLoadingForm();
+      for (const std::string& Type : Types) {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, ("." + Type).c_str());
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, Type.c_str());
+      }
+    }
+  } Cleanup{Fixture};
+  frmLoading = new TfrmLoading(Application);
+  auto* Label = FindByName<TLabel>(frmLoading, "lblLoading");
+  ASSERT_NE(Label, nullptr);
+  // The clock is read once per status, after the text is set.
+  std::vector<std::string> Shown;
+  double Now = 45000.0;
+  SetStatusClock([&] {
+    Shown.push_back(Label->Caption());
+    return Now += 1.0 / 86400.0;
+  });
+  Open();
+  const std::vector<std::string> Analyzed = [&] {
+    std::vector<std::string> R;
+    for (const std::string& Line : Shown)
+      if (Line.rfind("Analyzing registered file type: ", 0) == 0) R.push_back(Line);
+    return R;
+  }();
+  // Preparing, scanning, one line per type read, the end of the scan, one line per icon, ready.
+  std::vector<std::string> Expected = {"Preparing application environment...", "Scanning file types..."};
+  Expected.insert(Expected.end(), Analyzed.begin(), Analyzed.end());
+  Expected.push_back("Ready to load registered file types' icons...");
+  TFileTypes* Types = Form->FileTypes->FileTypes();
+  ASSERT_GT(Types->Count(), 0);
+  for (int I = 0; I < Types->Count(); ++I)
+    Expected.push_back("Loading associated icon for " + Types->GetItem(I)->Name() + "...");
+  Expected.push_back("Ready to start...");
+  EXPECT_EQ(Shown, Expected);
+  // The scan read the fixture's types in their order, each once.
+  std::vector<std::string> FixtureLines;
+  for (const std::string& Line : Analyzed)
+    for (const std::string& Type : Fixture)
+      if (Line == "Analyzing registered file type: " + Type + "...") FixtureLines.push_back(Type);
+  EXPECT_EQ(FixtureLines, Fixture);
+  for (const std::string& Type : Fixture) EXPECT_NE(Types->FindByName(Type), nullptr) << Type;
+}
+
 TEST_F(MainWindowTest, FrameCaptionPagesAndLimits) {
   Open();
   EXPECT_EQ(Form->Caption(), "Corvane 2007");

@@ -216,7 +216,7 @@ TEST_F(StartupTest, TwoCopiesStartedTogetherLeaveOne) {
   }
 }
 
-TEST_F(StartupTest, StatusLineFollowsTheScan) {
+TEST_F(StartupTest, LoadingFormRepaintsThroughTheScan) {
   // 2,000 file types make the scan long enough to watch.
   const int Count = 2000;
   auto Name = [](int I) { return "corvstfile" + std::to_string(I); };
