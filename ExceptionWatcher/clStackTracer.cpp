@@ -84,7 +84,6 @@ void LoadModuleSymbols(ULONG_PTR Address) {
 
 // The symbols of every module, the program's first, each read under the lock by a look-up in it.
 DWORD WINAPI WarmUp(LPVOID) {
-  WaitForInputIdle(GetCurrentProcess(), INFINITE);
   std::vector<ULONG_PTR> Bases{reinterpret_cast<ULONG_PTR>(GetModuleHandleA(nullptr))};
   const HANDLE Snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
   if (Snapshot != INVALID_HANDLE_VALUE) {

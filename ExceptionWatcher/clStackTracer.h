@@ -82,8 +82,8 @@ private:
 std::string BuildSymbolSearchPath();
 // Ends the process's symbol sessions (crash reporting's shut-down); a later tracer starts a new one.
 void CleanupSymbolSession();
-// Reads the symbols of every module of the process in a thread of its own once the program is idle
-// for the first time, so that the first trace only looks names up (under Wine reading the program's
+// Reads the symbols of every module of the process in a thread of its own (the program starts it
+// when first idle), so that the first trace only looks names up (under Wine reading the program's
 // takes seconds). A trace made meanwhile waits for the module being read, not for the others.
 void StartSymbolWarmUp();
 // The lock every dbghelp call of the process is made under.
