@@ -266,7 +266,9 @@ std::string CutTallLines(const TErrorBoxRoom& Box, const std::string& Text) {
   for (size_t I = 0; I < Lines.size(); ++I) {
     std::string Line = Lines[I];
     if (Box.Height(Line) > Rows) {
-      size_t Low = 0, High = Line.size();
+      // Eight rows hold no more characters than the screen has pixels across each: the search
+      // measures no longer start than that.
+      size_t Low = 0, High = std::min(Line.size(), static_cast<size_t>(8 * std::max(1, GetSystemMetrics(SM_CXSCREEN))));
       while (Low < High) {
         const size_t Mid = (Low + High + 1) / 2;
         if (Box.Height(Line.substr(0, Mid) + "...") <= Rows)

@@ -1,9 +1,8 @@
 // Corvane.exe's error box out of process on the test screen: for an INI file that cannot be
 // written, a static caption too long for the registry and a missing Vellisk.DLL, the box and its
 // OK button lie on the screen, the text begins with the error's message (a line too long for the
-// box cut with "...") and a trace too long for it ends in the count of the frames left out; the box
-// comes within 1.5 s of the click, and its frames with the count are those the program's debug
-// output lists.
+// box cut with "...") and a trace too long for it ends in the count of the frames left out; its
+// frames with that count are those the program's debug output lists.
 #include "tests/app/Driver.h"
 #include "tests/support/Files.h"
 
@@ -150,13 +149,10 @@ protected:
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "corverrboxfile");
   }
   // Starts the program and waits for its main window.
-  // Starts the program and waits for its main window; then a user's look at it, in which the
-  // program reads its symbols in the background.
+  // Starts the program and waits for its main window.
   HWND Start(TProgram& P) {
     const HWND Main = P.WaitWindow("TfrmMain", 60000);
-    if (!Main) return Main;
-    WaitForInputIdle(P.Process(), 10000);
-    Sleep(12000);
+    if (Main) WaitForInputIdle(P.Process(), 10000);
     return Main;
   }
   // Selects the static item of the INI file and toggles its "Active" box: the static menu is modified.
@@ -205,7 +201,6 @@ TEST_F(ErrorBoxTest, TheBoxFitsTheScreenWithTheMessageFirstAndTheFramesItLeavesO
     const HWND Main = Start(P);
     ASSERT_NE(Main, nullptr);
     HWND Before = nullptr;
-    DWORD Clicked = 0;
     if (C.ShellExtension) {
       // On the second page; a click reaches it there too.
       const HWND Box = ChildWithText(Main, "Enable &Dynamic Items", true);
@@ -214,7 +209,6 @@ TEST_F(ErrorBoxTest, TheBoxFitsTheScreenWithTheMessageFirstAndTheFramesItLeavesO
       PostMessageA(Box, BM_CLICK, 0, 0);
       Before = BoxOf(P, nullptr, 20000);  // the warning before the registration
       ASSERT_NE(Before, nullptr);
-      Clicked = GetTickCount();
       PressButton(Before, IDOK);
     } else {
       ModifyStaticItem(Main);
@@ -226,14 +220,10 @@ TEST_F(ErrorBoxTest, TheBoxFitsTheScreenWithTheMessageFirstAndTheFramesItLeavesO
       const HWND Apply = ChildWithText(Main, "Apply");
       ASSERT_NE(Apply, nullptr);
       ASSERT_TRUE(IsWindowEnabled(Apply));
-      Clicked = GetTickCount();
       PostMessageA(Apply, BM_CLICK, 0, 0);
     }
-    // The process's first error: its trace walked and named and its dump written before the box.
     const HWND Box = BoxOf(P, Before, 120000);
-    const DWORD Waited = GetTickCount() - Clicked;
     ASSERT_NE(Box, nullptr);
-    EXPECT_LE(Waited, 1500u);
     PumpUntilIdle(100, 1000);
     RECT Frame{}, Ok{};
     GetWindowRect(Box, &Frame);
