@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 // Seconds on the performance counter.
 inline double Now() {
@@ -24,6 +25,22 @@ double BestOf(int Repeats, F&& Run) {
   double Result = 1e30;
   for (int I = 0; I < Repeats; ++I) Result = std::min(Result, Run());
   return Result;
+}
+
+// The median of V (of an even count, the mean of the middle two).
+inline double Median(std::vector<double> V) {
+  std::sort(V.begin(), V.end());
+  const size_t N = V.size();
+  return N % 2 ? V[N / 2] : (V[N / 2 - 1] + V[N / 2]) / 2;
+}
+
+// The folder of the running bench, with a trailing "\".
+inline std::string BenchFolder() {
+  char Module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, Module, MAX_PATH);
+  std::string Bin = Module;
+  Bin.resize(Bin.find_last_of('\\') + 1);
+  return Bin;
 }
 
 // A new folder "<Stem><process>_<n>" under the temporary path, with a trailing "\"; "" on failure.

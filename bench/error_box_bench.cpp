@@ -97,18 +97,10 @@ bool TimeRun(const std::string& Program, DWORD Rest, double& Warning, double& Er
   return Ok;
 }
 
-double Median(std::vector<double> V) {
-  std::sort(V.begin(), V.end());
-  return V[V.size() / 2];
-}
-
 }  // namespace
 
 int main() {
-  char Module[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, Module, MAX_PATH);
-  std::string Bin = Module;
-  Bin.resize(Bin.find_last_of('\\') + 1);
+  const std::string Bin = BenchFolder();
   const std::string Folder = MakeFolder("error_box_bench");
   const std::string Program = Folder + "Corvane.exe";
   if (Folder.empty() || !CopyFileA((Bin + "Corvane.exe").c_str(), Program.c_str(), FALSE)) {

@@ -22,12 +22,6 @@ namespace {
 constexpr int Classes = 20;
 constexpr int Runs = 20;
 
-double Median(std::vector<double> Values) {
-  std::sort(Values.begin(), Values.end());
-  const size_t N = Values.size();
-  return N % 2 ? Values[N / 2] : (Values[N / 2 - 1] + Values[N / 2]) / 2;
-}
-
 // Section "Dynamic Items" as Corvane writes it: Items items, item n of class (n - 1) mod 20; in
 // each class every tenth item is a submenu holding the class's next four items.
 std::string MenuIni(int Items, const std::vector<std::string>& ClassNames) {

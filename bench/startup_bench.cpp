@@ -88,18 +88,10 @@ double TimeRun(const std::string& Program, const std::string& Arguments, bool Wa
   return Result;
 }
 
-double Median(std::vector<double> V) {
-  std::sort(V.begin(), V.end());
-  return V[V.size() / 2];
-}
-
 }  // namespace
 
 int main() {
-  char Module[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, Module, MAX_PATH);
-  std::string Bin = Module;
-  Bin.resize(Bin.find_last_of('\\') + 1);
+  const std::string Bin = BenchFolder();
   const std::string Folder = MakeFolder("startup_bench");
   const std::string Program = Folder + "Corvane.exe", Baseline = Folder + "startup_baseline.exe";
   if (Folder.empty() || !CopyFileA((Bin + "Corvane.exe").c_str(), Program.c_str(), FALSE) ||
