@@ -1,12 +1,8 @@
 // Stack walks and symbol look-ups through dbghelp.
 #include "ExceptionWatcher/clStackTracer.h"
 
-#include <tlhelp32.h>
-
-#include <atomic>
 #include <cstring>
 #include <mutex>
-#include <vector>
 
 #include "ExceptionWatcher/clExWatcher.h"
 #include "ExceptionWatcher/clExceptInfo.h"
@@ -25,8 +21,6 @@ constexpr DWORD cMachine = IMAGE_FILE_MACHINE_I386;
 
 bool SessionOpen = false;
 HANDLE DumpHandle = nullptr;
-HANDLE WarmUpThread = nullptr;
-std::atomic<bool> WarmUpStop{false};
 // The exception whose stack copy the walk in progress reads.
 const TclExceptionInformation* WalkStackSource = nullptr;
 
@@ -82,43 +76,7 @@ void LoadModuleSymbols(ULONG_PTR Address) {
   SymLoadModule64(GetCurrentProcess(), nullptr, Name, nullptr, reinterpret_cast<DWORD64>(Info.AllocationBase), 0);
 }
 
-// The symbols of every module, the program's first, each read under the lock by a look-up in it.
-DWORD WINAPI WarmUp(LPVOID) {
-  std::vector<ULONG_PTR> Bases{reinterpret_cast<ULONG_PTR>(GetModuleHandleA(nullptr))};
-  const HANDLE Snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
-  if (Snapshot != INVALID_HANDLE_VALUE) {
-    MODULEENTRY32 Entry{};
-    Entry.dwSize = sizeof(Entry);
-    for (BOOL More = Module32First(Snapshot, &Entry); More; More = Module32Next(Snapshot, &Entry))
-      if (reinterpret_cast<ULONG_PTR>(Entry.modBaseAddr) != Bases.front())
-        Bases.push_back(reinterpret_cast<ULONG_PTR>(Entry.modBaseAddr));
-    CloseHandle(Snapshot);
-  }
-  for (ULONG_PTR Base : Bases) {
-    Sleep(1);  // a trace waiting for the lock takes it between two modules
-    std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
-    if (WarmUpStop) break;
-    OpenSymbolSession();
-    DumpProcessHandle();
-    LoadModuleSymbols(Base);
-    alignas(SYMBOL_INFO) char Buffer[sizeof(SYMBOL_INFO) + 256] = {};
-    auto* Symbol = reinterpret_cast<SYMBOL_INFO*>(Buffer);
-    Symbol->SizeOfStruct = sizeof(SYMBOL_INFO);
-    Symbol->MaxNameLen = 255;
-    DWORD64 Displacement = 0;
-    SymFromAddr(GetCurrentProcess(), Base + 0x1000, &Displacement, Symbol);
-  }
-  return 0;
-}
-
 }  // namespace
-
-void StartSymbolWarmUp() {
-  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
-  if (WarmUpThread != nullptr) return;
-  WarmUpStop = false;
-  WarmUpThread = CreateThread(nullptr, 0, &WarmUp, nullptr, 0, nullptr);
-}
 
 std::recursive_mutex& DbgHelpLock() {
   static std::recursive_mutex* Lock = new std::recursive_mutex;
@@ -154,16 +112,7 @@ std::string BuildSymbolSearchPath() {
 }
 
 void CleanupSymbolSession() {
-  WarmUpStop = true;  // a warm-up stops before its next module
-  std::unique_lock<std::recursive_mutex> Guard(DbgHelpLock(), std::defer_lock);
-  const bool WarmingUp = WarmUpThread != nullptr && WaitForSingleObject(WarmUpThread, 0) == WAIT_TIMEOUT;
-  // One still reading a module's symbols keeps the sessions: the process is ending.
-  if (WarmingUp && !Guard.try_lock()) return;
-  if (!WarmingUp) Guard.lock();
-  if (WarmUpThread != nullptr) {
-    CloseHandle(WarmUpThread);
-    WarmUpThread = nullptr;
-  }
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   if (DumpHandle != nullptr) {
     SymCleanup(DumpHandle);
     CloseHandle(DumpHandle);

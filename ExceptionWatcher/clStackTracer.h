@@ -82,10 +82,6 @@ private:
 std::string BuildSymbolSearchPath();
 // Ends the process's symbol sessions (crash reporting's shut-down); a later tracer starts a new one.
 void CleanupSymbolSession();
-// Reads the symbols of every module of the process in a thread of its own (the program starts it
-// when first idle), so that the first trace only looks names up (under Wine reading the program's
-// takes seconds). A trace made meanwhile waits for the module being read, not for the others.
-void StartSymbolWarmUp();
 // The lock every dbghelp call of the process is made under.
 std::recursive_mutex& DbgHelpLock();
 // The process handle minidumps are written through, with a symbol session of its own that knows no

@@ -1,8 +1,8 @@
 // Corvane.exe's first error box: from the click that fails (OK of the warning before "Enable
 // Dynamic Items" registers a Vellisk.DLL that is not there) to the error box shown, median of 5
-// fresh starts, clicked as soon as the program is idle and, in another 5, after 10 s at rest (the
-// symbols for the report are read in the background meanwhile). The baseline, in the same runs:
-// from the click on the check box to the warning box, a plain box of the same process.
+// fresh starts, clicked as soon as the program is idle and, in another 5, after 10 s at rest. The
+// baseline, in the same runs: from the click on the check box to the warning box, a plain box of
+// the same process.
 #include "BenchSupport.h"
 
 #include <algorithm>
