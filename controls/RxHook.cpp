@@ -1,12 +1,12 @@
 #include "controls/RxHook.h"
 
 #include "classlib/gui/Forms.h"
+#include "classlib/gui/WindowTable.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
-
-const char* const LinkProp = "CorvaneHookLink";
 
 // What the hook's procedure needs per subclassed window: the procedure it passes messages to and
 // the control hook that is notified (nullptr while it only passes them on).
@@ -15,7 +15,7 @@ struct THookLink {
   TControlHook* Owner;
 };
 
-THookLink* LinkOf(HWND Wnd) { return static_cast<THookLink*>(GetPropA(Wnd, LinkProp)); }
+THookLink* LinkOf(HWND Wnd) { return WindowTable<THookLink>().Find(Wnd); }
 
 }  // namespace
 
@@ -32,7 +32,7 @@ LRESULT CALLBACK HookWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   }
   if (Msg == WM_NCDESTROY && LinkOf(Wnd) == Link) {
     // The window is gone: its procedure is no longer asked for.
-    RemovePropA(Wnd, LinkProp);
+    WindowTable<THookLink>().Remove(Wnd);
     if (Link->Owner && Link->Owner->FWnd == Wnd) Link->Owner->FWnd = nullptr;
     delete Link;
   }
@@ -77,7 +77,10 @@ void TControlHook::HookControl() {
     Link->Owner = this;  // already in the chain
   } else {
     auto* NewLink = new THookLink{reinterpret_cast<WNDPROC>(GetWindowLongPtrA(Wnd, GWLP_WNDPROC)), this};
-    SetPropA(Wnd, LinkProp, NewLink);
+    if (!WindowTable<THookLink>().Add(Wnd, NewLink)) {
+      delete NewLink;
+      throw std::bad_alloc();
+    }
     SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookWndProc));
   }
   FWnd = Wnd;
@@ -92,7 +95,7 @@ void TControlHook::UnhookControl() {
   if (!Link || Link->Owner != this) return;
   if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(Wnd, GWLP_WNDPROC)) == &HookWndProc) {
     SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Link->Prev));
-    RemovePropA(Wnd, LinkProp);
+    WindowTable<THookLink>().Remove(Wnd);
     delete Link;
   } else {
     Link->Owner = nullptr;  // other code's procedure calls ours: stay in its chain

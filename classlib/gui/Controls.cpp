@@ -3,6 +3,7 @@
 
 #include "classlib/gui/Forms.h"
 #include "classlib/gui/Menus.h"
+#include "classlib/gui/WindowTable.h"
 
 #include <algorithm>
 #include <map>
@@ -166,11 +167,6 @@ std::string GetLongHint(const std::string& Hint) {
 
 namespace {
 
-const char* ControlProp() {
-  static const ATOM Atom = GlobalAddAtomA("CorvaneControl");
-  return MAKEINTATOM(Atom);
-}
-
 thread_local TWinControl* CreationControl = nullptr;
 
 std::map<std::string, WNDPROC>& ClassProcs() {
@@ -194,7 +190,7 @@ const TClassInfo& FontClassInfo() {
 
 }  // namespace
 
-TWinControl* FindControl(HWND Wnd) { return Wnd ? static_cast<TWinControl*>(GetPropA(Wnd, ControlProp())) : nullptr; }
+TWinControl* FindControl(HWND Wnd) { return WindowTable<TWinControl>().Find(Wnd); }
 
 TWinControl* FindOwningControl(HWND Wnd) {
   for (; Wnd; Wnd = GetParent(Wnd))
@@ -1353,11 +1349,10 @@ void TWinControl::WndProc(TMessage& M) {
 
 LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   TWinControl* C = FindControl(Wnd);
-  if (!C && CreationControl) {
+  if (!C && CreationControl && WindowTable<TWinControl>().Add(Wnd, CreationControl)) {
     C = CreationControl;
     CreationControl = nullptr;
     C->FHandle = Wnd;
-    SetPropA(Wnd, ControlProp(), C);
   }
   if (!C) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   TMessage M{Msg, WParam, LParam, 0};
@@ -1366,7 +1361,7 @@ LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     if (Msg == WM_PAINT) ValidateRect(Wnd, nullptr);
   }
   if (Msg == WM_NCDESTROY) {
-    RemovePropA(Wnd, ControlProp());
+    WindowTable<TWinControl>().Remove(Wnd);
     if (C->FHandle == Wnd) C->FHandle = nullptr;
   }
   return M.Result;

@@ -3,6 +3,7 @@
 #include "classlib/gui/StdCtrls.h"
 
 #include "classlib/gui/Forms.h"
+#include "classlib/gui/WindowTable.h"
 
 #include <algorithm>
 
@@ -548,7 +549,7 @@ void TCustomComboBox::CreateWnd() {
   Info.cbSize = sizeof(Info);
   if ((FStyle == csDropDown || FStyle == csSimple) && GetComboBoxInfo(FHandle, &Info) && Info.hwndItem) {
     FEditHandle = Info.hwndItem;
-    SetPropA(FEditHandle, "CorvaneComboEdit", this);
+    WindowTable<TCustomComboBox>().Add(FEditHandle, this);
     FDefEditProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
   }
@@ -563,19 +564,23 @@ void TCustomComboBox::DestroyWnd() {
   FText = GetText();
   if (FEditHandle) {
     SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefEditProc));
-    RemovePropA(FEditHandle, "CorvaneComboEdit");
+    WindowTable<TCustomComboBox>().Remove(FEditHandle);
     FEditHandle = nullptr;
   }
   TWinControl::DestroyWnd();
 }
 
 LRESULT CALLBACK TCustomComboBox::EditProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  auto* Combo = static_cast<TCustomComboBox*>(GetPropA(Wnd, "CorvaneComboEdit"));
+  auto* Combo = WindowTable<TCustomComboBox>().Find(Wnd);
   if (!Combo) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   TMessage M{Msg, WParam, LParam, 0};
   const WNDPROC Def = Combo->FDefEditProc;
   if (!CallGuarded([&] { Combo->EditWndProc(M); })) return 0;
-  if (Msg == WM_NCDESTROY) SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Def));
+  if (Msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Def));
+    WindowTable<TCustomComboBox>().Remove(Wnd);
+    if (Combo->FEditHandle == Wnd) Combo->FEditHandle = nullptr;
+  }
   return M.Result;
 }
 

@@ -213,6 +213,14 @@ TEST_F(FormsTest, RecreateWndKeepsComboContents) {
   EXPECT_EQ(Combo->Text(), "Violet");
   EXPECT_EQ(Combo->ItemIndex(), -1);
   EXPECT_EQ(FindControl(Combo->Handle()), Combo);
+  EXPECT_EQ(FindControl(Old), nullptr);
+  // The combo's edit is not a control of its own; a plain window of the system is none either.
+  COMBOBOXINFO Info{};
+  Info.cbSize = sizeof(Info);
+  ASSERT_TRUE(GetComboBoxInfo(Combo->Handle(), &Info));
+  EXPECT_EQ(FindControl(Info.hwndItem), nullptr);
+  EXPECT_EQ(FindOwningControl(Info.hwndItem), Combo);
+  EXPECT_EQ(FindControl(GetDesktopWindow()), nullptr);
 }
 
 TEST_F(FormsTest, CheckedAndTextFireTheirEvents) {
