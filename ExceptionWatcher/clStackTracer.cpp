@@ -1,6 +1,7 @@
 // Stack walks and symbol look-ups through dbghelp.
 #include "ExceptionWatcher/clStackTracer.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -21,15 +22,20 @@ constexpr DWORD cMachine = IMAGE_FILE_MACHINE_I386;
 
 bool SessionOpen = false;
 HANDLE DumpHandle = nullptr;
+std::atomic<HANDLE> WarmUpThread{nullptr};
+std::atomic<DWORD> WarmUpThreadId{0};
 // The exception whose stack copy the walk in progress reads.
 const TclExceptionInformation* WalkStackSource = nullptr;
 
 void OpenSymbolSession() {
+  JoinSymbolWarmUp();
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   if (SessionOpen) return;
   SymSetOptions(cSymOptionsStart);
   const std::string Path = BuildSymbolSearchPath();
-  SymInitialize(GetCurrentProcess(), Path.c_str(), TRUE);
+  // The modules are registered as a walk or a look-up meets them: under Wine registering every
+  // module of the process at once takes over a second.
+  SymInitialize(GetCurrentProcess(), Path.c_str(), FALSE);
   SymSetOptions(cSymOptionsRun);
   SessionOpen = true;
 }
@@ -76,7 +82,46 @@ void LoadModuleSymbols(ULONG_PTR Address) {
   SymLoadModule64(GetCurrentProcess(), nullptr, Name, nullptr, reinterpret_cast<DWORD64>(Info.AllocationBase), 0);
 }
 
+// The walk's module look-ups: a module the session does not know yet is registered first.
+DWORD64 CALLBACK WalkModuleBase(HANDLE Process, DWORD64 Address) {
+  LoadModuleSymbols(static_cast<ULONG_PTR>(Address));
+  return SymGetModuleBase64(Process, Address);
+}
+
+PVOID CALLBACK WalkFunctionTable(HANDLE Process, DWORD64 Address) {
+  LoadModuleSymbols(static_cast<ULONG_PTR>(Address));
+  return SymFunctionTableAccess64(Process, Address);
+}
+
+// The symbols a trace through the message loop needs: the program's first (under Wine reading its
+// debug information takes about a second), then the system modules of such a trace.
+DWORD WINAPI WarmUp(LPVOID) {
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  OpenSymbolSession();
+  DumpProcessHandle();
+  for (const char* Name : {static_cast<const char*>(nullptr), "user32.dll", "comctl32.dll", "kernel32.dll", "ntdll.dll"})
+    if (const HMODULE Module = GetModuleHandleA(Name)) LoadModuleSymbols(reinterpret_cast<ULONG_PTR>(Module));
+  return 0;
+}
+
 }  // namespace
+
+void JoinSymbolWarmUp() {
+  const HANDLE Thread = WarmUpThread;
+  if (Thread == nullptr || GetCurrentThreadId() == WarmUpThreadId) return;
+  WaitForSingleObject(Thread, INFINITE);
+}
+
+void StartSymbolWarmUp() {
+  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+  if (WarmUpThread != nullptr || SessionOpen) return;
+  DWORD Id = 0;
+  const HANDLE Thread = CreateThread(nullptr, 0, &WarmUp, nullptr, CREATE_SUSPENDED, &Id);
+  if (Thread == nullptr) return;
+  WarmUpThreadId = Id;
+  WarmUpThread = Thread;
+  ResumeThread(Thread);
+}
 
 std::recursive_mutex& DbgHelpLock() {
   static std::recursive_mutex* Lock = new std::recursive_mutex;
@@ -84,6 +129,7 @@ std::recursive_mutex& DbgHelpLock() {
 }
 
 HANDLE DumpProcessHandle() {
+  JoinSymbolWarmUp();
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   if (DumpHandle == nullptr) {
     HANDLE Handle = nullptr;
@@ -112,6 +158,12 @@ std::string BuildSymbolSearchPath() {
 }
 
 void CleanupSymbolSession() {
+  if (WarmUpThread != nullptr && GetCurrentThreadId() != WarmUpThreadId) {
+    // A warm-up still reading keeps the sessions: the process is ending.
+    if (WaitForSingleObject(WarmUpThread, 0) == WAIT_TIMEOUT) return;
+    CloseHandle(WarmUpThread.exchange(nullptr));
+    WarmUpThreadId = 0;
+  }
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   if (DumpHandle != nullptr) {
     SymCleanup(DumpHandle);
@@ -134,6 +186,7 @@ TclStackFrames* TclStackTracer::GetStackFrames(TclExceptionInformation* EI) {
     FFrames.Clear();
     return &FFrames;
   }
+  JoinSymbolWarmUp();
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   const TclExceptionInformation* Previous = WalkStackSource;
   WalkStackSource = EI;
@@ -198,7 +251,7 @@ void TclDbgHelpStackTracer::InitWalk(const CONTEXT* Context) {
 std::unique_ptr<TclStackFrame> TclDbgHelpStackTracer::NextFrame() {
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   if (!StackWalk64(cMachine, GetCurrentProcess(), GetCurrentThread(), &FStackFrame, &FContext, ReadWalkMemory,
-                   SymFunctionTableAccess64, SymGetModuleBase64, nullptr))
+                   WalkFunctionTable, WalkModuleBase, nullptr))
     return nullptr;
   if (FStackFrame.AddrPC.Offset == 0) return nullptr;
   auto Frame = std::make_unique<TclStackFrame>();

@@ -82,6 +82,14 @@ private:
 std::string BuildSymbolSearchPath();
 // Ends the process's symbol sessions (crash reporting's shut-down); a later tracer starts a new one.
 void CleanupSymbolSession();
+// Reads the symbols of the program and of the system modules of a trace through the message loop
+// in a thread of its own (the program starts it when first idle), so that a first trace only looks
+// names up. A trace or dump made meanwhile waits until that thread has ended.
+void StartSymbolWarmUp();
+// Waits until the warm-up thread has ended (at once in that thread and without one). Every use of
+// the sessions but the warm-up's own comes after it, before the lock is taken: a dump suspends every
+// other thread, and under Wine a thread suspended inside a large server request ends the process.
+void JoinSymbolWarmUp();
 // The lock every dbghelp call of the process is made under.
 std::recursive_mutex& DbgHelpLock();
 // The process handle minidumps are written through, with a symbol session of its own that knows no

@@ -212,6 +212,7 @@ bool ThxMiniDumpHelper::WriteMiniDump(const std::string& FileName, EXCEPTION_POI
   // to read its context, and a thread that dumps itself can wait there on a lock a suspended thread holds.
   // A writer that does not finish in time is abandoned with its job (it may still use the file).
   // The waiting thread holds the dbghelp lock for it: no other thread's walk meets the writer.
+  JoinSymbolWarmUp();
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   auto* Job = new TDumpJob{DumpProcessHandle(), File, {GetCurrentThreadId(), ExceptionPointers, TRUE}};
   const HANDLE Writer = CreateThread(nullptr, 0, &WriteDumpThread, Job, 0, nullptr);

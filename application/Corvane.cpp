@@ -3,6 +3,7 @@
 #include "application/Main.h"
 #include "application/MultInst.h"
 
+#include "ExceptionWatcher/clStackTracer.h"
 #include "ExceptionWatcher/hxException.h"
 #include "application/AppPaths.h"
 #include "classlib/core/SysFaults.h"
@@ -32,6 +33,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         Application->SetTitle(Format("%s starting...", {ProductTitle}));
         Application->CreateForm(frmMain);
         FreeLoadingForm();
+        // The symbols for a trace are read once the program is first idle, its main window painted.
+        auto* FirstIdle = new TApplicationEvents(Application);
+        FirstIdle->OnIdle = [Started = false](TObject*, bool&) mutable {
+          if (!Started) StartSymbolWarmUp();
+          Started = true;
+        };
         Application->Run();
         // The windows go while the library's tables still exist; static destruction comes later.
         delete frmMain;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -115,6 +116,36 @@ TEST(TracerTest, ATemporaryTracerLeavesTheSessionToTheWatcher) {
   Name.clear();
   Watcher.GetStackTracer()->GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1, Name);
   EXPECT_EQ(Name, "named_probe_fn");
+}
+
+int ThreadsOfThisProcess() {
+  const HANDLE Snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (Snapshot == INVALID_HANDLE_VALUE) return -1;
+  int Count = 0;
+  THREADENTRY32 Entry{};
+  Entry.dwSize = sizeof(Entry);
+  for (BOOL More = Thread32First(Snapshot, &Entry); More; More = Thread32Next(Snapshot, &Entry))
+    if (Entry.th32OwnerProcessID == GetCurrentProcessId()) ++Count;
+  CloseHandle(Snapshot);
+  return Count;
+}
+
+// The warm-up reads the symbols in a thread of its own (under Wine the session alone takes some
+// 100 ms); a tracer made meanwhile waits until that thread has ended, then names the program's code.
+TEST(TracerTest, ATracerWaitsForTheWarmUpThreadToEnd) {
+  CleanupSymbolSession();
+  const int Before = ThreadsOfThisProcess();
+  ASSERT_GT(Before, 0);
+  StartSymbolWarmUp();
+  EXPECT_EQ(ThreadsOfThisProcess(), Before + 1);
+  TclDbgHelpStackTracer Tracer;
+  EXPECT_EQ(ThreadsOfThisProcess(), Before);
+  std::string Name;
+  Tracer.GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1, Name);
+  EXPECT_EQ(Name, "named_probe_fn");
+  int Count = 0;
+  Recurse(3, Tracer, Count);
+  EXPECT_GT(Count, 3);
 }
 
 TEST(TracerTest, SymbolSearchPathFromTheEnvironment) {
