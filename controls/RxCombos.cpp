@@ -3,7 +3,7 @@
 
 #include "controls/VCLUtils.h"
 
-#include <winspool.h>
+#include "classlib/core/SystemProc.h"
 
 #include <algorithm>
 
@@ -152,7 +152,11 @@ void TFontComboBox::PopulateFontList() {
   if (FDevice == fdPrinter || FDevice == fdBoth) {
     char Printer[512] = {};
     DWORD Size = sizeof(Printer);
-    if (GetDefaultPrinterA(Printer, &Size)) {
+    // The spooler is loaded only here: under Wine it makes every later server call of the process
+    // several times as long.
+    using TGetDefaultPrinter = BOOL(WINAPI*)(LPSTR, LPDWORD);
+    const auto GetDefault = SystemProc<TGetDefaultPrinter>("winspool.drv", "GetDefaultPrinterA");
+    if (GetDefault != nullptr && GetDefault(Printer, &Size)) {
       if (HDC DC = CreateDCA("WINSPOOL", Printer, nullptr, nullptr)) {
         const auto More = EnumFontFamilyRecs(DC);
         Families.insert(Families.end(), More.begin(), More.end());

@@ -1,6 +1,7 @@
 // Common dialogs over comdlg32.
 #include "classlib/gui/Dialogs.h"
 
+#include "classlib/core/SystemProc.h"
 #include "classlib/core/TypInfo.h"
 #include "classlib/gui/Forms.h"
 
@@ -124,6 +125,30 @@ const TClassInfo& TOpenDialog::StaticClassInfo() {
   return Info;
 }
 
+namespace {
+
+// The common dialogs' library comes with the first dialog: under Wine it brings in the print
+// spooler, after which every server call of the process takes several times as long.
+template <class F, class T>
+BOOL RunCommonDialog(const char* Name, T& Data) {
+  const F Proc = SystemProc<F>("comdlg32.dll", Name);
+  if (Proc == nullptr) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  return Proc(&Data);
+}
+
+}  // namespace
+
+BOOL TOpenDialog::RunSystemDialog(OPENFILENAMEA& Ofn) {
+  return RunCommonDialog<BOOL(WINAPI*)(LPOPENFILENAMEA)>("GetOpenFileNameA", Ofn);
+}
+
+BOOL TSaveDialog::RunSystemDialog(OPENFILENAMEA& Ofn) {
+  return RunCommonDialog<BOOL(WINAPI*)(LPOPENFILENAMEA)>("GetSaveFileNameA", Ofn);
+}
+
 const TClassInfo& TSaveDialog::StaticClassInfo() {
   static const TClassInfo Info{"TSaveDialog", &TOpenDialog::StaticClassInfo(), {}, {},
                                [](TComponent* Owner) -> TComponent* { return new TSaveDialog(Owner); }};
@@ -134,7 +159,7 @@ const TClassInfo& TSaveDialog::StaticClassInfo() {
 // Colour
 
 namespace {
-BOOL SystemColorDialog(CHOOSECOLORA& Choice) { return ChooseColorA(&Choice); }
+BOOL SystemColorDialog(CHOOSECOLORA& Choice) { return RunCommonDialog<BOOL(WINAPI*)(LPCHOOSECOLORA)>("ChooseColorA", Choice); }
 
 std::string CustomColorName(int Index) { return std::string("Color") + static_cast<char>('A' + Index); }
 }  // namespace

@@ -56,7 +56,7 @@ public:
 
 protected:
   // The system call: GetOpenFileNameA or GetSaveFileNameA.
-  virtual BOOL RunSystemDialog(OPENFILENAMEA& Ofn) { return GetOpenFileNameA(&Ofn); }
+  virtual BOOL RunSystemDialog(OPENFILENAMEA& Ofn);
 
 private:
   std::string FDefaultExt;
@@ -73,7 +73,7 @@ public:
   const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
 
 protected:
-  BOOL RunSystemDialog(OPENFILENAMEA& Ofn) override { return GetSaveFileNameA(&Ofn); }
+  BOOL RunSystemDialog(OPENFILENAMEA& Ofn) override;
 };
 
 // Bits of TColorDialogOptions.
