@@ -20,6 +20,12 @@ constexpr DWORD cMachine = IMAGE_FILE_MACHINE_AMD64;
 constexpr DWORD cMachine = IMAGE_FILE_MACHINE_I386;
 #endif
 
+// The tracer's symbol session is keyed by a value that is no handle, so dbghelp takes the process
+// for one it cannot read: every module comes from its file, registered when a walk or a look-up
+// meets it, and no session call reads the process's memory through the server. Under Wine such a
+// read stops the process's first thread, and one stopped inside a large server request ends the
+// process; a session of the live process would also register every module at once (over a second).
+const HANDLE TraceSession = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x5E55105));
 bool SessionOpen = false;
 HANDLE DumpHandle = nullptr;
 std::atomic<HANDLE> WarmUpThread{nullptr};
@@ -33,9 +39,7 @@ void OpenSymbolSession() {
   if (SessionOpen) return;
   SymSetOptions(cSymOptionsStart);
   const std::string Path = BuildSymbolSearchPath();
-  // The modules are registered as a walk or a look-up meets them: under Wine registering every
-  // module of the process at once takes over a second.
-  SymInitialize(GetCurrentProcess(), Path.c_str(), FALSE);
+  SymInitialize(TraceSession, Path.c_str(), FALSE);
   SymSetOptions(cSymOptionsRun);
   SessionOpen = true;
 }
@@ -54,7 +58,25 @@ std::string EnvironmentValue(const char* Name) {
   return Len > 0 && Len < sizeof(Buffer) ? std::string(Buffer, Len) : std::string();
 }
 
-BOOL CALLBACK ReadWalkMemory(HANDLE Process, DWORD64 Base, PVOID Buffer, DWORD Size, LPDWORD Read) {
+// Copies Size bytes of this process's memory at Base when every page of the range is committed and
+// readable. The walk reads its own process directly: under Wine a read through the server stops the
+// process's first thread and costs a round trip each.
+bool CopyOwnMemory(DWORD64 Base, PVOID Buffer, DWORD Size) {
+  constexpr DWORD Readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                             PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const ULONG_PTR Start = static_cast<ULONG_PTR>(Base);
+  if (Start != Base || Start + Size < Start) return false;
+  for (ULONG_PTR At = Start; At < Start + Size;) {
+    MEMORY_BASIC_INFORMATION Info;
+    if (VirtualQuery(reinterpret_cast<LPCVOID>(At), &Info, sizeof(Info)) == 0) return false;
+    if (Info.State != MEM_COMMIT || (Info.Protect & PAGE_GUARD) || !(Info.Protect & Readable)) return false;
+    At = reinterpret_cast<ULONG_PTR>(Info.BaseAddress) + Info.RegionSize;
+  }
+  std::memcpy(Buffer, reinterpret_cast<const void*>(Start), Size);
+  return true;
+}
+
+BOOL CALLBACK ReadWalkMemory(HANDLE, DWORD64 Base, PVOID Buffer, DWORD Size, LPDWORD Read) {
   const TclExceptionInformation* Source = WalkStackSource;
   if (Source != nullptr && !Source->StackCopy().empty()) {
     const DWORD64 Start = Source->StackStart();
@@ -65,21 +87,20 @@ BOOL CALLBACK ReadWalkMemory(HANDLE Process, DWORD64 Base, PVOID Buffer, DWORD S
       return TRUE;
     }
   }
-  SIZE_T Done = 0;
-  const BOOL Ok = ReadProcessMemory(Process, reinterpret_cast<LPCVOID>(static_cast<ULONG_PTR>(Base)), Buffer, Size, &Done);
-  if (Read != nullptr) *Read = static_cast<DWORD>(Done);
-  return Ok;
+  const bool Copied = CopyOwnMemory(Base, Buffer, Size);
+  if (Read != nullptr) *Read = Copied ? Size : 0;
+  return Copied;
 }
 
 // Makes sure the symbols of the module holding Address are loaded. A module the session knows is
 // not loaded again: under Wine each load call rereads the process's module list (some 30 ms).
 void LoadModuleSymbols(ULONG_PTR Address) {
-  if (SymGetModuleBase64(GetCurrentProcess(), Address) != 0) return;
+  if (SymGetModuleBase64(TraceSession, Address) != 0) return;
   MEMORY_BASIC_INFORMATION Info;
   if (VirtualQuery(reinterpret_cast<LPCVOID>(Address), &Info, sizeof(Info)) == 0) return;
   char Name[MAX_PATH + 1] = {};
   if (GetModuleFileNameA(static_cast<HMODULE>(Info.AllocationBase), Name, MAX_PATH) == 0) return;
-  SymLoadModule64(GetCurrentProcess(), nullptr, Name, nullptr, reinterpret_cast<DWORD64>(Info.AllocationBase), 0);
+  SymLoadModule64(TraceSession, nullptr, Name, nullptr, reinterpret_cast<DWORD64>(Info.AllocationBase), 0);
 }
 
 // The walk's module look-ups: a module the session does not know yet is registered first.
@@ -98,7 +119,6 @@ PVOID CALLBACK WalkFunctionTable(HANDLE Process, DWORD64 Address) {
 DWORD WINAPI WarmUp(LPVOID) {
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
   OpenSymbolSession();
-  DumpProcessHandle();
   for (const char* Name : {static_cast<const char*>(nullptr), "user32.dll", "comctl32.dll", "kernel32.dll", "ntdll.dll"})
     if (const HMODULE Module = GetModuleHandleA(Name)) LoadModuleSymbols(reinterpret_cast<ULONG_PTR>(Module));
   return 0;
@@ -171,7 +191,7 @@ void CleanupSymbolSession() {
     DumpHandle = nullptr;
   }
   if (!SessionOpen) return;
-  SymCleanup(GetCurrentProcess());
+  SymCleanup(TraceSession);
   SessionOpen = false;
 }
 
@@ -250,7 +270,7 @@ void TclDbgHelpStackTracer::InitWalk(const CONTEXT* Context) {
 
 std::unique_ptr<TclStackFrame> TclDbgHelpStackTracer::NextFrame() {
   std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
-  if (!StackWalk64(cMachine, GetCurrentProcess(), GetCurrentThread(), &FStackFrame, &FContext, ReadWalkMemory,
+  if (!StackWalk64(cMachine, TraceSession, GetCurrentThread(), &FStackFrame, &FContext, ReadWalkMemory,
                    WalkFunctionTable, WalkModuleBase, nullptr))
     return nullptr;
   if (FStackFrame.AddrPC.Offset == 0) return nullptr;
@@ -268,7 +288,7 @@ void TclDbgHelpStackTracer::GetProcName(ULONG_PTR Address, std::string& Name) {
   Symbol->MaxNameLength = sizeof(Buffer) - sizeof(IMAGEHLP_SYMBOL64);
   LoadModuleSymbols(Address);
   DWORD64 Displacement = 0;
-  if (SymGetSymFromAddr64(GetCurrentProcess(), Address, &Displacement, Symbol)) Name = Symbol->Name;
+  if (SymGetSymFromAddr64(TraceSession, Address, &Displacement, Symbol)) Name = Symbol->Name;
 }
 
 void TclDbgHelpStackTracer::GetLineInfo(ULONG_PTR Address, int& Line, std::string& FileName) {
@@ -278,7 +298,7 @@ void TclDbgHelpStackTracer::GetLineInfo(ULONG_PTR Address, int& Line, std::strin
   Info.SizeOfStruct = sizeof(Info);
   LoadModuleSymbols(Address);
   DWORD Displacement = 0;
-  if (SymGetLineFromAddr64(GetCurrentProcess(), Address, &Displacement, &Info)) {
+  if (SymGetLineFromAddr64(TraceSession, Address, &Displacement, &Info)) {
     Line = static_cast<int>(Info.LineNumber);
     FileName = Info.FileName != nullptr ? Info.FileName : "";
   }

@@ -148,6 +148,35 @@ TEST(TracerTest, ATracerWaitsForTheWarmUpThreadToEnd) {
   EXPECT_GT(Count, 3);
 }
 
+// Under Wine a read of the process's memory through the server stops its first thread, and one
+// stopped inside a request larger than the server's pipe ends the process: the warm-up reads none,
+// so the first thread's large registry writes meanwhile go through.
+TEST(TracerTest, LargeRequestsOfTheFirstThreadWhileTheWarmUpReads) {
+  CleanupSymbolSession();
+  HKEY Key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\CorvaneTracerTest", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &Key, nullptr),
+            ERROR_SUCCESS);
+  const std::string Big(200000, 'x');
+  const int Before = ThreadsOfThisProcess();
+  StartSymbolWarmUp();
+  int Writes = 0;
+  while (ThreadsOfThisProcess() > Before && Writes < 5000) {
+    EXPECT_EQ(RegSetValueExA(Key, "Big", 0, REG_SZ, reinterpret_cast<const BYTE*>(Big.c_str()),
+                             static_cast<DWORD>(Big.size() + 1)),
+              ERROR_SUCCESS);
+    ++Writes;
+  }
+  JoinSymbolWarmUp();
+  RegCloseKey(Key);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\CorvaneTracerTest");
+  EXPECT_GT(Writes, 0);
+  TclDbgHelpStackTracer Tracer;
+  std::string Name;
+  Tracer.GetProcName(reinterpret_cast<ULONG_PTR>(&named_probe_fn) + 1, Name);
+  EXPECT_EQ(Name, "named_probe_fn");
+}
+
 TEST(TracerTest, SymbolSearchPathFromTheEnvironment) {
   const char* Names[] = {"_NT_SYMBOL_PATH", "_NT_ALT_SYMBOL_PATH", "SystemRoot"};
   std::string Saved[3];
