@@ -117,10 +117,15 @@ PVOID CALLBACK WalkFunctionTable(HANDLE Process, DWORD64 Address) {
 // The symbols a trace through the message loop needs: the program's first (under Wine reading its
 // debug information takes about a second), then the system modules of such a trace.
 DWORD WINAPI WarmUp(LPVOID) {
-  std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
-  OpenSymbolSession();
-  for (const char* Name : {static_cast<const char*>(nullptr), "user32.dll", "comctl32.dll", "kernel32.dll", "ntdll.dll"})
-    if (const HMODULE Module = GetModuleHandleA(Name)) LoadModuleSymbols(reinterpret_cast<ULONG_PTR>(Module));
+  try {
+    std::lock_guard<std::recursive_mutex> Guard(DbgHelpLock());
+    OpenSymbolSession();
+    const char* const Modules[] = {nullptr, "user32.dll", "comctl32.dll", "kernel32.dll", "ntdll.dll"};
+    for (const char* Name : Modules)
+      if (const HMODULE Module = GetModuleHandleA(Name)) LoadModuleSymbols(reinterpret_cast<ULONG_PTR>(Module));
+  } catch (...) {
+    // A trace reads what is missing itself.
+  }
   return 0;
 }
 

@@ -1,9 +1,10 @@
-// Timing and scratch folders of the benchmarks.
+// Timing, scratch folders and the windows of started programs, for the benchmarks.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,4 +68,42 @@ inline void RemoveFolder(const std::string& Folder) {
     FindClose(H);
   }
   RemoveDirectoryA(Folder.c_str());
+}
+
+struct TFindTop {
+  DWORD Pid;
+  std::function<bool(HWND)> Match;
+  HWND Found;
+};
+
+inline BOOL CALLBACK FindTop(HWND Wnd, LPARAM Param) noexcept {
+  auto* F = reinterpret_cast<TFindTop*>(Param);
+  DWORD Pid = 0;
+  GetWindowThreadProcessId(Wnd, &Pid);
+  try {
+    if (Pid == F->Pid && IsWindowVisible(Wnd) && F->Match(Wnd)) {
+      F->Found = Wnd;
+      return FALSE;
+    }
+  } catch (...) {
+    return FALSE;  // the search ends without a window
+  }
+  return TRUE;
+}
+
+inline std::string ClassOf(HWND Wnd) {
+  char Class[64] = {};
+  GetClassNameA(Wnd, Class, sizeof(Class));
+  return Class;
+}
+
+// A visible top-level window of process Pid for which Match holds, waited for up to Ms.
+inline HWND WaitTop(DWORD Pid, HANDLE Process, const std::function<bool(HWND)>& Match, DWORD Ms) {
+  TFindTop F{Pid, Match, nullptr};
+  const double Start = Now();
+  while (!F.Found && (Now() - Start) * 1000 < Ms && WaitForSingleObject(Process, 0) == WAIT_TIMEOUT) {
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&F));
+    if (!F.Found) Sleep(1);
+  }
+  return F.Found;
 }

@@ -7,45 +7,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct TFind {
-  DWORD Pid;
-  std::function<bool(HWND)> Match;
-  HWND Found;
-};
-
-BOOL CALLBACK FindTop(HWND Wnd, LPARAM Param) noexcept {
-  auto* F = reinterpret_cast<TFind*>(Param);
-  DWORD Pid = 0;
-  GetWindowThreadProcessId(Wnd, &Pid);
-  if (Pid == F->Pid && IsWindowVisible(Wnd) && F->Match(Wnd)) {
-    F->Found = Wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-std::string ClassOf(HWND Wnd) {
-  char Class[64] = {};
-  GetClassNameA(Wnd, Class, sizeof(Class));
-  return Class;
-}
-
-// A visible top-level window of process Pid for which Match holds, waited for up to Ms.
-HWND WaitTop(DWORD Pid, HANDLE Process, const std::function<bool(HWND)>& Match, DWORD Ms) {
-  TFind F{Pid, Match, nullptr};
-  const double Start = Now();
-  while (!F.Found && (Now() - Start) * 1000 < Ms && WaitForSingleObject(Process, 0) == WAIT_TIMEOUT) {
-    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&F));
-    if (!F.Found) Sleep(1);
-  }
-  return F.Found;
-}
 
 BOOL CALLBACK FindCheckBox(HWND Wnd, LPARAM Param) noexcept {
   char Text[64] = {};

@@ -40,24 +40,6 @@ std::string IniText() {
   return S + "Count=" + std::to_string(DynamicItems) + "\r\n";
 }
 
-struct TFindMain {
-  DWORD Pid;
-  HWND Found;
-};
-
-BOOL CALLBACK FindMain(HWND Wnd, LPARAM Param) noexcept {
-  auto* F = reinterpret_cast<TFindMain*>(Param);
-  DWORD Pid = 0;
-  GetWindowThreadProcessId(Wnd, &Pid);
-  char Class[64] = {};
-  GetClassNameA(Wnd, Class, sizeof(Class));
-  if (Pid == F->Pid && IsWindowVisible(Wnd) && std::string(Class) == "TfrmMain") {
-    F->Found = Wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Seconds from CreateProcess to the main window visible and idle (Program), or to the end (baseline);
 // negative on failure.
 double TimeRun(const std::string& Program, const std::string& Arguments, bool WaitMain) {
@@ -69,12 +51,12 @@ double TimeRun(const std::string& Program, const std::string& Arguments, bool Wa
   if (!CreateProcessA(Program.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Info)) return -1;
   double Result = -1;
   if (WaitMain) {
-    TFindMain Find{Info.dwProcessId, nullptr};
-    while (!Find.Found && WaitForSingleObject(Info.hProcess, 1) == WAIT_TIMEOUT) EnumWindows(FindMain, reinterpret_cast<LPARAM>(&Find));
-    if (Find.Found) {
+    const HWND Main =
+        WaitTop(Info.dwProcessId, Info.hProcess, [](HWND W) { return ClassOf(W) == "TfrmMain"; }, 300000);
+    if (Main) {
       WaitForInputIdle(Info.hProcess, 60000);
       Result = Now() - Start;
-      PostMessageA(Find.Found, WM_CLOSE, 0, 0);
+      PostMessageA(Main, WM_CLOSE, 0, 0);
     }
     if (WaitForSingleObject(Info.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 1);
   } else {

@@ -159,7 +159,9 @@ const TClassInfo& TSaveDialog::StaticClassInfo() {
 // Colour
 
 namespace {
-BOOL SystemColorDialog(CHOOSECOLORA& Choice) { return RunCommonDialog<BOOL(WINAPI*)(LPCHOOSECOLORA)>("ChooseColorA", Choice); }
+BOOL SystemColorDialog(CHOOSECOLORA& Choice) {
+  return RunCommonDialog<BOOL(WINAPI*)(LPCHOOSECOLORA)>("ChooseColorA", Choice);
+}
 
 std::string CustomColorName(int Index) { return std::string("Color") + static_cast<char>('A' + Index); }
 }  // namespace
